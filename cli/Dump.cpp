@@ -1,0 +1,226 @@
+// "plekto dump FILE": the score after reading and layout, as one JSON object.
+#include <cstdio>
+#include <string>
+#include <unordered_map>
+
+#include "cli/Commands.h"
+#include "cli/Json.h"
+#include "display/qt/TextCodec.h"
+#include "model/Score.h"
+#include "settings/SettingsStore.h"
+#include "symbols/Items.h"
+#include "symbols/Marks.h"
+
+namespace
+{
+class CDumper
+{
+public:
+    explicit CDumper(const CScore& score) : Score(score) {}
+
+    std::string Dump() const
+    {
+        std::string out = "{\"settings\": " + Settings() + ",\n \"title\": " + Title() + ",\n \"items\": [";
+        out += Items();
+        out += "],\n \"marks\": [";
+        out += Marks();
+        out += "],\n \"layout\": " + Layout() + "}\n";
+        return out;
+    }
+
+private:
+    std::string Text(const std::string& bytes) const
+    {
+        return Json::Quote(DecodeText(bytes, Score.Encoding).toStdString());
+    }
+
+    static std::string Font(const FontEntry& font)
+    {
+        return "{\"Size\": " + std::to_string(font.Size) + ", \"Name\": " + Json::Quote(DecodeName(font.Name).toStdString()) +
+               "}";
+    }
+
+    std::string Settings() const
+    {
+        const ScoreSettings& s = Score.Settings;
+        std::string out = "{";
+        auto length = [&out](const char* name, double value) {
+            out += "\"" + std::string(name) + "\": " + Json::Number(value) + ", ";
+        };
+        length("PageWidth", s.PageWidth);
+        length("PageHeight", s.PageHeight);
+        length("MarginLeft", s.MarginLeft);
+        length("MarginTop", s.MarginTop);
+        length("MarginRight", s.MarginRight);
+        length("MarginBottom", s.MarginBottom);
+        length("TabUpperMargin", s.TabUpperMargin);
+        length("TabLowerMargin", s.TabLowerMargin);
+        length("ChordZoneHeight", s.ChordZoneHeight);
+        length("TripletZoneHeight", s.TripletZoneHeight);
+        length("PitchBetweenLine", s.PitchBetweenLine);
+        length("UnitWidth", s.UnitWidth);
+        out += "\"Strings\": " + std::to_string(s.Strings) + ", ";
+        length("FlagHeight", s.FlagHeight);
+        length("FlagMargin", s.FlagMargin);
+        length("StemHeight", s.StemHeight);
+        length("StemMargin", s.StemMargin);
+        out += std::string("\"ShowTAB\": ") + (s.ShowTAB ? "true" : "false") + ", ";
+        out += "\"UnitsForTAB\": " + std::to_string(s.UnitsForTAB) + ",\n  ";
+        out += "\"FontMainTitle\": " + Font(s.FontMainTitle) + ", ";
+        out += "\"FontSubTitle\": " + Font(s.FontSubTitle) + ", ";
+        out += "\"FontFret\": " + Font(s.FontFret) + ", ";
+        out += "\"FontTAB\": " + Font(s.FontTAB) + "}";
+        return out;
+    }
+
+    std::string Places(const CTitleBlock::LinePlaces& places) const
+    {
+        std::string out = "[";
+        for (std::size_t i = 0; i < places.size(); ++i) {
+            out += i ? ", " : "";
+            out += places[i] ? Text(*places[i]) : "null";
+        }
+        return out + "]";
+    }
+
+    std::string Title() const
+    {
+        if (!Score.TitleBlock)
+            return "null";
+        const CTitleBlock& t = *Score.TitleBlock;
+        return "{\"MainTitle\": " + Text(t.MainTitle) + ", \"LeftTopLines\": " + Places(t.LeftTopLines) +
+               ", \"LeftBottomLines\": " + Places(t.LeftBottomLines) + ", \"RightTopLines\": " +
+               Places(t.RightTopLines) + ", \"RightBottomLines\": " + Places(t.RightBottomLines) + "}";
+    }
+
+    static std::string Bool(bool b) { return b ? "true" : "false"; }
+
+    static std::string Item(const CScoreItem& item)
+    {
+        std::string own;
+        const char* name = "CItemSpace";
+        if (const auto* note = dynamic_cast<const CItemNote*>(&item)) {
+            name = "CItemNote";
+            own = ", \"Length\": " + std::to_string(note->Length) + ", \"Dotted\": " + Bool(note->Dotted) +
+                  ", \"FlagKind\": " + std::to_string(note->FlagKind) +
+                  ", \"HeadKind\": " + std::to_string(note->HeadKind) + ", \"Frets\": [";
+            for (std::size_t i = 0; i < note->Frets.size(); ++i)
+                own += (i ? ", " : "") + std::to_string(note->Frets[i]);
+            own += "]";
+        } else if (const auto* rest = dynamic_cast<const CItemRest*>(&item)) {
+            name = "CItemRest";
+            own = ", \"Length\": " + std::to_string(rest->Length) + ", \"Dotted\": " + Bool(rest->Dotted);
+        } else if (const auto* time = dynamic_cast<const CItemMusicalTime*>(&item)) {
+            name = "CItemMusicalTime";
+            own = ", \"Numerator\": " + std::to_string(time->Numerator) +
+                  ", \"Denominator\": " + std::to_string(time->Denominator);
+        } else if (const auto* bar = dynamic_cast<const CItemRepeatBar*>(&item)) {
+            name = "CItemRepeatBar";
+            own = ", \"IsEnd\": " + std::to_string(bar->IsEnd);
+        }
+        return std::string("{\"class\": \"") + name + "\", \"Units\": " + std::to_string(item.Units) +
+               ", \"BarAfter\": " + Bool(item.BarAfter) + own + "}";
+    }
+
+    std::string Items() const
+    {
+        std::string out;
+        for (std::size_t i = 0; i < Score.UnitItems.size(); ++i) {
+            out += i ? ",\n  " : "\n  ";
+            out += Item(*Score.UnitItems[i]);
+        }
+        return out;
+    }
+
+    std::string IndexOf(const CScoreItem* item) const
+    {
+        const auto found = ItemIndex.find(item);
+        return found == ItemIndex.end() ? "null" : std::to_string(found->second);
+    }
+
+    std::string Mark(const CScoreInterUnit& mark) const
+    {
+        std::string own;
+        const char* name = "";
+        if (const auto* t = dynamic_cast<const CTripletMark*>(&mark)) {
+            name = "CTripletMark";
+            own = ", \"Level\": " + std::to_string(t->GetLevel()) + ", \"Bracket\": " + Bool(t->GetBracket());
+        } else if (const auto* f = dynamic_cast<const CConnectedNoteFlag*>(&mark)) {
+            name = "CConnectedNoteFlag";
+            own = ", \"Level\": " + std::to_string(f->GetLevel()) + ", \"Side\": \"" + f->GetSide() + "\"";
+        } else if (const auto* tie = dynamic_cast<const CTie*>(&mark)) {
+            name = "CTie";
+            own = ", \"Level\": " + std::to_string(tie->GetLevel()) + ", \"Text\": " + Text(tie->GetText());
+        } else if (const auto* v = dynamic_cast<const CVibrato*>(&mark)) {
+            name = "CVibrato";
+            own = ", \"Level\": " + std::to_string(v->GetLevel());
+        } else if (const auto* r = dynamic_cast<const CRepeatNum*>(&mark)) {
+            name = "CRepeatNum";
+            own = ", \"Text\": " + Text(r->Text);
+        } else if (const auto* c = dynamic_cast<const CChordMark*>(&mark)) {
+            name = "CChordMark";
+            own = ", \"Text\": " + Text(c->Text) + ", \"Framed\": " + Bool(c->Framed);
+        }
+        return std::string("{\"class\": \"") + name + "\", \"StartItem\": " + IndexOf(mark.StartItem) +
+               ", \"EndItem\": " + IndexOf(mark.EndItem) + own + "}";
+    }
+
+    std::string Marks() const
+    {
+        ItemIndex.clear();
+        for (std::size_t i = 0; i < Score.UnitItems.size(); ++i)
+            ItemIndex.emplace(Score.UnitItems[i].get(), i);
+        std::string out;
+        for (std::size_t i = 0; i < Score.SpanMarks.size(); ++i) {
+            out += i ? ",\n  " : "\n  ";
+            out += Mark(*Score.SpanMarks[i]);
+        }
+        return out;
+    }
+
+    std::string Layout() const
+    {
+        std::string out = "{\"PageCount\": " + std::to_string(Score.PageCount) +
+                          ", \"LineCount\": " + std::to_string(Score.LineCount) + ", \"PageStarts\": [";
+        for (int32_t page = 0; page < Score.PageCount && page < static_cast<int32_t>(CScore::MaxPages); ++page) {
+            const std::size_t start = Score.PageStarts[static_cast<std::size_t>(page)];
+            if (start == CScore::NoItem)
+                break;
+            out += (page ? ", " : "") + std::to_string(start);
+        }
+        return out + "]}";
+    }
+
+    const CScore& Score;
+    mutable std::unordered_map<const CScoreItem*, std::size_t> ItemIndex;
+};
+}  // namespace
+
+int RunDump(const CArgs& args)
+{
+    CScoreOptions options;
+    for (const std::string& arg : args) {
+        if (arg == "--defaults") {
+            options.Defaults = true;
+        } else if (!arg.empty() && arg[0] == '-') {
+            std::fprintf(stderr, "plekto dump: unknown option %s\n", arg.c_str());
+            return 2;
+        } else if (options.File.empty()) {
+            options.File = arg;
+        } else {
+            std::fputs("plekto dump: more than one file given\n", stderr);
+            return 2;
+        }
+    }
+    if (options.File.empty()) {
+        std::fputs("plekto dump: no file given (plekto dump FILE [--defaults])\n", stderr);
+        return 2;
+    }
+    const auto store = OpenSettingsStore(options.Defaults);
+    const auto score = LoadScoreForCommand("dump", options, *store);
+    if (!score)
+        return 1;
+    const std::string json = CDumper(*score).Dump();
+    std::fwrite(json.data(), 1, json.size(), stdout);
+    return 0;
+}

@@ -1,0 +1,63 @@
+// Line breaking and pagination. Page drawing breaks lines again with the same rule, so
+// every choice here has its twin in the page drawing.
+#include <cmath>
+
+#include "model/Score.h"
+#include "settings/Units.h"
+
+int32_t CScore::LinesPerPage() const
+{
+    const ScoreSettings& s = Settings;
+    const double lineHeight = s.LineHeight();
+    // A line without a usable height (zero, negative, NaN, or under one 0.01 mm unit)
+    // gives no sound page: each line then gets a page of its own, as below 1 does.
+    if (!(lineHeight * 100.0 >= 1.0) || !std::isfinite(lineHeight))
+        return 0;
+    const double quotient = (s.PageHeight - s.MarginTop - s.MarginBottom) / lineHeight;
+    if (!std::isfinite(quotient))
+        return 0;
+    return TruncSat(quotient);
+}
+
+void CScore::LayoutScore()
+{
+    PageStarts.fill(NoItem);
+    if (UnitItems.empty())
+        return;
+
+    const ScoreSettings& s = Settings;
+    const int32_t linesPerPage = LinesPerPage();
+    const double tabHeadWidth = s.ShowTAB ? s.UnitsForTAB * s.UnitWidth : 0.0;
+    const int64_t lineStart = ToUnits(tabHeadWidth + s.MarginLeft);
+    const int64_t lineEnd = ToUnits(s.PageWidth - s.MarginRight);
+
+    int64_t lineInPage = TitleBlock ? 2 : 1;
+    int64_t lineCount = lineInPage;
+    int32_t pageCount = 1;
+    PageStarts[0] = 0;
+    int64_t x = lineStart;
+
+    for (std::size_t i = 0; i < UnitItems.size(); ++i) {
+        if (pageCount > static_cast<int32_t>(MaxPages) - 1)
+            break;
+        const CScoreItem* item = UnitItems[i].get();
+        if (!item)
+            break;
+        const int64_t w = ToUnits(item->Units * s.UnitWidth);
+        // An item wider than a whole line is not pushed off an empty line: it keeps a
+        // line of its own, and the page drawing places it there too.
+        if (x + w > lineEnd && x != lineStart) {
+            x = lineStart;
+            ++lineCount;
+            ++lineInPage;
+            if (lineInPage > linesPerPage) {
+                ++pageCount;
+                PageStarts[static_cast<std::size_t>(pageCount) - 1] = i;
+                lineInPage = 1;
+            }
+        }
+        x += w;
+    }
+    PageCount = pageCount;
+    LineCount = SatFrom64(lineCount);
+}

@@ -1,0 +1,458 @@
+#include "model/Reader.h"
+
+#include <filesystem>
+#include <fstream>
+#include <istream>
+
+#include "model/Score.h"
+#include "settings/Directives.h"
+#include "symbols/Items.h"
+#include "symbols/Marks.h"
+
+namespace
+{
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+bool IsWhite(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f'; }
+char At(std::string_view text, std::size_t i) { return i < text.size() ? text[i] : '\0'; }
+
+constexpr std::string_view Utf8Bom = "\xEF\xBB\xBF";
+constexpr char CtrlZ = '\x1A';
+}  // namespace
+
+bool ReadSmallNumber(std::string_view& cursor, int& value)
+{
+    if (cursor.empty() || !IsDigit(cursor[0]))
+        return false;
+    int v = cursor[0] - '0';
+    std::size_t used = 1;
+    if (cursor.size() > 1 && IsDigit(cursor[1])) {
+        v = v * 10 + (cursor[1] - '0');
+        used = 2;
+    }
+    cursor.remove_prefix(used);
+    value = v;
+    return true;
+}
+
+bool ReadScoreFile(const std::string& path, CScore& score)
+{
+    std::error_code ec;
+    if (std::filesystem::is_directory(path, ec))
+        return false;
+    std::ifstream in(path, std::ios::binary);
+    if (!in)
+        return false;
+    CScoreReader reader(score);
+    reader.Read(in);
+    return true;
+}
+
+CScoreReader::CScoreReader(CScore& score)
+    : Score(score), DirectiveTable(std::make_unique<CDirectiveTable>(score.Settings))
+{
+}
+
+CScoreReader::~CScoreReader() { Finish(); }
+
+void CScoreReader::Read(std::istream& in)
+{
+    CUtf8Validator utf8;
+    bool bom = false;
+    bool first = true;
+    std::string line;  // the one line buffer, reused for every line whatever its length
+    while (std::getline(in, line)) {
+        if (first) {
+            first = false;
+            if (line.compare(0, Utf8Bom.size(), Utf8Bom) == 0) {
+                bom = true;
+                line.erase(0, Utf8Bom.size());
+            }
+        }
+        const std::size_t eof = line.find(CtrlZ);
+        const bool stop = eof != std::string::npos;
+        if (stop)
+            line.resize(eof);
+        utf8.Feed(line);
+        // A carriage return before the line feed goes with the trailing white space.
+        DispatchLine(line);
+        if (stop)
+            break;
+    }
+    Score.Encoding = bom || utf8.Valid() ? TextEncoding::Utf8 : TextEncoding::Cp932;
+    Finish();
+}
+
+bool CScoreReader::DispatchLine(std::string& line)
+{
+    const std::size_t nul = line.find('\0');
+    if (nul != std::string::npos)
+        line.resize(nul);
+    std::size_t end = line.size();
+    while (end > 0 && IsWhite(line[end - 1]))
+        --end;
+    line.resize(end);
+
+    const std::string_view text(line);
+    std::size_t pos = 0;
+    while (pos < text.size()) {
+        const std::size_t stop = text.find_first_of("/\n", pos);
+        const std::size_t tokenEnd = stop == std::string_view::npos ? text.size() : stop;
+        if (tokenEnd > pos && !DispatchToken(text.substr(pos, tokenEnd - pos)))
+            return false;
+        pos = tokenEnd + 1;
+    }
+    return true;
+}
+
+bool CScoreReader::DispatchToken(std::string_view token)
+{
+    if (token.empty())
+        return true;
+    const char second = At(token, 1);
+    switch (token[0]) {
+    case ' ':
+        return OnSpaceToken(token.substr(1));
+    case '$':
+        return ApplyDirective(token.substr(1));
+    case '-':
+        return OnTimeToken(token.substr(1));
+    case '3':
+        if (second == 's')
+            return OnTripletStart(token.substr(2));
+        if (second == 'e')
+            return OnTripletEnd();
+        return false;
+    case '[':
+        if (second == 's')
+            return OnRepeatNumStart(token.substr(2));
+        if (second == 'e')
+            return OnRepeatNumEnd();
+        return false;
+    case '_':
+        if (second == 's')
+            return OnTieStart(token.substr(2));
+        if (second == 'e')
+            return OnTieEnd();
+        return false;
+    case 'c':
+        // A "c" that does not begin "ch" selects nothing and is ignored, like any other
+        // token whose first character selects no handler.
+        if (second == 'h')
+            return OnChordToken(token.substr(2));
+        return true;
+    case 'f':
+        if (second == 's')
+            return OnFlagsStart(token.substr(2));
+        if (second == 'e')
+            return OnFlagsEnd();
+        return false;
+    case 'n':
+        return OnNoteToken(token.substr(1));
+    case 'r':
+        return OnRestToken(token.substr(1));
+    case 't':
+        return OnTitleToken(token.substr(1));
+    case 'v':
+        // Likewise a "v" that does not begin "vb" is ignored; "vb" itself needs "s" or "e".
+        if (second != 'b')
+            return true;
+        if (At(token, 2) == 's')
+            return OnVibratoStart(token.substr(3));
+        if (At(token, 2) == 'e')
+            return OnVibratoEnd();
+        return false;
+    case '|':
+        return OnRepeatBarToken(token.substr(1)) || OnBarToken();
+    default:
+        return true;
+    }
+}
+
+void CScoreReader::Finish()
+{
+    DiscardPendingMarks(PendingTriplets);
+    DiscardPendingMarks(PendingFlags);
+    DiscardPendingMarks(PendingTies);
+    DiscardPendingMarks(PendingVibratos);
+    DiscardPendingMarks(PendingRepeatNums);
+    CurrentItem = nullptr;
+    StringCountLocked = false;
+}
+
+template <class Mark>
+void CScoreReader::DiscardPendingMarks(std::vector<std::unique_ptr<Mark>>& stack)
+{
+    while (!stack.empty()) {
+        Mark* mark = stack.back().get();
+        if (mark->StartItem)
+            mark->StartItem->DetachMark(mark);
+        stack.pop_back();
+    }
+}
+
+void CScoreReader::AppendItem(std::unique_ptr<CScoreItem> item, bool becomesCurrent)
+{
+    CScoreItem* raw = item.get();
+    Score.AddUnitItem(std::move(item));
+    if (becomesCurrent) {
+        CurrentItem = raw;
+        StringCountLocked = true;
+    }
+}
+
+// ---- Unit item tokens ----
+
+bool CScoreReader::OnSpaceToken(std::string_view)
+{
+    AppendItem(std::make_unique<CItemSpace>(&Score, 1), true);
+    return true;
+}
+
+bool CScoreReader::OnNoteToken(std::string_view arg)
+{
+    auto note = std::make_unique<CItemNote>(&Score, 1);
+    int length = 0;
+    if (!ReadSmallNumber(arg, length))
+        return false;
+    note->Length = length;
+    if (At(arg, 0) == '.') {
+        note->Dotted = true;
+        arg.remove_prefix(1);
+    }
+    switch (At(arg, 0)) {
+    case 'n':
+        note->FlagKind = CItemNote::None;
+        break;
+    case 's':
+        note->FlagKind = CItemNote::Single;
+        break;
+    case 'c':
+        note->FlagKind = CItemNote::Connected;
+        break;
+    default:
+        return false;
+    }
+    switch (At(arg, 1)) {
+    case 'n':
+        note->HeadKind = CItemNote::Numbers;
+        break;
+    case 'c':
+        note->HeadKind = CItemNote::Cross;
+        break;
+    case 's':
+        note->HeadKind = CItemNote::Slash;
+        break;
+    default:
+        return false;
+    }
+    note->SetFrets(arg.substr(2));
+    AppendItem(std::move(note), true);
+    return true;
+}
+
+bool CScoreReader::OnRestToken(std::string_view arg)
+{
+    auto rest = std::make_unique<CItemRest>(&Score, 1);
+    int length = 0;
+    if (!ReadSmallNumber(arg, length))
+        return false;
+    rest->Length = length;
+    rest->Dotted = At(arg, 0) == '.';
+    AppendItem(std::move(rest), true);
+    return true;
+}
+
+bool CScoreReader::OnTimeToken(std::string_view arg)
+{
+    auto time = std::make_unique<CItemMusicalTime>(&Score, 1);
+    int numerator = 0;
+    int denominator = 0;
+    if (!ReadSmallNumber(arg, numerator) || At(arg, 0) != ',')
+        return false;
+    arg.remove_prefix(1);
+    if (!ReadSmallNumber(arg, denominator))
+        return false;
+    time->Numerator = numerator;
+    time->Denominator = denominator;
+    AppendItem(std::move(time), true);
+    return true;
+}
+
+bool CScoreReader::OnRepeatBarToken(std::string_view arg)
+{
+    if (At(arg, 0) != ':')
+        return false;
+    auto bar = std::make_unique<CItemRepeatBar>(&Score, 1);
+    bar->IsEnd = At(arg, 1) == 'e' ? 1 : 0;
+    AppendItem(std::move(bar), false);  // never the current item
+    return true;
+}
+
+bool CScoreReader::OnBarToken()
+{
+    if (!CurrentItem)
+        return false;
+    CurrentItem->BarAfter = true;
+    return true;
+}
+
+// ---- Span mark tokens ----
+
+bool CScoreReader::OnTripletStart(std::string_view arg)
+{
+    if (!CurrentItem)
+        return false;
+    auto mark = std::make_unique<CTripletMark>(&Score);
+    int number = 3;
+    ReadSmallNumber(arg, number);
+    mark->SetLevel(number);
+    mark->SetBracket(At(arg, 0) == '[');
+    mark->StartItem = CurrentItem;
+    CurrentItem->AttachMark(mark.get());
+    PendingTriplets.push_back(std::move(mark));
+    return true;
+}
+
+bool CScoreReader::OnFlagsStart(std::string_view arg)
+{
+    if (!dynamic_cast<CItemNote*>(CurrentItem))
+        return false;
+    auto mark = std::make_unique<CConnectedNoteFlag>(&Score);
+    int number = 0;
+    if (!ReadSmallNumber(arg, number))
+        return false;
+    mark->SetLevel(number < 8 ? 0 : number < 16 ? 1 : number < 32 ? 2 : number < 64 ? 3 : 4);
+    mark->SetSide(At(arg, 0) == '<' ? 'L' : 'R');
+    mark->StartItem = CurrentItem;
+    CurrentItem->AttachMark(mark.get());
+    PendingFlags.push_back(std::move(mark));
+    return true;
+}
+
+bool CScoreReader::OnTieStart(std::string_view arg)
+{
+    if (!CurrentItem)
+        return false;
+    auto mark = std::make_unique<CTie>(&Score);
+    std::size_t digit = 0;
+    while (digit < arg.size() && !IsDigit(arg[digit]))
+        ++digit;
+    mark->SetText(std::string(arg.substr(0, digit)));
+    if (digit < arg.size())
+        mark->SetLevel(arg[digit] - '0');
+    mark->StartItem = CurrentItem;
+    CurrentItem->AttachMark(mark.get());
+    PendingTies.push_back(std::move(mark));
+    return true;
+}
+
+bool CScoreReader::OnVibratoStart(std::string_view arg)
+{
+    if (!CurrentItem)
+        return false;
+    auto mark = std::make_unique<CVibrato>(&Score);
+    if (IsDigit(At(arg, 0)))
+        mark->SetLevel(arg[0] - '0');
+    mark->StartItem = CurrentItem;
+    CurrentItem->AttachMark(mark.get());
+    PendingVibratos.push_back(std::move(mark));
+    return true;
+}
+
+bool CScoreReader::OnRepeatNumStart(std::string_view arg)
+{
+    if (!CurrentItem)
+        return false;
+    auto mark = std::make_unique<CRepeatNum>(&Score);
+    mark->Text = std::string(arg);
+    mark->StartItem = CurrentItem;
+    CurrentItem->AttachMark(mark.get());
+    PendingRepeatNums.push_back(std::move(mark));
+    return true;
+}
+
+template <class Mark>
+bool CScoreReader::CloseMark(std::vector<std::unique_ptr<Mark>>& stack)
+{
+    if (stack.empty() || !CurrentItem)
+        return false;
+    std::unique_ptr<Mark> mark = std::move(stack.back());
+    stack.pop_back();
+    mark->EndItem = CurrentItem;
+    CurrentItem->AttachMark(mark.get());
+    Score.AddSpanMark(std::move(mark));
+    return true;
+}
+
+bool CScoreReader::OnTripletEnd() { return CloseMark(PendingTriplets); }
+bool CScoreReader::OnTieEnd() { return CloseMark(PendingTies); }
+bool CScoreReader::OnVibratoEnd() { return CloseMark(PendingVibratos); }
+bool CScoreReader::OnRepeatNumEnd() { return CloseMark(PendingRepeatNums); }
+
+bool CScoreReader::OnFlagsEnd()
+{
+    // After a rest the beam stays open for a later "fe".
+    if (PendingFlags.empty() || !dynamic_cast<CItemNote*>(CurrentItem))
+        return false;
+    return CloseMark(PendingFlags);
+}
+
+bool CScoreReader::OnChordToken(std::string_view arg)
+{
+    if (!CurrentItem)
+        return false;
+    auto mark = std::make_unique<CChordMark>(&Score);
+    if (At(arg, 0) == '[') {
+        mark->Framed = true;
+        arg.remove_prefix(1);
+    }
+    mark->Text = std::string(arg);
+    mark->StartItem = CurrentItem;
+    mark->EndItem = CurrentItem;
+    CurrentItem->AttachMark(mark.get());
+    Score.AddSpanMark(std::move(mark));
+    return true;
+}
+
+// ---- Title and settings tokens ----
+
+bool CScoreReader::OnTitleToken(std::string_view arg)
+{
+    // Every title token creates the block, even one that is then refused.
+    if (!Score.TitleBlock)
+        Score.TitleBlock = std::make_unique<CTitleBlock>(&Score);
+    CTitleBlock& block = *Score.TitleBlock;
+    if (At(arg, 0) == 'm') {
+        block.MainTitle = std::string(arg.substr(1));
+        return true;
+    }
+    if (At(arg, 0) != 's')
+        return false;
+    const char side = At(arg, 1);
+    const char end = At(arg, 2);
+    const char digit = At(arg, 3);
+    if ((side != 'l' && side != 'r') || (end != 't' && end != 'b') || digit < '1' || digit > '5')
+        return false;
+    CTitleBlock::LinePlaces& group = side == 'l' ? (end == 't' ? block.LeftTopLines : block.LeftBottomLines)
+                                                 : (end == 't' ? block.RightTopLines : block.RightBottomLines);
+    group[static_cast<std::size_t>(digit - '1')] = std::string(arg.substr(4));
+    return true;
+}
+
+bool CScoreReader::ApplyDirective(std::string_view text)
+{
+    const std::size_t colon = text.find(':');
+    if (colon == std::string_view::npos)
+        return false;
+    const std::string_view key = text.substr(0, colon);
+    const std::string_view value = text.substr(colon + 1);
+    if (key == "Strings") {
+        // Once per file, before the first unit item; a count no note could hold is refused.
+        if (StringCountLocked || ToCountValue(value) > MaxStrings)
+            return false;
+        StringCountLocked = true;
+    }
+    // A key outside the table is skipped on its own; the rest of the line still counts.
+    DirectiveTable->Apply(key, value);
+    return true;
+}

@@ -1,0 +1,35 @@
+#include "symbols/InterUnit.h"
+
+#include "model/Score.h"
+#include "settings/Units.h"
+#include "symbols/ScoreItem.h"
+
+void CScoreInterUnit::DrawAtEnd(CSurface& dc, const CRect& endRect)
+{
+    if (StartItem && EndItem && StartItem->Rect.top == EndItem->Rect.top)
+        DrawWithinLine(dc, endRect, StartItem, EndItem);
+    else
+        DrawTail(dc, endRect, StartItem, EndItem);
+    DrawState = 2;
+}
+
+int32_t CScoreInterUnit::LineRightX() const
+{
+    const ScoreSettings& s = Score->Settings;
+    return ToUnits(s.PageWidth - s.MarginRight);
+}
+
+int32_t CScoreInterUnit::LineLeftX() const
+{
+    const ScoreSettings& s = Score->Settings;
+    int32_t x = ToUnits(s.MarginLeft);
+    if (s.ShowTAB)
+        x = SatAdd(x, ToUnits(s.UnitsForTAB * s.UnitWidth));
+    return x;
+}
+
+int32_t CScoreInterUnit::Centre(const CScoreItem& item)
+{
+    const int64_t left = item.Rect.left;
+    return SatFrom64(left + (int64_t{item.Rect.right} - left) / 2);
+}

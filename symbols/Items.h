@@ -1,0 +1,94 @@
+// The concrete unit items: note columns, rests, time signatures, repeat bars, spaces.
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+#include <vector>
+
+#include "symbols/ScoreItem.h"
+
+// One rhythmic event: per string nothing, a muted string or a fret number, with the
+// note's length, dot, flag style and head style.
+class CItemNote : public CScoreItem
+{
+public:
+    enum Head : int32_t
+    {
+        Numbers = 0,
+        Cross = 1,
+        Slash = 2,
+    };
+    enum Flag : int32_t
+    {
+        None = 0,
+        Single = 1,
+        Connected = 2,
+    };
+    static constexpr int32_t NoNote = -2;
+    static constexpr int32_t Muted = -1;
+    static constexpr int32_t Invalid = -3;
+
+    CItemNote(CScore* score, int32_t units);
+    std::unique_ptr<CScoreItem> Clone() const override;
+    void Draw(CSurface& dc) override;
+
+    // s counts from 1 (the top string). Invalid when s is out of range.
+    int32_t GetFret(int32_t s) const;
+    // Values of -3 or less are stored as "no note"; an out-of-range s stores nothing.
+    void SetFret(int32_t s, int32_t value);
+    // Fills Frets from the fret list of a note token ("0.2.x.-.12").
+    void SetFrets(std::string_view text);
+
+    std::vector<int32_t> Frets;
+    int32_t Length = 4;
+    int32_t HeadKind = Numbers;
+    int32_t FlagKind = None;
+    bool Dotted = false;
+    int32_t StemX = 0;     // written by every Draw, read by the beams
+    int32_t StemTipY = 0;
+    CItemNote(const CItemNote& other);
+};
+
+class CItemRest : public CScoreItem
+{
+public:
+    CItemRest(CScore* score, int32_t units) : CScoreItem(score, units) {}
+    std::unique_ptr<CScoreItem> Clone() const override;
+    void Draw(CSurface& dc) override;
+
+    int32_t Length = 4;
+    bool Dotted = false;
+    CItemRest(const CItemRest& other) = default;
+};
+
+class CItemMusicalTime : public CScoreItem
+{
+public:
+    CItemMusicalTime(CScore* score, int32_t units) : CScoreItem(score, units) {}
+    std::unique_ptr<CScoreItem> Clone() const override;
+    void Draw(CSurface& dc) override;
+
+    int32_t Numerator = 4;
+    int32_t Denominator = 4;
+    CItemMusicalTime(const CItemMusicalTime& other) = default;
+};
+
+class CItemRepeatBar : public CScoreItem
+{
+public:
+    CItemRepeatBar(CScore* score, int32_t units) : CScoreItem(score, units) {}
+    std::unique_ptr<CScoreItem> Clone() const override;
+    void Draw(CSurface& dc) override;
+
+    int32_t IsEnd = 0;  // 0 opens a repeated section, anything else closes one
+    CItemRepeatBar(const CItemRepeatBar& other) = default;
+};
+
+class CItemSpace : public CScoreItem
+{
+public:
+    CItemSpace(CScore* score, int32_t units) : CScoreItem(score, units) {}
+    std::unique_ptr<CScoreItem> Clone() const override;
+    void Draw(CSurface& dc) override;
+    CItemSpace(const CItemSpace& other) = default;
+};
