@@ -1,7 +1,106 @@
-// Page drawing (in progress).
-#include "model/Score.h"
+// Page drawing on the score's side: one TAB line at a time, its "TAB" head, and the
+// line-end flush of the marks whose end item lies on a later line. Lines are broken
+// again here with the layout's rule, so the two must agree item for item.
+#include <string_view>
 
-void CScore::DrawTabLine(CSurface&, int32_t, int32_t, std::size_t&) {}
-int32_t CScore::DrawTabLetters(CSurface&, int32_t x, int32_t) { return x; }
-void CScore::FlushDeferredMarks(CSurface&) { DeferredMarks.clear(); }
-void CTitleBlock::DrawTitleBlock(CSurface&, const CRect&) const {}
+#include "model/Score.h"
+#include "settings/Units.h"
+#include "symbols/Items.h"
+
+namespace
+{
+// Distance from a slot's top to its top string line, in mm, summed in this order.
+double StringZone(const ScoreSettings& s) { return s.TripletZoneHeight + s.ChordZoneHeight + s.TabUpperMargin; }
+
+struct CPendingBar
+{
+    bool Pending = false;
+    int32_t X = 0;
+    int32_t Upper = 0;
+    int32_t Lower = 0;
+};
+}  // namespace
+
+void CScore::DrawTabLine(CSurface& dc, int32_t x, int32_t yLine, std::size_t& cursor)
+{
+    if (cursor >= UnitItems.size())
+        return;
+    const ScoreSettings& s = Settings;
+    CPendingBar bar;
+    if (s.ShowTAB)
+        x = DrawTabLetters(dc, x, yLine);
+
+    // The fit test runs on the layout's own position: its line start truncates head and
+    // margin together, the drawn x truncates them apart, and the two may differ by a
+    // unit. Testing the layout's figure breaks every line at the layout's item.
+    const double tabHeadWidth = s.ShowTAB ? s.UnitsForTAB * s.UnitWidth : 0.0;
+    const int64_t lineStart = ToUnits(tabHeadWidth + s.MarginLeft);
+    const int64_t lineEnd = ToUnits(s.PageWidth - s.MarginRight);
+    int64_t fitX = lineStart;
+
+    const int32_t rectBottom = SatSub(yLine, ToUnits((s.Strings - 1.0) * s.PitchBetweenLine + s.TabLowerMargin +
+                                                     s.TripletZoneHeight + s.ChordZoneHeight + s.TabUpperMargin));
+    const int32_t barUpper = ToUnits(StringZone(s));
+    const int32_t barLower = ToUnits((s.Strings - 1.0) * s.PitchBetweenLine + s.TripletZoneHeight +
+                                     s.ChordZoneHeight + s.TabUpperMargin);
+
+    while (cursor < UnitItems.size()) {
+        CScoreItem* item = UnitItems[cursor].get();
+        if (!item)
+            break;
+        const int32_t w = ToUnits(item->Units * s.UnitWidth);
+        // An item that does not fit begins the next line, unless this line is still
+        // empty: then it stays, however wide, as the layout keeps it.
+        if (fitX + w > lineEnd && fitX != lineStart)
+            break;
+        if (bar.Pending) {
+            dc.MoveTo(bar.X, bar.Upper);
+            dc.LineTo(bar.X, bar.Lower);
+            bar.Pending = false;
+        }
+        item->Rect = CRect{x, yLine, SatAdd(x, w), rectBottom};
+        item->Draw(dc);
+        item->DrawItemMarks(dc);
+        if (item->BarAfter)
+            bar = {true, item->Rect.right, SatSub(item->Rect.top, barUpper), SatSub(item->Rect.top, barLower)};
+        x = SatAdd(x, SatSub(item->Rect.right, item->Rect.left));
+        fitX += w;
+        ++cursor;
+    }
+    // A bar still pending here had no successor on this line: it is dropped.
+    FlushDeferredMarks(dc);
+}
+
+int32_t CScore::DrawTabLetters(CSurface& dc, int32_t x, int32_t yLine)
+{
+    const ScoreSettings& s = Settings;
+    const CFont* previous = dc.SelectFont(s.FontTAB.Font.get());
+    const double cell = (s.Strings - 1.0) * s.PitchBetweenLine / 3.0;
+    const int32_t width = ToUnits(s.UnitsForTAB * s.UnitWidth);
+    const int32_t right = SatAdd(x, width);
+    static constexpr std::string_view Letters = "TAB";
+    for (int i = 0; i < 3; ++i) {
+        // Each letter centred in a third of the staff, across the head's width.
+        const int32_t top = SatSub(yLine, ToUnits(i * cell + s.TripletZoneHeight + s.ChordZoneHeight + s.TabUpperMargin));
+        CRect rect{x, top, right, SatSub(top, ToUnits(cell))};
+        dc.DrawText(Letters.substr(static_cast<std::size_t>(i), 1), rect, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+    }
+    dc.SelectFont(previous);
+    return right;
+}
+
+void CScore::FlushDeferredMarks(CSurface& dc)
+{
+    // Marks still waiting for their end item get their head piece here, but only when
+    // both ends are note columns; the others show nothing on this line.
+    for (std::size_t i = 0; i < DeferredMarks.size(); ++i) {
+        CScoreInterUnit* mark = DeferredMarks[i];
+        if (!mark || mark->DrawState != 1)
+            continue;
+        CScoreItem* start = mark->StartItem;
+        CScoreItem* end = mark->EndItem;
+        if (dynamic_cast<CItemNote*>(start) && dynamic_cast<CItemNote*>(end))
+            mark->DrawHead(dc, start->Rect, start, end);
+    }
+    DeferredMarks.clear();
+}

@@ -93,13 +93,13 @@ bool CScoreReader::DispatchLine(std::string& line)
     line.resize(end);
 
     const std::string_view text(line);
-    std::size_t pos = 0;
-    while (pos < text.size()) {
-        const std::size_t stop = text.find_first_of("/\n", pos);
-        const std::size_t tokenEnd = stop == std::string_view::npos ? text.size() : stop;
-        if (tokenEnd > pos && !DispatchToken(text.substr(pos, tokenEnd - pos)))
+    std::size_t start = 0;
+    for (std::size_t i = 0; i <= text.size(); ++i) {
+        if (i < text.size() && text[i] != '/' && text[i] != '\n')
+            continue;
+        if (i > start && !DispatchToken(text.substr(start, i - start)))
             return false;
-        pos = tokenEnd + 1;
+        start = i + 1;
     }
     return true;
 }

@@ -5,6 +5,8 @@
 void CUtf8Validator::Feed(std::string_view bytes)
 {
     for (unsigned char c : bytes) {
+        if (c < 0x80 && Pending == 0)
+            continue;  // the common case: plain ASCII outside a sequence
         if (!Ok)
             return;
         if (Pending > 0) {

@@ -1,0 +1,347 @@
+// Reading score text: line handling, token dispatch, unit item tokens, span mark
+// tokens and title tokens.
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+#include "ScoreFixture.h"
+
+namespace
+{
+std::vector<int32_t> Frets(const CItemNote* note) { return note ? note->Frets : std::vector<int32_t>{}; }
+constexpr int32_t N = CItemNote::NoNote;
+constexpr int32_t X = CItemNote::Muted;
+}  // namespace
+
+TEST(Reader, ExampleFileGivesItsItemsAndMarks)
+{
+    ReadScore r("tmExercise 1/tsrt1Words and music\n"
+                "-4,4/n4nn0.2.2/n4nn3/|/n8cn0/fs8/n8cn2/fe/r4/|\n"
+                "n8sn0/3s/n8sn2/n8sn3/3e/ /|:e\n");
+    ASSERT_TRUE(r.Score->TitleBlock);
+    EXPECT_EQ(r.Score->TitleBlock->MainTitle, "Exercise 1");
+    EXPECT_EQ(r.Score->TitleBlock->RightTopLines[0], "Words and music");
+    ASSERT_EQ(r.Items(), 11u);
+    auto* time = r.Item<CItemMusicalTime>(0);
+    ASSERT_TRUE(time);
+    EXPECT_EQ(time->Numerator, 4);
+    EXPECT_EQ(time->Denominator, 4);
+    EXPECT_EQ(Frets(r.Item<CItemNote>(1)), (std::vector<int32_t>{0, 2, 2, N, N, N}));
+    EXPECT_FALSE(r.ItemAt(1)->BarAfter);
+    EXPECT_TRUE(r.ItemAt(2)->BarAfter);
+    EXPECT_EQ(r.Item<CItemNote>(3)->FlagKind, CItemNote::Connected);
+    EXPECT_EQ(r.Item<CItemNote>(4)->FlagKind, CItemNote::Connected);
+    ASSERT_TRUE(r.Item<CItemRest>(5));
+    EXPECT_TRUE(r.ItemAt(5)->BarAfter);
+    for (std::size_t i = 6; i < 9; ++i) {
+        ASSERT_TRUE(r.Item<CItemNote>(i));
+        EXPECT_EQ(r.Item<CItemNote>(i)->Length, 8);
+        EXPECT_EQ(r.Item<CItemNote>(i)->FlagKind, CItemNote::Single);
+    }
+    EXPECT_TRUE(r.Item<CItemSpace>(9));
+    ASSERT_TRUE(r.Item<CItemRepeatBar>(10));
+    EXPECT_EQ(r.Item<CItemRepeatBar>(10)->IsEnd, 1);
+
+    ASSERT_EQ(r.Marks(), 2u);
+    auto* beam = r.Mark<CConnectedNoteFlag>(0);
+    ASSERT_TRUE(beam);
+    EXPECT_EQ(beam->GetLevel(), 1);
+    EXPECT_EQ(beam->StartItem, r.ItemAt(3));
+    EXPECT_EQ(beam->EndItem, r.ItemAt(4));
+    auto* triplet = r.Mark<CTripletMark>(1);
+    ASSERT_TRUE(triplet);
+    EXPECT_EQ(triplet->GetLevel(), 3);
+    EXPECT_EQ(triplet->StartItem, r.ItemAt(6));
+    EXPECT_EQ(triplet->EndItem, r.ItemAt(8));
+    // Each mark is attached to both its items, in order of attachment.
+    EXPECT_EQ(r.ItemAt(3)->Marks, std::vector<CScoreInterUnit*>{beam});
+    EXPECT_EQ(r.ItemAt(8)->Marks, std::vector<CScoreInterUnit*>{triplet});
+}
+
+TEST(Reader, SplittingAndTrimming)
+{
+    struct Case
+    {
+        const char* name;
+        const char* text;
+        std::size_t items;
+    };
+    const Case cases[] = {
+        {"a token beginning with a space is a space token", "n4nn0/ n8nn0", 2},
+        {"trailing white space is not a space token", "n4nn0/ ", 1},
+        {"a space item at the end needs a separator", "n4nn0/ /", 2},
+        {"runs of separators count once", "//n4nn0///r4//", 2},
+        {"empty text", "", 0},
+        {"only separators and white space", "///\t \n\n", 0},
+        {"carriage returns before line feeds", "n4nn0\r\nr4\r\n", 2},
+        {"Ctrl-Z ends the file", "n4nn0/r4\x1Ar4\nr4\n", 2},
+        {"tokens are case-sensitive and unknown ones are ignored", "N4nn0/CH/n4nn0/#x/9/\x82\xa0", 1},
+        {"a c or v that selects nothing is ignored, not refused", "cx/n4nn0/v/vx/r4", 2},
+        {"refusal skips the rest of the line only", "3e/n4nn0/r4\nr8", 1},
+        {"vb without s or e is refused", "n4nn0/vbx/r4", 1},
+        {"3, [, _ and f without s or e are refused", "n4nn0/3/r4\nn4nn0/[x/r4\nn4nn0/_/r4\nn4nn0/fx/r4", 4},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(ReadScore(c.text).Items(), c.items);
+    }
+    // A zero byte ends the text of its line; the next line is read as usual.
+    const std::string withNul("n4nn0/r4\0/r4\nr4", 15);
+    EXPECT_EQ(ReadScore(withNul).Items(), 3u);
+}
+
+TEST(Reader, LongLinesAreReadWholeWithoutCuttingTokens)
+{
+    std::string line;
+    for (int i = 0; i < 400; ++i)
+        line += "n4nn12/";
+    ASSERT_GT(line.size(), 511u);
+    ReadScore r(line + "\n");
+    ASSERT_EQ(r.Items(), 400u);
+    for (std::size_t i = 0; i < r.Items(); ++i)
+        ASSERT_EQ(r.Item<CItemNote>(i)->GetFret(1), 12) << "item " << i;
+}
+
+TEST(Reader, NoteTokens)
+{
+    struct Case
+    {
+        const char* token;
+        int32_t length;
+        bool dotted;
+        int32_t flag;
+        int32_t head;
+        std::vector<int32_t> frets;
+    };
+    const Case cases[] = {
+        {"n4nn0.2.2.1.0.0", 4, false, CItemNote::None, CItemNote::Numbers, {0, 2, 2, 1, 0, 0}},
+        {"n8.sn3", 8, true, CItemNote::Single, CItemNote::Numbers, {3, N, N, N, N, N}},
+        {"n8cn.5", 8, false, CItemNote::Connected, CItemNote::Numbers, {N, 5, N, N, N, N}},
+        {"n16ncx.x.X", 16, false, CItemNote::None, CItemNote::Cross, {X, X, X, N, N, N}},
+        {"n4nn.12.-.7", 4, false, CItemNote::None, CItemNote::Numbers, {N, 12, N, 7, N, N}},
+        {"n4nn123", 4, false, CItemNote::None, CItemNote::Numbers, {12, N, N, N, N, N}},
+        {"n4nn3.q.5", 4, false, CItemNote::None, CItemNote::Numbers, {3, N, N, N, N, N}},
+        {"n4nn0.0.0.0.0.0.0.0", 4, false, CItemNote::None, CItemNote::Numbers, {0, 0, 0, 0, 0, 0}},
+        {"n4ns", 4, false, CItemNote::None, CItemNote::Slash, {N, N, N, N, N, N}},
+        {"n99snx.-3.99x", 99, false, CItemNote::Single, CItemNote::Numbers, {X, N, 99, N, N, N}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.token);
+        ReadScore r(c.token);
+        auto* note = r.Item<CItemNote>(0);
+        ASSERT_TRUE(note);
+        EXPECT_EQ(note->Length, c.length);
+        EXPECT_EQ(note->Dotted, c.dotted);
+        EXPECT_EQ(note->FlagKind, c.flag);
+        EXPECT_EQ(note->HeadKind, c.head);
+        EXPECT_EQ(note->Frets, c.frets);
+        EXPECT_EQ(note->Units, 1);
+    }
+    for (const char* refused : {"n", "n4", "n4n", "n4nx0", "n123nn0", "nx4nn0", "n4.xn"}) {
+        SCOPED_TRACE(refused);
+        ReadScore r(std::string(refused) + "/r4");
+        EXPECT_EQ(r.Items(), 0u);  // the refusal also drops the rest at r4
+    }
+}
+
+TEST(Reader, RestTimeAndBarTokens)
+{
+    ReadScore r("r4/r8./r8x/-3,4/-12,8x/ /|:/|:s/|:e/r16/|/||");
+    ASSERT_EQ(r.Items(), 10u);
+    EXPECT_EQ(r.Item<CItemRest>(0)->Length, 4);
+    EXPECT_FALSE(r.Item<CItemRest>(0)->Dotted);
+    EXPECT_TRUE(r.Item<CItemRest>(1)->Dotted);
+    EXPECT_FALSE(r.Item<CItemRest>(2)->Dotted);
+    EXPECT_EQ(r.Item<CItemMusicalTime>(3)->Numerator, 3);
+    EXPECT_EQ(r.Item<CItemMusicalTime>(4)->Numerator, 12);
+    EXPECT_EQ(r.Item<CItemMusicalTime>(4)->Denominator, 8);
+    EXPECT_TRUE(r.Item<CItemSpace>(5));
+    EXPECT_EQ(r.Item<CItemRepeatBar>(6)->IsEnd, 0);
+    EXPECT_EQ(r.Item<CItemRepeatBar>(7)->IsEnd, 0);
+    EXPECT_EQ(r.Item<CItemRepeatBar>(8)->IsEnd, 1);
+    EXPECT_TRUE(r.ItemAt(9)->BarAfter);  // "||" is a plain bar
+    EXPECT_FALSE(r.ItemAt(8)->BarAfter);
+
+    for (const char* refused : {"r", "rx", "-4", "-4,", "-,4", "|"}) {
+        SCOPED_TRACE(refused);
+        EXPECT_EQ(ReadScore(std::string(refused) + "/r4").Items(), 0u);
+    }
+}
+
+TEST(Reader, RepeatBarNeverBecomesTheCurrentItem)
+{
+    ReadScore r("n4nn0/|:/|/3s/n4nn1/|:e/3e");
+    ASSERT_EQ(r.Items(), 4u);
+    EXPECT_TRUE(r.ItemAt(0)->BarAfter);  // the bar after "|:" goes to the note before it
+    EXPECT_FALSE(r.ItemAt(1)->BarAfter);
+    auto* triplet = r.Mark<CTripletMark>(0);
+    ASSERT_TRUE(triplet);
+    EXPECT_EQ(triplet->StartItem, r.ItemAt(0));
+    EXPECT_EQ(triplet->EndItem, r.ItemAt(2));  // not the repeat bar after it
+}
+
+TEST(Reader, SpanMarkArguments)
+{
+    ReadScore beams("n16cn3/fs8/fs16/n16cn5/fe/fe/fs16</fe/fs4/fe/fs64/fe/fs99x/fe");
+    ASSERT_EQ(beams.Marks(), 6u);
+    EXPECT_EQ(beams.Mark<CConnectedNoteFlag>(0)->GetLevel(), 2);  // the inner one closes first
+    EXPECT_EQ(beams.Mark<CConnectedNoteFlag>(1)->GetLevel(), 1);
+    EXPECT_EQ(beams.Mark<CConnectedNoteFlag>(1)->GetSide(), 'R');
+    EXPECT_EQ(beams.Mark<CConnectedNoteFlag>(2)->GetLevel(), 2);
+    EXPECT_EQ(beams.Mark<CConnectedNoteFlag>(2)->GetSide(), 'L');
+    EXPECT_EQ(beams.Mark<CConnectedNoteFlag>(3)->GetLevel(), 0);
+    EXPECT_EQ(beams.Mark<CConnectedNoteFlag>(4)->GetLevel(), 4);
+    EXPECT_EQ(beams.Mark<CConnectedNoteFlag>(5)->GetLevel(), 4);
+
+    ReadScore triplets("n8nn0/3s/3e/3s5/3e/3s[/3e/3s6[/3e/3sx[/3e");
+    ASSERT_EQ(triplets.Marks(), 5u);
+    const std::pair<int32_t, bool> expected[] = {{3, false}, {5, false}, {3, true}, {6, true}, {3, false}};
+    for (std::size_t i = 0; i < 5; ++i) {
+        EXPECT_EQ(triplets.Mark<CTripletMark>(i)->GetLevel(), expected[i].first) << i;
+        EXPECT_EQ(triplets.Mark<CTripletMark>(i)->GetBracket(), expected[i].second) << i;
+        EXPECT_EQ(triplets.Mark<CTripletMark>(i)->StartItem, triplets.Mark<CTripletMark>(i)->EndItem);
+    }
+
+    ReadScore ties("n4nn0/_sh3/_e/_s/_e/_s12/_e/_s0/_e/_s9/_e/_sslide 2x/_e");
+    ASSERT_EQ(ties.Marks(), 6u);
+    EXPECT_EQ(ties.Mark<CTie>(0)->GetText(), "h");
+    EXPECT_EQ(ties.Mark<CTie>(0)->GetLevel(), 3);
+    EXPECT_EQ(ties.Mark<CTie>(1)->GetText(), "");
+    EXPECT_EQ(ties.Mark<CTie>(1)->GetLevel(), 1);
+    EXPECT_EQ(ties.Mark<CTie>(2)->GetLevel(), 1);
+    EXPECT_EQ(ties.Mark<CTie>(3)->GetLevel(), 6);
+    EXPECT_EQ(ties.Mark<CTie>(4)->GetLevel(), 6);
+    EXPECT_EQ(ties.Mark<CTie>(5)->GetText(), "slide ");
+    EXPECT_EQ(ties.Mark<CTie>(5)->GetLevel(), 2);
+
+    ReadScore others("n4nn0/vbs2/vbe/vbs/vbe/vbs0/vbe/[s1./[e/[s/[e/chAm7/ch[G/ch");
+    ASSERT_EQ(others.Marks(), 8u);
+    EXPECT_EQ(others.Mark<CVibrato>(0)->GetLevel(), 2);
+    EXPECT_EQ(others.Mark<CVibrato>(1)->GetLevel(), 6);
+    EXPECT_EQ(others.Mark<CVibrato>(2)->GetLevel(), 6);
+    EXPECT_EQ(others.Mark<CRepeatNum>(3)->Text, "1.");
+    EXPECT_EQ(others.Mark<CRepeatNum>(4)->Text, "");
+    EXPECT_EQ(others.Mark<CChordMark>(5)->Text, "Am7");
+    EXPECT_FALSE(others.Mark<CChordMark>(5)->Framed);
+    EXPECT_EQ(others.Mark<CChordMark>(6)->Text, "G");
+    EXPECT_TRUE(others.Mark<CChordMark>(6)->Framed);
+    EXPECT_EQ(others.Mark<CChordMark>(7)->Text, "");
+    // A chord name is attached to its item once; marks closed on their start item twice.
+    EXPECT_EQ(std::count(others.ItemAt(0)->Marks.begin(), others.ItemAt(0)->Marks.end(),
+                         others.Score->SpanMarks[5].get()),
+              1);
+    EXPECT_EQ(std::count(others.ItemAt(0)->Marks.begin(), others.ItemAt(0)->Marks.end(),
+                         others.Score->SpanMarks[0].get()),
+              2);
+}
+
+TEST(Reader, SpanMarkPairingAndRefusals)
+{
+    ReadScore nested("n8nn0/3s/n8nn1/3s5/n8nn2/3e/n8nn3/3e");
+    ASSERT_EQ(nested.Marks(), 2u);
+    EXPECT_EQ(nested.Mark<CTripletMark>(0)->GetLevel(), 5);
+    EXPECT_EQ(nested.Mark<CTripletMark>(0)->StartItem, nested.ItemAt(1));
+    EXPECT_EQ(nested.Mark<CTripletMark>(1)->StartItem, nested.ItemAt(0));
+    EXPECT_EQ(nested.Mark<CTripletMark>(1)->EndItem, nested.ItemAt(3));
+
+    ReadScore overlapping("n8cn0/fs8/_s/n8cn2/fe/n8cn3/_e");
+    ASSERT_EQ(overlapping.Marks(), 2u);
+    EXPECT_TRUE(overlapping.Mark<CConnectedNoteFlag>(0));
+    EXPECT_EQ(overlapping.Mark<CTie>(1)->EndItem, overlapping.ItemAt(2));
+
+    // Beams need notes at both ends; a refused "fe" leaves the beam open for later.
+    ReadScore afterRest("r4/fs8/n4nn0\nn8cn0/fs8/r8/fe/n4nn9\nn8cn1/fe");
+    ASSERT_EQ(afterRest.Items(), 4u);
+    ASSERT_EQ(afterRest.Marks(), 1u);
+    EXPECT_EQ(afterRest.Mark<CConnectedNoteFlag>(0)->StartItem, afterRest.ItemAt(1));
+    EXPECT_EQ(afterRest.Mark<CConnectedNoteFlag>(0)->EndItem, afterRest.ItemAt(3));
+
+    for (const char* refused : {"3s/n4nn0", "fs8/n4nn0", "_s/n4nn0", "vbs/n4nn0", "[s/n4nn0", "ch/n4nn0",
+                                "n4nn0/fs/r4", "n4nn0/3e/r4", "n4nn0/fe/r4", "n4nn0/_e/r4", "n4nn0/vbe/r4",
+                                "n4nn0/[e/r4"}) {
+        SCOPED_TRACE(refused);
+        ReadScore r(refused);
+        EXPECT_LE(r.Items(), 1u);
+        EXPECT_EQ(r.Marks(), 0u);
+    }
+}
+
+TEST(Reader, MarksLeftOpenAreDiscardedAndDetached)
+{
+    ReadScore r("n8nn0/3s/fs8/_s/vbs/[s1./n8nn1");
+    ASSERT_EQ(r.Items(), 2u);
+    EXPECT_EQ(r.Marks(), 0u);
+    EXPECT_TRUE(r.ItemAt(0)->Marks.empty());
+}
+
+TEST(Reader, TitleTokens)
+{
+    ReadScore lyrics("tslt1Lyrics");
+    ASSERT_TRUE(lyrics.Score->TitleBlock);
+    EXPECT_EQ(lyrics.Score->TitleBlock->MainTitle, "Music Title.");
+    EXPECT_EQ(lyrics.Score->TitleBlock->LeftTopLines[0], "Lyrics");
+
+    ReadScore all("tmA/tmB/tsrt3Capo 2/tslb2/tsrb5x y/tslt1first/tslt1second");
+    const CTitleBlock& t = *all.Score->TitleBlock;
+    EXPECT_EQ(t.MainTitle, "B");
+    EXPECT_EQ(t.RightTopLines[2], "Capo 2");
+    EXPECT_FALSE(t.RightTopLines[0].has_value());
+    EXPECT_EQ(t.LeftBottomLines[1], "");  // an empty text is still a text
+    EXPECT_EQ(t.RightBottomLines[4], "x y");
+    EXPECT_EQ(t.LeftTopLines[0], "second");
+
+    EXPECT_EQ(ReadScore("tm").Score->TitleBlock->MainTitle, "");
+    EXPECT_EQ(ReadScore("n4nn0").Score->TitleBlock, nullptr);
+    for (const char* refused : {"tsl1x", "tslx1", "tslt0x", "tslt6x", "tx", "t", "tsxt1a"}) {
+        SCOPED_TRACE(refused);
+        ReadScore r(std::string(refused) + "/n4nn0");
+        ASSERT_TRUE(r.Score->TitleBlock);  // created even by a refused token
+        EXPECT_EQ(r.Score->TitleBlock->MainTitle, "Music Title.");
+        EXPECT_EQ(r.Items(), 0u);
+    }
+}
+
+TEST(Reader, EncodingIsDetected)
+{
+    EXPECT_EQ(ReadScore("tmABC").Score->Encoding, TextEncoding::Utf8);  // ASCII is both
+    ReadScore bom("\xEF\xBB\xBFtmX/n4nn0");
+    EXPECT_EQ(bom.Score->Encoding, TextEncoding::Utf8);
+    EXPECT_EQ(bom.Score->TitleBlock->MainTitle, "X");  // the first token still counts
+    EXPECT_EQ(ReadScore("tm\xE6\x9B\xB2\n").Score->Encoding, TextEncoding::Utf8);
+    ReadScore sjis("tm\x8B\xC8\n");  // a code page 932 title
+    EXPECT_EQ(sjis.Score->Encoding, TextEncoding::Cp932);
+    EXPECT_EQ(sjis.Score->TitleBlock->MainTitle, "\x8B\xC8");
+}
+
+TEST(Reader, FileThatCannotBeOpenedLeavesTheScoreUnchanged)
+{
+    CMemorySettingsStore store;
+    CScore score(store);
+    EXPECT_FALSE(ReadScoreFile("/nonexistent/dir/score.tab", score));
+    EXPECT_FALSE(ReadScoreFile("/", score));
+    EXPECT_TRUE(score.UnitItems.empty());
+
+    const std::string path = ::testing::TempDir() + "plekto_reader_test.tab";
+    std::ofstream(path, std::ios::binary) << "n4nn0/n4nn1\n";
+    EXPECT_TRUE(ReadScoreFile(path, score));
+    EXPECT_EQ(score.UnitItems.size(), 2u);
+    // Reading state does not carry over: a new read starts without a current item.
+    CScore second(store);
+    std::ofstream(path, std::ios::binary) << "|/n4nn0\n";
+    EXPECT_TRUE(ReadScoreFile(path, second));
+    EXPECT_TRUE(second.UnitItems.empty());
+    std::remove(path.c_str());
+}
+
+TEST(Reader, ReadSmallNumberTakesOneOrTwoDigits)
+{
+    std::string_view cursor = "123";
+    int value = -1;
+    ASSERT_TRUE(ReadSmallNumber(cursor, value));
+    EXPECT_EQ(value, 12);
+    EXPECT_EQ(cursor, "3");
+    cursor = "x1";
+    EXPECT_FALSE(ReadSmallNumber(cursor, value));
+    EXPECT_EQ(value, 12);
+    EXPECT_EQ(cursor, "x1");
+}

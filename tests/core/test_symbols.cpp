@@ -1,0 +1,113 @@
+// The data side of unit items and span marks: fret access, cloning, clamping setters.
+#include <gtest/gtest.h>
+
+#include "ScoreFixture.h"
+
+TEST(Symbols, FretAccessStaysInRange)
+{
+    CMemorySettingsStore store;
+    CScore score(store);
+    CItemNote note(&score, 1);
+    ASSERT_EQ(note.Frets.size(), 6u);
+    EXPECT_EQ(note.GetFret(1), CItemNote::NoNote);
+    EXPECT_EQ(note.GetFret(0), CItemNote::Invalid);
+    EXPECT_EQ(note.GetFret(7), CItemNote::Invalid);
+    note.SetFret(2, 99);
+    note.SetFret(3, -1);
+    note.SetFret(4, -3);
+    note.SetFret(7, 5);
+    note.SetFret(-1, 5);
+    EXPECT_EQ(note.GetFret(2), 99);
+    EXPECT_EQ(note.GetFret(3), CItemNote::Muted);
+    EXPECT_EQ(note.GetFret(4), CItemNote::NoNote);
+    note.Frets[4] = -40;  // whatever is stored reads as at least -3
+    EXPECT_EQ(note.GetFret(5), CItemNote::Invalid);
+}
+
+TEST(Symbols, SetFretsFollowsTheFretListGrammar)
+{
+    ReadScore r("n4nn0");
+    auto* note = r.Item<CItemNote>(0);
+    ASSERT_TRUE(note);
+    note->SetFrets("0.X.-..12.3");
+    EXPECT_EQ(note->Frets, (std::vector<int32_t>{0, -1, -2, -2, 12, 3}));
+    note->SetFrets("7.q9.5");  // stops at the piece it does not understand
+    EXPECT_EQ(note->Frets, (std::vector<int32_t>{7, -1, -2, -2, 12, 3}));
+}
+
+TEST(Symbols, CloneCopiesDataButNotPlacementOrMarks)
+{
+    ReadScore r("n8.scx.5/|/chAm/r16./-6,8/|:e");
+    r.ItemAt(0)->Rect = CRect{1, 2, 3, 4};
+    auto copy = r.ItemAt(0)->Clone();
+    auto* note = dynamic_cast<CItemNote*>(copy.get());
+    ASSERT_TRUE(note);
+    EXPECT_EQ(note->Frets, r.Item<CItemNote>(0)->Frets);
+    EXPECT_EQ(note->Length, 8);
+    EXPECT_TRUE(note->Dotted);
+    EXPECT_EQ(note->FlagKind, CItemNote::Single);
+    EXPECT_EQ(note->HeadKind, CItemNote::Cross);
+    EXPECT_TRUE(note->BarAfter);
+    EXPECT_EQ(note->Rect, CRect{});
+    EXPECT_TRUE(note->Marks.empty());
+    EXPECT_FALSE(r.ItemAt(0)->Marks.empty());
+
+    auto* rest = dynamic_cast<CItemRest*>(r.ItemAt(1)->Clone().release());
+    ASSERT_TRUE(rest);
+    EXPECT_EQ(rest->Length, 16);
+    EXPECT_TRUE(rest->Dotted);
+    delete rest;
+    auto time = r.ItemAt(2)->Clone();
+    EXPECT_EQ(dynamic_cast<CItemMusicalTime*>(time.get())->Numerator, 6);
+    auto bar = r.ItemAt(3)->Clone();
+    EXPECT_EQ(dynamic_cast<CItemRepeatBar*>(bar.get())->IsEnd, 1);
+}
+
+TEST(Symbols, MarkSettersClamp)
+{
+    CMemorySettingsStore store;
+    CScore score(store);
+    CConnectedNoteFlag beam(&score);
+    EXPECT_EQ(beam.GetLevel(), 1);
+    EXPECT_EQ(beam.GetSide(), 'R');
+    beam.SetLevel(-5);
+    beam.SetSide('x');
+    EXPECT_EQ(beam.GetLevel(), 0);
+    EXPECT_EQ(beam.GetSide(), 'R');
+    beam.SetSide('L');
+    EXPECT_EQ(beam.GetSide(), 'L');
+
+    CTie tie(&score);
+    EXPECT_EQ(tie.GetLevel(), 1);
+    for (int32_t level : {0, 7, -2, 1000}) {
+        tie.SetLevel(level);
+        EXPECT_EQ(tie.GetLevel(), 6) << level;
+    }
+    tie.SetLevel(3);
+    EXPECT_EQ(tie.GetLevel(), 3);
+
+    CVibrato vibrato(&score);
+    EXPECT_EQ(vibrato.GetLevel(), 6);
+    vibrato.SetLevel(0);
+    EXPECT_EQ(vibrato.GetLevel(), 6);
+    vibrato.SetLevel(9);  // larger values are kept as they are
+    EXPECT_EQ(vibrato.GetLevel(), 9);
+
+    CTripletMark triplet(&score);
+    EXPECT_EQ(triplet.GetLevel(), 3);
+    EXPECT_FALSE(triplet.GetBracket());
+    CChordMark chord(&score);
+    EXPECT_FALSE(chord.Framed);
+    EXPECT_EQ(chord.DrawState, 0);
+    EXPECT_EQ(chord.StartItem, nullptr);
+}
+
+TEST(Symbols, DeferredMarksAreQueuedByTheirStartItem)
+{
+    CMemorySettingsStore store;
+    CScore score(store);
+    CTie tie(&score);
+    score.AddDeferredMark(&tie);
+    EXPECT_EQ(tie.DrawState, 1);
+    EXPECT_EQ(score.DeferredMarks, std::vector<CScoreInterUnit*>{&tie});
+}

@@ -1,0 +1,76 @@
+// The QSettings store: layout of the INI file, code page 932 texts, unreadable values.
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QSettings>
+#include <QTemporaryDir>
+
+#include "model/Score.h"
+#include "settings/qt/QtSettingsStore.h"
+
+namespace
+{
+QByteArray ReadAll(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+}  // namespace
+
+TEST(QtStore, RoundTripsValuesUnderTheirSections)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("Plekto.conf");
+    {
+        CQtSettingsStore store(path.toStdString());
+        ScoreSettings settings;
+        settings.PageWidth = 210.01;
+        settings.SavePageSettings(store);
+        settings.SaveFontSettings(store);
+        store.WriteInt("Settings\\Tab", "UnitTab", -3);
+    }
+    const QByteArray text = ReadAll(path);
+    EXPECT_TRUE(text.contains("[Settings]")) << text.constData();
+    EXPECT_TRUE(text.contains("Page\\PageW=21001")) << text.constData();
+
+    CQtSettingsStore store(path.toStdString());
+    EXPECT_EQ(store.GetInt("Settings\\Page", "PageW", 0), 21001);
+    EXPECT_EQ(store.GetInt("Settings\\Tab", "UnitTab", 0), -3);
+    EXPECT_EQ(store.GetInt("Settings\\Tab", "Missing", 77), 77);
+    // The default face is held as code page 932 bytes and stored as Unicode text.
+    EXPECT_EQ(store.GetString("Settings\\Font", "FontNameMainTitle", ""), DefaultTitleFace);
+    EXPECT_EQ(store.Settings().value("Settings/Font/FontNameMainTitle").toString(),
+              QString::fromUtf8("ＭＳ 明朝"));
+    EXPECT_EQ(store.GetString("Settings\\Font", "Missing", "dflt"), "dflt");
+
+    CScore score(store);
+    EXPECT_EQ(score.Settings.PageWidth, 210.01);
+    EXPECT_EQ(score.Settings.UnitsForTAB, -3);
+}
+
+TEST(QtStore, UnreadableValuesFallBackToDefaults)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("Plekto.conf");
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("[Settings]\nPage\\PageW=wide\nPage\\PageH=99999999999999\nTab\\LineSpace=300\n"
+               "Tab\\UnitSize=4294967295\n\x01\x02garbage=\n[broken\nNote\\StemH=\n");
+    file.close();
+    CQtSettingsStore store(path.toStdString());
+    CScore score(store);
+    EXPECT_EQ(score.Settings.PageWidth, 210.0);
+    EXPECT_EQ(score.Settings.PageHeight, 290.0);
+    EXPECT_EQ(score.Settings.PitchBetweenLine, 3.0);
+    EXPECT_EQ(score.Settings.UnitWidth, -0.01);  // a DWORD of all ones is -1
+    EXPECT_EQ(score.Settings.StemHeight, 9.0);
+}
+
+TEST(QtStore, UserStoreIsVellmarPlekto)
+{
+    CQtSettingsStore store;
+    EXPECT_TRUE(store.Settings().fileName().endsWith("Vellmar/Plekto.conf"))
+        << store.Settings().fileName().toStdString();
+    EXPECT_EQ(store.Settings().organizationName(), "Vellmar");
+    EXPECT_EQ(store.Settings().applicationName(), "Plekto");
+}
