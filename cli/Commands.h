@@ -8,6 +8,7 @@
 using CArgs = std::vector<std::string>;
 
 int RunDump(const CArgs& args);
+int RunCheck(const CArgs& args);
 int RunRender(const CArgs& args);
 int RunTrace(const CArgs& args);
 // Opens the viewer with an optional file; argc/argv go to the application object.

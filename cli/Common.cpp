@@ -44,6 +44,12 @@ Commands:
   dump FILE [--defaults]
       Read FILE, lay it out and print the score as one JSON object: "settings",
       "title", "items", "marks" and "layout". Texts are printed as UTF-8.
+  check FILE [--defaults]
+      Read FILE as the viewer does and print one line per problem:
+      FILE:LINE:COLUMN: error|warning: message. Errors are tokens that were
+      refused (with what the refusal skipped); warnings are tokens that were
+      ignored, marks never closed, unknown settings and cut-short fret lists.
+      Exit status 0 without errors, 1 with errors, 2 when FILE cannot be read.
   render FILE -o OUT [--page N] [--dpi D] [--defaults]
       Draw the score into OUT. OUT.pdf: every printed page (or page N alone);
       OUT.png: the whole score as the screen shows it, as a 1-bit image at D dots

@@ -1,5 +1,5 @@
 // plekto: the viewer when started with no subcommand, or one of the headless
-// subcommands (dump, render, trace).
+// subcommands (dump, check, render, trace).
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -17,6 +17,8 @@ int main(int argc, char** argv)
         }
         if (command == "dump")
             return RunDump(rest);
+        if (command == "check")
+            return RunCheck(rest);
         if (command == "render")
             return RunRender(rest);
         if (command == "trace")

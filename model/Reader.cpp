@@ -1,5 +1,6 @@
 #include "model/Reader.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <istream>
@@ -34,7 +35,7 @@ bool ReadSmallNumber(std::string_view& cursor, int& value)
     return true;
 }
 
-bool ReadScoreFile(const std::string& path, CScore& score)
+bool ReadScoreFile(const std::string& path, CScore& score, std::vector<CDiagnostic>* diagnostics)
 {
     std::error_code ec;
     if (std::filesystem::is_directory(path, ec))
@@ -43,6 +44,7 @@ bool ReadScoreFile(const std::string& path, CScore& score)
     if (!in)
         return false;
     CScoreReader reader(score);
+    reader.Diagnostics = diagnostics;
     reader.Read(in);
     return true;
 }
@@ -61,6 +63,7 @@ void CScoreReader::Read(std::istream& in)
     bool first = true;
     std::string line;  // the one line buffer, reused for every line whatever its length
     while (std::getline(in, line)) {
+        ++LineNumber;
         if (first) {
             first = false;
             if (line.compare(0, Utf8Bom.size(), Utf8Bom) == 0) {
@@ -80,6 +83,16 @@ void CScoreReader::Read(std::istream& in)
     }
     Score.Encoding = bom || utf8.Valid() ? TextEncoding::Utf8 : TextEncoding::Cp932;
     Finish();
+    if (!Diagnostics)
+        return;
+    // Columns need the encoding, which is known only now that the whole file is read.
+    std::stable_sort(Found.begin(), Found.end(), [](const CPending& a, const CPending& b) {
+        return a.Where.Line != b.Where.Line ? a.Where.Line < b.Where.Line : a.Where.Before.size() < b.Where.Before.size();
+    });
+    for (CPending& found : Found)
+        Diagnostics->push_back({found.IsError, found.Where.Line,
+                                CountCharacters(found.Where.Before, Score.Encoding) + 1, std::move(found.Message)});
+    Found.clear();
 }
 
 bool CScoreReader::DispatchLine(std::string& line)
@@ -93,12 +106,25 @@ bool CScoreReader::DispatchLine(std::string& line)
     line.resize(end);
 
     const std::string_view text(line);
+    if (Diagnostics)
+        LineText = text;
     std::size_t start = 0;
     for (std::size_t i = 0; i <= text.size(); ++i) {
         if (i < text.size() && text[i] != '/' && text[i] != '\n')
             continue;
-        if (i > start && !DispatchToken(text.substr(start, i - start)))
-            return false;
+        if (i > start) {
+            const std::string_view token = text.substr(start, i - start);
+            if (Diagnostics) {
+                Token = token;
+                Reason = nullptr;
+                Quoted = {};
+            }
+            if (!DispatchToken(token)) {
+                if (Diagnostics)
+                    ReportRefusal(text.substr(i));
+                return false;
+            }
+        }
         start = i + 1;
     }
     return true;
@@ -121,31 +147,31 @@ bool CScoreReader::DispatchToken(std::string_view token)
             return OnTripletStart(token.substr(2));
         if (second == 'e')
             return OnTripletEnd();
-        return false;
+        return Refuse("is not a token: '3' must be followed by 's' or 'e'");
     case '[':
         if (second == 's')
             return OnRepeatNumStart(token.substr(2));
         if (second == 'e')
             return OnRepeatNumEnd();
-        return false;
+        return Refuse("is not a token: '[' must be followed by 's' or 'e'");
     case '_':
         if (second == 's')
             return OnTieStart(token.substr(2));
         if (second == 'e')
             return OnTieEnd();
-        return false;
+        return Refuse("is not a token: '_' must be followed by 's' or 'e'");
     case 'c':
         // A "c" that does not begin "ch" selects nothing and is ignored, like any other
         // token whose first character selects no handler.
         if (second == 'h')
             return OnChordToken(token.substr(2));
-        return true;
+        return Ignored(token);
     case 'f':
         if (second == 's')
             return OnFlagsStart(token.substr(2));
         if (second == 'e')
             return OnFlagsEnd();
-        return false;
+        return Refuse("is not a token: 'f' must be followed by 's' or 'e'");
     case 'n':
         return OnNoteToken(token.substr(1));
     case 'r':
@@ -155,35 +181,101 @@ bool CScoreReader::DispatchToken(std::string_view token)
     case 'v':
         // Likewise a "v" that does not begin "vb" is ignored; "vb" itself needs "s" or "e".
         if (second != 'b')
-            return true;
+            return Ignored(token);
         if (At(token, 2) == 's')
             return OnVibratoStart(token.substr(3));
         if (At(token, 2) == 'e')
             return OnVibratoEnd();
-        return false;
+        return Refuse("is not a token: 'vb' must be followed by 's' or 'e'");
     case '|':
         return OnRepeatBarToken(token.substr(1)) || OnBarToken();
     default:
-        return true;
+        return Ignored(token);
     }
+}
+
+bool CScoreReader::Ignored(std::string_view token)
+{
+    if (Diagnostics)
+        Warn("'" + std::string(token) + "' was ignored: its first character selects no token");
+    return true;
+}
+
+CScoreReader::CPosition CScoreReader::Here() const
+{
+    const std::size_t offset = Token.empty() ? 0 : static_cast<std::size_t>(Token.data() - LineText.data());
+    return {LineNumber, std::string(LineText.substr(0, offset))};
+}
+
+void CScoreReader::Report(bool isError, CPosition where, std::string message)
+{
+    Found.push_back({isError, std::move(where), std::move(message)});
+}
+
+void CScoreReader::ReportRefusal(std::string_view rest)
+{
+    std::size_t skipped = 0;
+    bool inToken = false;
+    for (char c : rest) {
+        const bool separator = c == '/' || c == '\n';
+        if (!separator && !inToken)
+            ++skipped;
+        inToken = !separator;
+    }
+    std::string message = "'" + std::string(Quoted.empty() ? Token : Quoted) + "' " + (Reason ? Reason : "was refused");
+    if (skipped > 0)
+        message += "; the rest of the line, " + std::to_string(skipped) + (skipped == 1 ? " token, was skipped" : " tokens, was skipped");
+    Report(true, Here(), std::move(message));
+}
+
+void CScoreReader::RememberOpening(const void* mark)
+{
+    if (Diagnostics)
+        OpenedAt[mark] = Here();
+}
+
+void CScoreReader::ReportUnclosed(const void* mark, const char* what)
+{
+    if (!Diagnostics)
+        return;
+    auto it = OpenedAt.find(mark);
+    if (it != OpenedAt.end())
+        Report(false, it->second, std::string(what) + " is never closed and was dropped");
+}
+
+int CountCharacters(std::string_view bytes, TextEncoding encoding)
+{
+    int count = 0;
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        const auto c = static_cast<unsigned char>(bytes[i]);
+        if (encoding == TextEncoding::Utf8) {
+            count += (c & 0xC0) != 0x80;
+        } else {
+            ++count;
+            if (((c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC)) && i + 1 < bytes.size())
+                ++i;
+        }
+    }
+    return count;
 }
 
 void CScoreReader::Finish()
 {
-    DiscardPendingMarks(PendingTriplets);
-    DiscardPendingMarks(PendingFlags);
-    DiscardPendingMarks(PendingTies);
-    DiscardPendingMarks(PendingVibratos);
-    DiscardPendingMarks(PendingRepeatNums);
+    DiscardPendingMarks(PendingTriplets, "the tuplet");
+    DiscardPendingMarks(PendingFlags, "the beam");
+    DiscardPendingMarks(PendingTies, "the tie");
+    DiscardPendingMarks(PendingVibratos, "the vibrato");
+    DiscardPendingMarks(PendingRepeatNums, "the repeat ending");
     CurrentItem = nullptr;
     StringCountLocked = false;
 }
 
 template <class Mark>
-void CScoreReader::DiscardPendingMarks(std::vector<std::unique_ptr<Mark>>& stack)
+void CScoreReader::DiscardPendingMarks(std::vector<std::unique_ptr<Mark>>& stack, const char* what)
 {
     while (!stack.empty()) {
         Mark* mark = stack.back().get();
+        ReportUnclosed(mark, what);
         if (mark->StartItem)
             mark->StartItem->DetachMark(mark);
         stack.pop_back();
@@ -213,7 +305,7 @@ bool CScoreReader::OnNoteToken(std::string_view arg)
     auto note = std::make_unique<CItemNote>(&Score, 1);
     int length = 0;
     if (!ReadSmallNumber(arg, length))
-        return false;
+        return Refuse("has no length");
     note->Length = length;
     if (At(arg, 0) == '.') {
         note->Dotted = true;
@@ -230,7 +322,7 @@ bool CScoreReader::OnNoteToken(std::string_view arg)
         note->FlagKind = CItemNote::Connected;
         break;
     default:
-        return false;
+        return Refuse(arg.empty() ? "has no flag letter" : "has no flag letter (n, s or c) after its length");
     }
     switch (At(arg, 1)) {
     case 'n':
@@ -243,9 +335,12 @@ bool CScoreReader::OnNoteToken(std::string_view arg)
         note->HeadKind = CItemNote::Slash;
         break;
     default:
-        return false;
+        return Refuse(arg.size() < 2 ? "has no head letter" : "has no head letter (n, c or s) after its flag letter");
     }
-    note->SetFrets(arg.substr(2));
+    const int32_t stop = note->SetFrets(arg.substr(2));
+    if (stop && Diagnostics)
+        Warn("'" + std::string(Token) + "': the fret list stops at the piece for string " + std::to_string(stop) +
+             ", which is not a fret, x or -; the strings from there on stay empty");
     AppendItem(std::move(note), true);
     return true;
 }
@@ -255,7 +350,7 @@ bool CScoreReader::OnRestToken(std::string_view arg)
     auto rest = std::make_unique<CItemRest>(&Score, 1);
     int length = 0;
     if (!ReadSmallNumber(arg, length))
-        return false;
+        return Refuse("has no length");
     rest->Length = length;
     rest->Dotted = At(arg, 0) == '.';
     AppendItem(std::move(rest), true);
@@ -267,11 +362,13 @@ bool CScoreReader::OnTimeToken(std::string_view arg)
     auto time = std::make_unique<CItemMusicalTime>(&Score, 1);
     int numerator = 0;
     int denominator = 0;
-    if (!ReadSmallNumber(arg, numerator) || At(arg, 0) != ',')
-        return false;
+    if (!ReadSmallNumber(arg, numerator))
+        return Refuse("has no numerator");
+    if (At(arg, 0) != ',')
+        return Refuse("needs a comma between numerator and denominator");
     arg.remove_prefix(1);
     if (!ReadSmallNumber(arg, denominator))
-        return false;
+        return Refuse("has no denominator");
     time->Numerator = numerator;
     time->Denominator = denominator;
     AppendItem(std::move(time), true);
@@ -291,7 +388,7 @@ bool CScoreReader::OnRepeatBarToken(std::string_view arg)
 bool CScoreReader::OnBarToken()
 {
     if (!CurrentItem)
-        return false;
+        return Refuse("has no item before it");
     CurrentItem->BarAfter = true;
     return true;
 }
@@ -301,38 +398,34 @@ bool CScoreReader::OnBarToken()
 bool CScoreReader::OnTripletStart(std::string_view arg)
 {
     if (!CurrentItem)
-        return false;
+        return Refuse("needs an item before it");
     auto mark = std::make_unique<CTripletMark>(&Score);
     int number = 3;
     ReadSmallNumber(arg, number);
     mark->SetLevel(number);
     mark->SetBracket(At(arg, 0) == '[');
-    mark->StartItem = CurrentItem;
-    CurrentItem->AttachMark(mark.get());
-    PendingTriplets.push_back(std::move(mark));
+    Open(std::move(mark), PendingTriplets);
     return true;
 }
 
 bool CScoreReader::OnFlagsStart(std::string_view arg)
 {
     if (!dynamic_cast<CItemNote*>(CurrentItem))
-        return false;
+        return Refuse("needs a note before it");
     auto mark = std::make_unique<CConnectedNoteFlag>(&Score);
     int number = 0;
     if (!ReadSmallNumber(arg, number))
-        return false;
+        return Refuse("needs a note value for its beam, such as 8 or 16");
     mark->SetLevel(number < 8 ? 0 : number < 16 ? 1 : number < 32 ? 2 : number < 64 ? 3 : 4);
     mark->SetSide(At(arg, 0) == '<' ? 'L' : 'R');
-    mark->StartItem = CurrentItem;
-    CurrentItem->AttachMark(mark.get());
-    PendingFlags.push_back(std::move(mark));
+    Open(std::move(mark), PendingFlags);
     return true;
 }
 
 bool CScoreReader::OnTieStart(std::string_view arg)
 {
     if (!CurrentItem)
-        return false;
+        return Refuse("needs an item before it");
     auto mark = std::make_unique<CTie>(&Score);
     std::size_t digit = 0;
     while (digit < arg.size() && !IsDigit(arg[digit]))
@@ -340,35 +433,38 @@ bool CScoreReader::OnTieStart(std::string_view arg)
     mark->SetText(std::string(arg.substr(0, digit)));
     if (digit < arg.size())
         mark->SetLevel(arg[digit] - '0');
-    mark->StartItem = CurrentItem;
-    CurrentItem->AttachMark(mark.get());
-    PendingTies.push_back(std::move(mark));
+    Open(std::move(mark), PendingTies);
     return true;
 }
 
 bool CScoreReader::OnVibratoStart(std::string_view arg)
 {
     if (!CurrentItem)
-        return false;
+        return Refuse("needs an item before it");
     auto mark = std::make_unique<CVibrato>(&Score);
     if (IsDigit(At(arg, 0)))
         mark->SetLevel(arg[0] - '0');
-    mark->StartItem = CurrentItem;
-    CurrentItem->AttachMark(mark.get());
-    PendingVibratos.push_back(std::move(mark));
+    Open(std::move(mark), PendingVibratos);
     return true;
 }
 
 bool CScoreReader::OnRepeatNumStart(std::string_view arg)
 {
     if (!CurrentItem)
-        return false;
+        return Refuse("needs an item before it");
     auto mark = std::make_unique<CRepeatNum>(&Score);
     mark->Text = std::string(arg);
+    Open(std::move(mark), PendingRepeatNums);
+    return true;
+}
+
+template <class Mark>
+void CScoreReader::Open(std::unique_ptr<Mark> mark, std::vector<std::unique_ptr<Mark>>& stack)
+{
     mark->StartItem = CurrentItem;
     CurrentItem->AttachMark(mark.get());
-    PendingRepeatNums.push_back(std::move(mark));
-    return true;
+    RememberOpening(mark.get());
+    stack.push_back(std::move(mark));
 }
 
 template <class Mark>
@@ -384,23 +480,25 @@ bool CScoreReader::CloseMark(std::vector<std::unique_ptr<Mark>>& stack)
     return true;
 }
 
-bool CScoreReader::OnTripletEnd() { return CloseMark(PendingTriplets); }
-bool CScoreReader::OnTieEnd() { return CloseMark(PendingTies); }
-bool CScoreReader::OnVibratoEnd() { return CloseMark(PendingVibratos); }
-bool CScoreReader::OnRepeatNumEnd() { return CloseMark(PendingRepeatNums); }
+bool CScoreReader::OnTripletEnd() { return CloseMark(PendingTriplets) || Refuse("closes no open tuplet"); }
+bool CScoreReader::OnTieEnd() { return CloseMark(PendingTies) || Refuse("closes no open tie"); }
+bool CScoreReader::OnVibratoEnd() { return CloseMark(PendingVibratos) || Refuse("closes no open vibrato"); }
+bool CScoreReader::OnRepeatNumEnd() { return CloseMark(PendingRepeatNums) || Refuse("closes no open repeat ending"); }
 
 bool CScoreReader::OnFlagsEnd()
 {
+    if (PendingFlags.empty())
+        return Refuse("closes no open beam");
     // After a rest the beam stays open for a later "fe".
-    if (PendingFlags.empty() || !dynamic_cast<CItemNote*>(CurrentItem))
-        return false;
+    if (!dynamic_cast<CItemNote*>(CurrentItem))
+        return Refuse("needs a note before it; the beam stays open");
     return CloseMark(PendingFlags);
 }
 
 bool CScoreReader::OnChordToken(std::string_view arg)
 {
     if (!CurrentItem)
-        return false;
+        return Refuse("needs an item before it");
     auto mark = std::make_unique<CChordMark>(&Score);
     if (At(arg, 0) == '[') {
         mark->Framed = true;
@@ -427,12 +525,16 @@ bool CScoreReader::OnTitleToken(std::string_view arg)
         return true;
     }
     if (At(arg, 0) != 's')
-        return false;
+        return Refuse("is not a title token: 'tm' or 'ts' must begin it");
     const char side = At(arg, 1);
     const char end = At(arg, 2);
     const char digit = At(arg, 3);
-    if ((side != 'l' && side != 'r') || (end != 't' && end != 'b') || digit < '1' || digit > '5')
-        return false;
+    if (side != 'l' && side != 'r')
+        return Refuse("needs the side l or r after 'ts'");
+    if (end != 't' && end != 'b')
+        return Refuse("needs the end t or b after its side");
+    if (digit < '1' || digit > '5')
+        return Refuse("needs a line place from 1 to 5");
     CTitleBlock::LinePlaces& group = side == 'l' ? (end == 't' ? block.LeftTopLines : block.LeftBottomLines)
                                                  : (end == 't' ? block.RightTopLines : block.RightBottomLines);
     group[static_cast<std::size_t>(digit - '1')] = std::string(arg.substr(4));
@@ -443,16 +545,21 @@ bool CScoreReader::ApplyDirective(std::string_view text)
 {
     const std::size_t colon = text.find(':');
     if (colon == std::string_view::npos)
-        return false;
+        return Refuse("has no ':' between key and value");
     const std::string_view key = text.substr(0, colon);
     const std::string_view value = text.substr(colon + 1);
+    if (Diagnostics)
+        Quoted = Token.substr(0, colon + 1);
     if (key == "Strings") {
         // Once per file, before the first unit item; a count no note could hold is refused.
-        if (StringCountLocked || ToCountValue(value) > MaxStrings)
-            return false;
+        if (StringCountLocked)
+            return Refuse("comes after the first item or after another '$Strings'");
+        if (ToCountValue(value) > MaxStrings)
+            return Refuse("is more than 64");
         StringCountLocked = true;
     }
     // A key outside the table is skipped on its own; the rest of the line still counts.
-    DirectiveTable->Apply(key, value);
+    if (!DirectiveTable->Apply(key, value) && Diagnostics)
+        Warn("'" + std::string(Quoted) + "' is not a setting and was ignored");
     return true;
 }

@@ -6,7 +6,10 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
+
+#include "model/TextEncoding.h"
 
 class CScore;
 class CScoreItem;
@@ -17,8 +20,21 @@ class CVibrato;
 class CRepeatNum;
 class CDirectiveTable;
 
+// A problem found while reading, for authors: a refused token (an error) or something
+// that was ignored or dropped (a warning). Line and column count from 1; the column
+// counts characters of the line as the score's encoding decodes them. The message holds
+// the file's own bytes where it quotes the file.
+struct CDiagnostic
+{
+    bool IsError = false;
+    int Line = 0;
+    int Column = 0;
+    std::string Message;
+};
+
 // Returns false (score unchanged) when the file cannot be opened; true after reading it.
-bool ReadScoreFile(const std::string& path, CScore& score);
+// Diagnostics are collected only when a list is given.
+bool ReadScoreFile(const std::string& path, CScore& score, std::vector<CDiagnostic>* diagnostics = nullptr);
 
 // The reading state of one read: the current item, the one-time string count rule and
 // the stacks of marks opened but not yet closed.
@@ -65,13 +81,43 @@ public:
 
     CScoreItem* CurrentItem = nullptr;
     bool StringCountLocked = false;
+    // Set to collect diagnostics; reading without it does no extra work.
+    std::vector<CDiagnostic>* Diagnostics = nullptr;
 
 private:
+    struct CPosition
+    {
+        int Line = 0;
+        std::string Before;  // the line's bytes before the token, for its column
+    };
+    struct CPending
+    {
+        bool IsError;
+        CPosition Where;
+        std::string Message;
+    };
+
+    // A handler refuses with a reason that "plekto check" shows after the token.
+    bool Refuse(const char* reason)
+    {
+        Reason = reason;
+        return false;
+    }
+    CPosition Here() const;
+    void Report(bool isError, CPosition where, std::string message);
+    void Warn(std::string message) { Report(false, Here(), std::move(message)); }
+    void ReportRefusal(std::string_view rest);
+    void RememberOpening(const void* mark);
+    void ReportUnclosed(const void* mark, const char* what);
+    template <class Mark>
+    void Open(std::unique_ptr<Mark> mark, std::vector<std::unique_ptr<Mark>>& stack);
+
     void AppendItem(std::unique_ptr<CScoreItem> item, bool becomesCurrent);
     template <class Mark>
     bool CloseMark(std::vector<std::unique_ptr<Mark>>& stack);
     template <class Mark>
-    void DiscardPendingMarks(std::vector<std::unique_ptr<Mark>>& stack);
+    void DiscardPendingMarks(std::vector<std::unique_ptr<Mark>>& stack, const char* what);
+    bool Ignored(std::string_view token);
 
     CScore& Score;
     std::vector<std::unique_ptr<CTripletMark>> PendingTriplets;
@@ -80,7 +126,20 @@ private:
     std::vector<std::unique_ptr<CVibrato>> PendingVibratos;
     std::vector<std::unique_ptr<CRepeatNum>> PendingRepeatNums;
     std::unique_ptr<CDirectiveTable> DirectiveTable;
+
+    // Where the reader is, kept up to date only while diagnostics are collected.
+    int LineNumber = 0;
+    std::string_view LineText;
+    std::string_view Token;
+    const char* Reason = nullptr;
+    std::string_view Quoted;  // what the refusal quotes, when not the whole token
+    std::vector<CPending> Found;
+    std::unordered_map<const void*, CPosition> OpenedAt;
 };
+
+// Characters in bytes as the encoding decodes them (code page 932: a lead byte and its
+// trail byte are one character).
+int CountCharacters(std::string_view bytes, TextEncoding encoding);
 
 // Reads one or two decimal digits at the cursor and advances past them.
 bool ReadSmallNumber(std::string_view& cursor, int& value);

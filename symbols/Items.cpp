@@ -56,7 +56,7 @@ void CItemNote::SetFret(int32_t s, int32_t value)
     Frets[static_cast<std::size_t>(s) - 1] = value <= Invalid ? NoNote : value;
 }
 
-void CItemNote::SetFrets(std::string_view text)
+int32_t CItemNote::SetFrets(std::string_view text)
 {
     const int32_t strings = Score->Settings.Strings;
     bool textLeft = true;  // false once the last piece has been taken
@@ -80,9 +80,10 @@ void CItemNote::SetFrets(std::string_view text)
                 value = value * 10 + (piece[1] - '0');
             SetFret(s, value);
         } else {
-            return;  // a piece it does not understand ends the list here
+            return s;  // a piece it does not understand ends the list here
         }
     }
+    return 0;
 }
 
 std::unique_ptr<CScoreItem> CItemRest::Clone() const { return CloneOf(*this); }

@@ -36,8 +36,9 @@ public:
     int32_t GetFret(int32_t s) const;
     // Values of -3 or less are stored as "no note"; an out-of-range s stores nothing.
     void SetFret(int32_t s, int32_t value);
-    // Fills Frets from the fret list of a note token ("0.2.x.-.12").
-    void SetFrets(std::string_view text);
+    // Fills Frets from the fret list of a note token ("0.2.x.-.12"). Returns 0, or the
+    // string at whose piece the list stopped because the piece was not understood.
+    int32_t SetFrets(std::string_view text);
 
     std::vector<int32_t> Frets;
     int32_t Length = 4;

@@ -1,0 +1,61 @@
+// "plekto check" end to end: output lines in the file's encoding, exit statuses.
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+
+namespace
+{
+struct CCheck
+{
+    int Status = -1;
+    QString Out;
+    QByteArray Err;
+};
+
+CCheck Check(const QTemporaryDir& dir, const QByteArray& bytes)
+{
+    const QString path = dir.filePath("score.tab");
+    QFile file(path);
+    file.open(QIODevice::WriteOnly | QIODevice::Truncate);
+    file.write(bytes);
+    file.close();
+    QProcess process;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("XDG_CONFIG_HOME", dir.path());
+    process.setProcessEnvironment(env);
+    process.start(PLEKTO_BINARY, {"check", path, "--defaults"});
+    process.waitForFinished(60000);
+    return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()), process.readAllStandardError()};
+}
+}  // namespace
+
+TEST(Check, ReportsInFileLineColumnForm)
+{
+    QTemporaryDir dir;
+    const CCheck run = Check(dir, "tm\x8b\xc8\n\x8b\xc8/_e/n4nn0\nn4nn0/CH\n");
+    EXPECT_EQ(run.Status, 1);
+    const QString path = dir.filePath("score.tab");
+    EXPECT_EQ(run.Out, path + ":2:1: warning: '" + QString::fromUtf8("曲") +
+                           "' was ignored: its first character selects no token\n" + path +
+                           ":2:3: error: '_e' closes no open tie; the rest of the line, 1 token, was skipped\n" +
+                           path + ":3:7: warning: 'CH' was ignored: its first character selects no token\n");
+}
+
+TEST(Check, ExitStatusSaysWhetherThereWereErrors)
+{
+    QTemporaryDir dir;
+    const CCheck clean = Check(dir, "tmFine/-4,4/n4nn0/|/r4\n");
+    EXPECT_EQ(clean.Status, 0);
+    EXPECT_TRUE(clean.Out.isEmpty());
+    const CCheck warningsOnly = Check(dir, "n4nn0/3s\n");
+    EXPECT_EQ(warningsOnly.Status, 0);
+    EXPECT_TRUE(warningsOnly.Out.contains("warning: the tuplet is never closed"));
+
+    QProcess process;
+    process.start(PLEKTO_BINARY, {"check", dir.filePath("missing.tab")});
+    process.waitForFinished(60000);
+    EXPECT_EQ(process.exitCode(), 2);
+    EXPECT_TRUE(process.readAllStandardError().startsWith("plekto check: cannot open"));
+}
