@@ -15,3 +15,6 @@ export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
 export LSAN_OPTIONS=suppressions=$PWD/tools/lsan.supp:print_suppressions=0
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 ctest --test-dir build-asan --output-on-failure -j2
+
+# Each fuzz target for about a minute (longer runs: bash tools/fuzz.sh SECONDS).
+bash tools/fuzz.sh 60

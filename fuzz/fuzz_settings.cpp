@@ -1,0 +1,79 @@
+// The same with settings taken from the input: its first bytes choose values for the
+// stored settings and for directives put in front of the score, from sizes that make
+// sense to sizes that do not (zero, negative, NaN, infinities, 1e300).
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+#include <string>
+
+#include "FuzzScore.h"
+#include "settings/SettingsStore.h"
+
+namespace
+{
+const char* const Lengths[] = {"ChordZoneHeight", "FlagHeight", "FlagMargin", "MarginLeft", "MarginTop",
+                               "MarginRight", "MarginBottom", "PageWidth", "PageHeight", "PitchBetweenLine",
+                               "StemHeight", "StemMargin", "TripletZoneHeight", "TabUpperMargin",
+                               "TabLowerMargin", "UnitWidth"};
+const char* const Counts[] = {"UnitsForTAB", "Strings", "FontSizeMainTitle", "FontSizeSubTitle", "FontSizeFret",
+                              "FontSizeTAB"};
+const char* const Values[] = {"0", "-1", "-210", "1e300", "-1e300", "inf", "-inf", "nan", "1e-300", "0.004",
+                              "0.5", "2.5", "6", "39.5", "290", "100000", "2147483647", "-2147483648", "64", "1"};
+const struct
+{
+    const char* Section;
+    const char* Name;
+} StoreValues[] = {{"Settings\\Page", "PageH"},    {"Settings\\Page", "PageW"},   {"Settings\\Page", "MgnL"},
+                   {"Settings\\Page", "MgnT"},     {"Settings\\Page", "MgnR"},    {"Settings\\Page", "MgnB"},
+                   {"Settings\\Tab", "MgnUp"},     {"Settings\\Tab", "MgnLo"},    {"Settings\\Tab", "ChordZoneH"},
+                   {"Settings\\Tab", "3ZoneH"},    {"Settings\\Tab", "LineSpace"}, {"Settings\\Tab", "UnitSize"},
+                   {"Settings\\Tab", "Strings"},   {"Settings\\Tab", "ShowTab"},  {"Settings\\Tab", "UnitTab"},
+                   {"Settings\\Note", "FlagH"},    {"Settings\\Note", "FlagMgn"}, {"Settings\\Note", "StemH"},
+                   {"Settings\\Note", "3SpaceH"},  {"Settings\\Font", "FontSizeFret"}};
+
+struct CBytes
+{
+    const uint8_t* Data;
+    size_t Size;
+    bool Take(uint8_t& out)
+    {
+        if (Size == 0)
+            return false;
+        out = *Data++;
+        --Size;
+        return true;
+    }
+};
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    CBytes in{data, size};
+    CMemorySettingsStore store;
+    std::string prefix;
+    uint8_t count = 0;
+    uint8_t a = 0;
+    uint8_t b = 0;
+    // Up to 15 stored values as 32-bit integers, then up to 15 directives.
+    if (in.Take(count)) {
+        for (int i = 0; i < (count & 15); ++i) {
+            uint8_t v[4] = {};
+            if (!in.Take(a) || !in.Take(v[0]) || !in.Take(v[1]) || !in.Take(v[2]) || !in.Take(v[3]))
+                break;
+            int32_t value = 0;
+            std::memcpy(&value, v, sizeof value);
+            const auto& slot = StoreValues[a % (sizeof StoreValues / sizeof StoreValues[0])];
+            store.WriteInt(slot.Section, slot.Name, value);
+        }
+        for (int i = 0; i < (count >> 4); ++i) {
+            if (!in.Take(a) || !in.Take(b))
+                break;
+            const bool isCount = a & 0x80;
+            const char* key = isCount ? Counts[a % (sizeof Counts / sizeof Counts[0])]
+                                      : Lengths[a % (sizeof Lengths / sizeof Lengths[0])];
+            prefix += "$" + std::string(key) + ":" + Values[b % (sizeof Values / sizeof Values[0])] + "\n";
+        }
+    }
+    ReadLayOutAndDraw(prefix + std::string(reinterpret_cast<const char*>(in.Data), in.Size), store);
+    return 0;
+}
