@@ -40,8 +40,6 @@ void DrawTextIn(CSurface& dc, const std::string& text, int32_t l, int32_t t, int
     dc.DrawText(text, rect, flags);
 }
 
-int32_t Half(int32_t v) { return v / 2; }
-
 // Half a column of `units` drawing units, as the one-note beam stub and the repeat
 // ending's right end use it.
 int32_t HalfUnits(const ScoreSettings& s, int32_t units) { return ToUnits(units * s.UnitWidth * 0.5); }
@@ -215,7 +213,7 @@ void CTripletMark::DrawWithinLine(CSurface& dc, const CRect&, CScoreItem* start,
     if (!Bracket)
         return;
     const int32_t xM = SatFrom64(right - (int64_t{right} - left) / 2);
-    const int32_t w2 = Half(w);
+    const int32_t w2 = w / 2;
     dc.MoveTo(left, b.Mid);
     dc.LineTo(left, b.Bottom);
     dc.MoveTo(left, b.Mid);

@@ -5,13 +5,18 @@
 // The fret font is 72 tenths of a point: 254 high, 152 per character on this surface.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
+#include <limits>
 #include <memory>
+#include <string>
 #include <type_traits>
 #include <utility>
-#include <string>
 #include <vector>
 
+#include "ScoreFixture.h"
 #include "display/Font.h"
+#include "display/PageView.h"
 #include "display/RecordingSurface.h"
 #include "model/Score.h"
 #include "settings/SettingsStore.h"
@@ -22,11 +27,8 @@ namespace
 {
 using Lines = std::vector<std::string>;
 
-constexpr int32_t Line0 = -1500;  // tops of three consecutive lines (39.5 mm apart)
+constexpr int32_t Line0 = -1500;  // tops of two consecutive lines (39.5 mm apart)
 constexpr int32_t Line1 = -5450;
-constexpr int32_t Line2 = -9400;
-constexpr int32_t XL = 3200;
-constexpr int32_t XR = 19000;
 
 class MarkDrawing : public ::testing::Test
 {
@@ -138,24 +140,6 @@ TEST_F(MarkDrawing, OneNoteBeamIsAHalfColumnStub)
                                "Rectangle 3500 -2300 4100 -2450"}));
 }
 
-TEST_F(MarkDrawing, BeamAcrossBreaksRunsToLineEndsAtEachNotesTip)
-{
-    CItemNote* a = Add<CItemNote>(17600, Line0);
-    CItemNote* b = Add<CItemNote>(4400, Line1);
-    auto* beam = Span<CConnectedNoteFlag>(a, b);
-    beam->SetLevel(2);
-
-    beam->DrawHead(Dc, a->Rect, a, b);
-    beam->DrawAtEnd(Dc, b->Rect);  // tops differ: the tail
-    EXPECT_EQ(Shapes(), (Lines{"Rectangle 17900 -2500 19000 -2650", "Rectangle 3200 -6450 4700 -6600"}));
-
-    // Without the "TAB" head the tail starts at the margin itself.
-    Dc.Clear();
-    Score->Settings.ShowTAB = false;
-    beam->DrawTail(Dc, b->Rect, a, b);
-    EXPECT_EQ(Shapes(), (Lines{"Rectangle 2000 -6450 4700 -6600"}));
-}
-
 TEST_F(MarkDrawing, BeamWhoseEndsAreNotBothNotesDrawsNothing)
 {
     CItemNote* n = Add<CItemNote>(3200, Line0);
@@ -189,21 +173,6 @@ TEST_F(MarkDrawing, TieHangsUnderItsStringWithTheLabelBelow)
                                "Arc 3500 -3116 4700 -3616 3500 -3366 4700 -3366",
                                R"(DrawText 33 3500 -3616 4700 -3870 "")"}));
     EXPECT_EQ(FontOfFirstText(), "Fret");
-}
-
-TEST_F(MarkDrawing, TieAcrossABreakDrawsQuartersCentredOnTheLineEnds)
-{
-    CItemNote* a = Add<CItemNote>(17600, Line0);
-    CItemNote* b = Add<CItemNote>(4400, Line1);
-    auto* tie = Span<CTie>(a, b);
-    tie->SetText("sl.");
-
-    tie->DrawHead(Dc, a->Rect, a, b);
-    tie->DrawAtEnd(Dc, b->Rect);
-    EXPECT_EQ(Shapes(), (Lines{"Arc 17900 -3116 20100 -3616 17900 -3366 19000 -3616",
-                               R"(DrawText 34 17900 -3616 19000 -3870 "sl.")",
-                               "Arc 1700 -7066 4700 -7566 3200 -7566 4700 -7316",
-                               R"(DrawText 32 3200 -7566 4700 -7820 "sl.")"}));
 }
 
 TEST_F(MarkDrawing, TieOnAClampedStringLiesOnTheBottomString)
@@ -257,20 +226,6 @@ TEST_F(MarkDrawing, TupletHalvesTruncateTowardZero)
                                "LineTo 4101 -2225"}));
 }
 
-TEST_F(MarkDrawing, TupletAcrossABreak)
-{
-    CItemNote* a = Add<CItemNote>(17600, Line0);
-    CItemNote* b = Add<CItemNote>(4400, Line1);
-    auto* t = Span<CTripletMark>(a, b);
-    t->SetBracket(true);
-    t->DrawHead(Dc, a->Rect, a, b);
-    t->DrawAtEnd(Dc, b->Rect);
-    EXPECT_EQ(Shapes(), (Lines{R"(DrawText 38 17900 -1950 19000 -2200 "3")", "MoveTo 17900 -2075",
-                               "LineTo 17900 -2200", "MoveTo 17900 -2075", "LineTo 18848 -2075",
-                               R"(DrawText 36 3200 -5900 4700 -6150 "3")", "MoveTo 3352 -6025", "LineTo 4700 -6025",
-                               "LineTo 4700 -6150"}));
-}
-
 // ---------------------------------------------------------------------------------
 
 TEST_F(MarkDrawing, ChordNameFillsTheChordZoneAsWideAsItsText)
@@ -313,7 +268,8 @@ TEST_F(MarkDrawing, VibratoRepeatsWavesThatEndWithinTheEndColumn)
 
     three->DrawAtEnd(Dc, b->Rect);
     one->DrawAtEnd(Dc, a->Rect);
-    EXPECT_EQ(Shapes(), (Lines{"StretchBlt 3200 -4497 600 -155 139 588 152", "StretchBlt 3800 -4497 600 -155 139 588 152",
+    EXPECT_EQ(Shapes(), (Lines{"StretchBlt 3200 -4497 600 -155 139 588 152",
+                               "StretchBlt 3800 -4497 600 -155 139 588 152",
                                "StretchBlt 4400 -4497 600 -155 139 588 152",
                                "StretchBlt 3200 -3497 600 -155 139 588 152"}));
     EXPECT_EQ(Score->MemoryDC->SelectedBitmap(), nullptr);
@@ -325,22 +281,10 @@ TEST_F(MarkDrawing, VibratoHeightLimitedWaveIsCentredInItsUnit)
     CItemNote* a = Add<CItemNote>(3200, Line0);
     CItemNote* b = Add<CItemNote>(4400, Line0);
     Span<CVibrato>(a, b)->DrawAtEnd(Dc, b->Rect);
-    EXPECT_EQ(Shapes(), (Lines{"StretchBlt 3307 -3700 386 -100 139 588 152", "StretchBlt 3693 -3700 386 -100 139 588 152",
+    EXPECT_EQ(Shapes(), (Lines{"StretchBlt 3307 -3700 386 -100 139 588 152",
+                               "StretchBlt 3693 -3700 386 -100 139 588 152",
                                "StretchBlt 4079 -3700 386 -100 139 588 152",
                                "StretchBlt 4465 -3700 386 -100 139 588 152"}));
-}
-
-TEST_F(MarkDrawing, VibratoAcrossABreakTailStartsAtTheMargin)
-{
-    CItemNote* a = Add<CItemNote>(17600, Line0);
-    CItemNote* b = Add<CItemNote>(3800, Line1);
-    auto* v = Span<CVibrato>(a, b);
-    v->DrawHead(Dc, a->Rect, a, b);
-    v->DrawAtEnd(Dc, b->Rect);
-    const std::string tail = " -8447 600 -155 139 588 152";
-    EXPECT_EQ(Shapes(), (Lines{"StretchBlt 17600 -4497 600 -155 139 588 152", "StretchBlt 18200 -4497 600 -155 139 588 152",
-                               "StretchBlt 2000" + tail, "StretchBlt 2600" + tail, "StretchBlt 3200" + tail,
-                               "StretchBlt 3800" + tail}));
 }
 
 TEST_F(MarkDrawing, VibratoWithoutBitmapOrMemorySurfaceDrawsNothingAndRestoresTheBitmap)
@@ -382,25 +326,16 @@ TEST_F(MarkDrawing, VibratoUnderAbsurdWidthsEnds)
 // Repeat ending: the bracket line 450 below the line's top, the hook from the top string
 // line (1700 below), the right end half a unit (300) before the end column's right edge.
 
-TEST_F(MarkDrawing, RepeatEndingWithinALineAndAcrossABreak)
+TEST_F(MarkDrawing, RepeatEndingHooksFromTheTopStringAndEndsHalfAUnitEarly)
 {
     CItemNote* a = Add<CItemNote>(3200, Line0);
     CItemNote* b = Add<CItemNote>(4400, Line0);
-    CItemNote* c = Add<CItemNote>(17600, Line0);
-    CItemNote* d = Add<CItemNote>(4400, Line1);
-    auto* first = Span<CRepeatNum>(a, b);
-    first->Text = "1.";
-    auto* second = Span<CRepeatNum>(c, d);
-    second->Text = "2.";
-
-    first->DrawAtEnd(Dc, b->Rect);
-    EXPECT_EQ(FontOfFirstText(), "Fret");
-    second->DrawHead(Dc, c->Rect, c, d);
-    second->DrawAtEnd(Dc, d->Rect);
+    auto* ending = Span<CRepeatNum>(a, b);
+    ending->Text = "1.";
+    ending->DrawAtEnd(Dc, b->Rect);
     EXPECT_EQ(Shapes(), (Lines{"MoveTo 3200 -3200", "LineTo 3200 -1950", "LineTo 4700 -1950",
-                               R"(DrawText 256 3200 -1950 4700 -3200 "1.")", "MoveTo 17600 -3200",
-                               "LineTo 17600 -1950", "LineTo 19000 -1950", R"(DrawText 256 17600 -1950 19000 -3200 "2.")",
-                               "MoveTo 2000 -5900", "LineTo 4700 -5900"}));
+                               R"(DrawText 256 3200 -1950 4700 -3200 "1.")"}));
+    EXPECT_EQ(FontOfFirstText(), "Fret");
 }
 
 // ---------------------------------------------------------------------------------
@@ -440,5 +375,153 @@ TEST_F(MarkDrawing, WithoutFretFontTextMeasuresZero)
     EXPECT_EQ(shapes[4], "LineTo 4100 -2075");  // no gap for the digit
     EXPECT_EQ(shapes[5], "MoveTo 4100 -2075");
     EXPECT_EQ(shapes[9], R"(DrawText 33 3500 -3616 4700 -3616 "")");  // a label of no height
+}
+TEST_F(MarkDrawing, AbsurdSettingsSaturateInsteadOfWrapping)
+{
+    ScoreSettings& s = Score->Settings;
+    s.PageWidth = 1e12;
+    s.MarginLeft = -1e12;
+    s.ChordZoneHeight = 1e12;
+    s.PitchBetweenLine = -1e300;
+    s.FlagHeight = 1e12;
+    s.UnitWidth = std::nan("");
+    CItemNote* a = Add<CItemNote>(2000000000, Line0);
+    CItemNote* b = Add<CItemNote>(-2000000000, Line1);
+    a->StemTipY = -2000000000;
+    auto* beam = Span<CConnectedNoteFlag>(a, b);
+    beam->SetLevel(2147483647);
+    auto* tie = Span<CTie>(a, b);
+    Span<CTripletMark>(a, b)->SetBracket(true);
+    Span<CVibrato>(a, b);
+    Span<CRepeatNum>(a, b);
+    for (const auto& mark : Score->SpanMarks) {
+        mark->DrawWithinLine(Dc, b->Rect, a, b);
+        mark->DrawHead(Dc, a->Rect, a, b);
+        mark->DrawTail(Dc, b->Rect, a, b);
+    }
+    const int32_t max = std::numeric_limits<int32_t>::max();
+    const int32_t min = std::numeric_limits<int32_t>::min();
+    Dc.Clear();
+    beam->DrawHead(Dc, a->Rect, a, b);
+    tie->DrawTail(Dc, b->Rect, a, b);
+    const Lines shapes = Shapes();
+    ASSERT_GE(shapes.size(), 2u);
+    EXPECT_EQ(shapes[0], "Rectangle 2000000300 " + std::to_string(min) + " " + std::to_string(max) + " " +
+                             std::to_string(min));
+    // 2 x xL - x2 with xL at the bottom of the range
+    EXPECT_EQ(shapes[1].rfind("Arc " + std::to_string(min) + " ", 0), 0u) << shapes[1];
+}
+
+// ---------------------------------------------------------------------------------
+// Through the page drawing, with the default fret font (90 tenths: 317 high, "3" 190
+// wide). 26 columns fit a line, so item 26 begins line 1 (top -5450) and item 52 line 2
+// (top -9400). A mark's calls are those that its tokens add to the page: the trace of
+// the score minus the trace of the same score without mark tokens.
+
+Lines PageTrace(const std::string& text)
+{
+    ReadScore read(text);
+    read.Score->LayoutScore();
+    CPageView view;
+    view.Prepare(*read.Score, false);
+    CRecordingSurface dc;
+    view.Paint(dc, *read.Score, 1);
+    return dc.TraceLines();
+}
+
+std::string WithoutMarks(const std::string& text)
+{
+    std::string out;
+    std::size_t from = 0;
+    while (from < text.size()) {
+        std::size_t to = text.find('/', from);
+        to = to == std::string::npos ? text.size() : to;
+        const std::string token = text.substr(from, to - from);
+        bool mark = false;
+        for (const char* prefix : {"fs", "fe", "_s", "_e", "3s", "3e", "vbs", "vbe", "[s", "[e", "ch"})
+            mark = mark || token.rfind(prefix, 0) == 0;
+        if (!mark)
+            out += token + "/";
+        from = to + 1;
+    }
+    return out;
+}
+
+// Sorted, font selections left out; fails the test when the marks changed anything else.
+Lines MarkCalls(const std::string& text)
+{
+    Lines with = PageTrace(text);
+    Lines base = PageTrace(WithoutMarks(text));
+    auto fontless = [](Lines& lines) {
+        std::erase_if(lines, [](const std::string& line) { return line.rfind("Font ", 0) == 0; });
+        std::sort(lines.begin(), lines.end());
+    };
+    fontless(with);
+    fontless(base);
+    Lines extra;
+    std::set_difference(with.begin(), with.end(), base.begin(), base.end(), std::back_inserter(extra));
+    EXPECT_TRUE(std::includes(with.begin(), with.end(), base.begin(), base.end()));
+    return extra;
+}
+
+Lines Sorted(Lines lines)
+{
+    std::sort(lines.begin(), lines.end());
+    return lines;
+}
+
+std::string Notes(int count)
+{
+    std::string text;
+    for (int i = 0; i < count; ++i)
+        text += "n8cn2/";
+    return text;
+}
+
+TEST(MarksOnPage, MarksOverTwoBreaksDrawHeadAndTailButNothingOnTheMiddleLine)
+{
+    const Lines calls =
+        MarkCalls("n8cn0/fs8/fs16/_s1/3s[/vbs1/[s1./" + Notes(59) + "n8cn3/fe/fe/_e/3e/vbe/[e/" + Notes(4));
+    Lines expected{
+        "Rectangle 3500 -2300 19000 -2450", "Rectangle 3500 -2500 19000 -2650",
+        "Arc 3500 -3116 34500 -3616 3500 -3366 19000 -3616",
+        R"(DrawText 34 3500 -3616 19000 -3933 "")", R"(DrawText 38 3500 -1950 19000 -2200 "3")", "MoveTo 3500 -2075",
+        "LineTo 3500 -2200", "MoveTo 3500 -2075", "LineTo 18810 -2075", "MoveTo 3200 -3200", "LineTo 3200 -1950",
+        "LineTo 19000 -1950", R"(DrawText 256 3200 -1950 19000 -3200 "1.")",
+        // line 2: the end note is item 60, at 8000..8600 with its stem at 8300
+        "Rectangle 3200 -10200 8300 -10350", "Rectangle 3200 -10400 8300 -10550",
+        "Arc -1900 -11016 8300 -11516 3200 -11516 8300 -11266",
+        R"(DrawText 32 3200 -11516 8300 -11833 "")", R"(DrawText 36 3200 -9850 8300 -10100 "3")", "MoveTo 3390 -9975",
+        "LineTo 8300 -9975", "LineTo 8300 -10100", "MoveTo 2000 -9850", "LineTo 8300 -9850"};
+    for (int32_t x = 3200; x + 600 <= 19000; x += 600)
+        expected.push_back("StretchBlt " + std::to_string(x) + " -3247 600 -155 139 588 152");
+    for (int32_t x = 2000; x + 600 <= 8600; x += 600)
+        expected.push_back("StretchBlt " + std::to_string(x) + " -11147 600 -155 139 588 152");
+    EXPECT_EQ(calls, Sorted(expected));
+}
+
+TEST(MarksOnPage, OnlyMarksBetweenTwoNotesGetAHeadPiece)
+{
+    // A rest and a space as ends: the tails still come, on line 1 (end note at 5600..6200).
+    // The beam between two notes gets its head as well.
+    const Lines calls = MarkCalls("r4/_s1/3s/n8cn0/[s2./fs8/" + Notes(28) + "n8cn3/_e/3e/fe/ /[e/" + Notes(3));
+    EXPECT_EQ(calls, Sorted({"Rectangle 4100 -2300 19000 -2450", "Rectangle 3200 -6250 5900 -6400",
+                             "Arc 500 -7066 5900 -7566 3200 -7566 5900 -7316",
+                             R"(DrawText 32 3200 -7566 5900 -7883 "")", R"(DrawText 36 3200 -5900 5900 -6150 "3")",
+                             "MoveTo 2000 -5900", "LineTo 6500 -5900"}));
+}
+
+TEST(MarksOnPage, NestedAndOverlappingMarksOnOneLine)
+{
+    // Beams of two levels with a tie overlapping them, a triplet nested in a quintuplet,
+    // and a one-note stub, attached twice to its note and so drawn twice.
+    const Lines calls = MarkCalls("n16cn0/fs8/fs16/_s1/n16cn2/fe/n16cn3/_e/n16cn5/fe/n8cn0/3s5[/n8cn0/3s/n8cn0/"
+                                  "n8cn0/3e/n8cn0/3e/n8cn7/fs8</fe");
+    EXPECT_EQ(calls, Sorted({"Rectangle 3500 -2500 4100 -2650", "Arc 3500 -3116 4700 -3616 3500 -3366 4700 -3366",
+                             R"(DrawText 33 3500 -3616 4700 -3933 "")", "Rectangle 3500 -2300 5300 -2450",
+                             R"(DrawText 37 6500 -1950 7700 -2200 "3")", R"(DrawText 37 5900 -1950 8300 -2200 "5")",
+                             "MoveTo 5900 -2075", "LineTo 5900 -2200", "MoveTo 5900 -2075", "LineTo 7005 -2075",
+                             "MoveTo 7195 -2075", "LineTo 8300 -2075", "LineTo 8300 -2200",
+                             "Rectangle 8900 -2300 8600 -2450", "Rectangle 8900 -2300 8600 -2450"}));
 }
 }  // namespace
