@@ -153,16 +153,17 @@ def draw_flag(canvas, top, scale_y, tail=True):
     def p(x, y):
         return (x, top + y * scale_y)
 
+    # The root is square to the stem end, so that flag and stem meet crisply.
     if tail:
-        outline = path(p(0, 0),
-                       (p(4, 30), p(40, 52), p(62, 86)),
+        outline = path(p(0, 0), (p(7, 0),),
+                       (p(10, 30), p(40, 52), p(62, 86)),
                        (p(80, 114), p(78, 160), p(60, 200)),
                        (p(70, 162), p(66, 128), p(46, 106)),
                        (p(30, 88), p(10, 76), p(0, 70)),
                        (p(0, 0),))
     else:
-        outline = path(p(0, 0),
-                       (p(6, 26), p(44, 44), p(66, 74)),
+        outline = path(p(0, 0), (p(7, 0),),
+                       (p(10, 24), p(44, 44), p(66, 74)),
                        (p(78, 90), p(78, 110), p(72, 128)),
                        (p(70, 104), p(52, 86), p(30, 76)),
                        (p(16, 70), p(4, 66), p(0, 62)),

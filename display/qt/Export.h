@@ -1,0 +1,51 @@
+// Writers of drawn pages to files (PDF, a 1-bit PNG, SVG), all at physical size. The
+// drawing itself comes from a callback that draws onto a surface whose origin is the
+// page's top-left corner, in 0.01 mm with y upward.
+//
+// Each writer returns true on success; on failure it returns false with a one-line
+// reason in `error` and leaves no promise about the file. Sizes that are not finite,
+// not positive or beyond the bounds below are refused before anything is allocated.
+#pragma once
+
+#include <QImage>
+#include <functional>
+#include <string>
+
+class CSurface;
+
+// Draws one page (numbered from 1) onto the surface.
+using CPageDrawer = std::function<void(CSurface& surface, int page)>;
+// Draws the single picture of a PNG or SVG.
+using CPictureDrawer = std::function<void(CSurface& surface)>;
+
+// The largest page of a PDF or SVG, in millimetres (the PDF format's own limit is 200 in).
+constexpr double MaxVectorPageMm = 5080.0;
+// The most pages one PDF gets.
+constexpr int MaxPdfPages = 100000;
+// The largest raster image: each side and the whole area, in pixels (1 bit each, so the
+// area bound is 128 MiB of image).
+constexpr long long MaxImageSide = 1LL << 20;
+constexpr long long MaxImagePixels = 1LL << 30;
+// Resolutions a PNG may have, in dots per inch.
+constexpr double MinImageDpi = 1.0;
+constexpr double MaxImageDpi = 10000.0;
+
+// pageCount pages of pageWidthMm x pageHeightMm, drawn by draw(surface, 1..pageCount).
+// One device unit is 0.01 mm; no margins.
+bool WritePdf(const std::string& path, double pageWidthMm, double pageHeightMm, int pageCount,
+              const CPageDrawer& draw, std::string& error);
+
+// A 1-bit image (white background, black ink) of widthMm x heightMm at dpi dots per inch,
+// with its resolution recorded in the file.
+bool WritePng(const std::string& path, double widthMm, double heightMm, double dpi, const CPictureDrawer& draw,
+              std::string& error);
+
+// An SVG of widthMm x heightMm whose user units are 0.01 mm.
+bool WriteSvg(const std::string& path, double widthMm, double heightMm, const CPictureDrawer& draw,
+              std::string& error);
+
+// The image that WritePng writes (Format_Mono, index 0 white, 1 black); a null image
+// with `error` set when the size or resolution is refused or memory runs out. Also for
+// the clipboard copy.
+QImage RenderMonoImage(double widthMm, double heightMm, double dpi, const CPictureDrawer& draw,
+                       std::string& error);

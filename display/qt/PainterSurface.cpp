@@ -1,0 +1,294 @@
+#include "display/qt/PainterSurface.h"
+
+#include <QFontMetricsF>
+#include <QMutex>
+#include <QMutexLocker>
+#include <QPolygonF>
+#include <QRegion>
+#include <QTransform>
+#include <cmath>
+#include <map>
+#include <numbers>
+#include <vector>
+
+#include "display/Font.h"
+#include "display/qt/FontMatch.h"
+#include "display/qt/TextCodec.h"
+#include "settings/Units.h"
+#include "symbols/Bitmap.h"
+
+namespace
+{
+// Logical y grows upward; the painter's grows downward. The painter keeps a positive
+// scale so that text stays upright, and the surface negates y.
+QPointF Pt(int32_t x, int32_t y) { return {static_cast<double>(x), -static_cast<double>(y)}; }
+
+QRectF Box(int32_t l, int32_t t, int32_t r, int32_t b) { return QRectF(Pt(l, t), Pt(r, b)).normalized(); }
+
+int TextFlags(uint32_t flags)
+{
+    // Texts are shown as written: an "&" in a title or chord name is an ampersand, not
+    // a marker for underlining the next character.
+    int qflags = 0;
+    if (flags & DT_CENTER)
+        qflags |= Qt::AlignHCenter;
+    else if (flags & DT_RIGHT)
+        qflags |= Qt::AlignRight;
+    else
+        qflags |= Qt::AlignLeft;
+    // Vertical placement exists only for single lines; other text starts at the top.
+    if (flags & DT_SINGLELINE) {
+        qflags |= Qt::TextSingleLine;
+        if (flags & DT_VCENTER)
+            qflags |= Qt::AlignVCenter;
+        else if (flags & DT_BOTTOM)
+            qflags |= Qt::AlignBottom;
+        else
+            qflags |= Qt::AlignTop;
+    } else {
+        qflags |= Qt::AlignTop;
+    }
+    if (flags & DT_NOCLIP)
+        qflags |= Qt::TextDontClip;
+    return qflags;
+}
+
+int32_t RoundUp(double v) { return TruncSat(std::ceil(v)); }
+
+// Parametric angle, in degrees counter-clockwise as seen on the page, of the point where
+// the ray from the centre toward (x, y) meets the ellipse.
+double RayAngle(double x, double y, double cx, double cy, double rx, double ry)
+{
+    return std::atan2((y - cy) / ry, (x - cx) / rx) * 180.0 / std::numbers::pi;
+}
+}  // namespace
+
+CPainterSurface::CPainterSurface(QPainter& painter, const COptions& options) : Painter(painter), Options(options)
+{
+    if (!(Options.Scale > 0.0) || !std::isfinite(Options.Scale))
+        Options.Scale = 1.0;
+    Painter.save();
+    Painter.scale(Options.Scale, Options.Scale);
+    Painter.setRenderHint(QPainter::Antialiasing, Options.Antialias);
+    Painter.setRenderHint(QPainter::TextAntialiasing, Options.Antialias);
+    if (Options.Kind == Target::Raster) {
+        // A cosmetic pen of width 0 is exactly one device pixel, as thin as the
+        // platform's pens ever draw.
+        LinePen = QPen(Qt::black, 0);
+    } else {
+        LinePen = QPen(Qt::black, VectorHairline);
+    }
+    LinePen.setCapStyle(Qt::FlatCap);
+    LinePen.setJoinStyle(Qt::MiterJoin);
+    Painter.setPen(LinePen);
+    DefaultFont = MakeQFont(nullptr);
+    Painter.setFont(DefaultFont);
+    OnSelectBrush(CurrentBrush());
+}
+
+CPainterSurface::~CPainterSurface() { Painter.restore(); }
+
+const QFont& CPainterSurface::FontFor(const CFont* font)
+{
+    if (!font)
+        return DefaultFont;
+    CCachedFont& cached = Fonts[font];
+    if (cached.Font.pixelSize() <= 0 || cached.Name != font->Name || cached.Size != font->Size ||
+        cached.Height != font->Height) {
+        cached.Name = font->Name;
+        cached.Size = font->Size;
+        cached.Height = font->Height;
+        cached.Font = MakeQFont(font);
+    }
+    return cached.Font;
+}
+
+void CPainterSurface::OnSelectFont(const CFont* font) { Painter.setFont(FontFor(font)); }
+
+void CPainterSurface::OnSelectBrush(CBrush brush)
+{
+    switch (brush) {
+    case CBrush::Hollow:
+        Painter.setBrush(Qt::NoBrush);
+        break;
+    case CBrush::Black:
+        Painter.setBrush(Qt::black);
+        break;
+    case CBrush::White:
+        Painter.setBrush(Qt::white);
+        break;
+    }
+}
+
+void CPainterSurface::DrawText(std::string_view text, CRect& rect, uint32_t flags)
+{
+    const QString string = DecodeText(text, GetTextEncoding());
+    const QFont& font = FontFor(CurrentFont());
+    const int qflags = TextFlags(flags);
+    if (flags & DT_CALCRECT) {
+        QPaintDevice* device = Painter.device();
+        const QFontMetricsF metrics = device ? QFontMetricsF(font, device) : QFontMetricsF(font);
+        const int layout = qflags & ~(Qt::AlignHorizontal_Mask | Qt::AlignVertical_Mask | Qt::TextDontClip);
+        const QRectF bounds = metrics.boundingRect(QRectF(0, 0, 1e7, 1e7), layout | Qt::AlignLeft | Qt::AlignTop,
+                                                   string);
+        rect.right = SatAdd(rect.left, RoundUp(bounds.width()));
+        rect.bottom = SatSub(rect.top, RoundUp(bounds.height()));
+        return;
+    }
+    Painter.setFont(font);
+    Painter.drawText(Box(rect.left, rect.top, rect.right, rect.bottom), qflags, string);
+}
+
+void CPainterSurface::MoveTo(int32_t x, int32_t y) { Current = Pt(x, y); }
+
+void CPainterSurface::LineTo(int32_t x, int32_t y)
+{
+    const QPointF to = Pt(x, y);
+    Painter.setPen(LinePen);
+    Painter.drawLine(Current, to);
+    Current = to;
+}
+
+void CPainterSurface::Rectangle(int32_t l, int32_t t, int32_t r, int32_t b)
+{
+    Painter.setPen(LinePen);
+    Painter.drawRect(Box(l, t, r, b));
+}
+
+void CPainterSurface::Ellipse(int32_t l, int32_t t, int32_t r, int32_t b)
+{
+    Painter.setPen(LinePen);
+    Painter.drawEllipse(Box(l, t, r, b));
+}
+
+void CPainterSurface::RoundRect(int32_t l, int32_t t, int32_t r, int32_t b, int32_t w, int32_t h)
+{
+    // The corner ellipse is w by h; Qt wants its radii.
+    Painter.setPen(LinePen);
+    Painter.drawRoundedRect(Box(l, t, r, b), std::fabs(static_cast<double>(w)) / 2.0,
+                            std::fabs(static_cast<double>(h)) / 2.0, Qt::AbsoluteSize);
+}
+
+void CPainterSurface::Arc(int32_t l, int32_t t, int32_t r, int32_t b, int32_t x1, int32_t y1, int32_t x2,
+                          int32_t y2)
+{
+    // Angles in the page's y-up terms are the painter's angles too: the painter shows
+    // counter-clockwise as counter-clockwise, and the surface only flips the sign of y.
+    const double cx = (static_cast<double>(l) + r) / 2.0;
+    const double cy = (static_cast<double>(t) + b) / 2.0;
+    double rx = std::fabs(static_cast<double>(r) - l) / 2.0;
+    double ry = std::fabs(static_cast<double>(t) - b) / 2.0;
+    // A flat ellipse still has directions; only avoid dividing by zero.
+    rx = rx > 0 ? rx : 1.0;
+    ry = ry > 0 ? ry : 1.0;
+    const double start = RayAngle(x1, y1, cx, cy, rx, ry);
+    double span = RayAngle(x2, y2, cx, cy, rx, ry) - start;
+    while (span <= 0.0)
+        span += 360.0;  // equal rays give the whole ellipse
+    while (span > 360.0)
+        span -= 360.0;
+    const QRectF box = Box(l, t, r, b);
+    QPainterPath path;
+    path.arcMoveTo(box, start);
+    path.arcTo(box, start, span);
+    Painter.strokePath(path, LinePen);
+}
+
+void CPainterSurface::PaintPolygon(std::span<const CPoint> points)
+{
+    if (points.size() < 3)
+        return;
+    QPolygonF polygon;
+    polygon.reserve(static_cast<qsizetype>(points.size()));
+    for (const CPoint& p : points)
+        polygon << Pt(p.x, p.y);
+    QPainterPath path;
+    path.setFillRule(Qt::WindingFill);
+    path.addPolygon(polygon);
+    path.closeSubpath();
+    // A region is painted with the brush only, without an outline.
+    Painter.fillPath(path, Painter.brush());
+}
+
+namespace
+{
+// The black pixels of a part of a bitmap as one region (row runs, merged by QRegion),
+// outlined as a path: filling it black is what ANDing a monochrome bitmap does, on every
+// target, and unlike an image it never hides what lies under its white pixels.
+QPainterPath OutlineBlackPixels(const CBitmap& bitmap, const QRect& source)
+{
+    std::vector<QRect> runs;
+    for (int y = source.top(); y <= source.bottom(); ++y) {
+        for (int x = source.left(); x <= source.right();) {
+            if (!bitmap.Black(x, y)) {
+                ++x;
+                continue;
+            }
+            const int begin = x;
+            while (x <= source.right() && bitmap.Black(x, y))
+                ++x;
+            runs.emplace_back(begin - source.left(), y - source.top(), x - begin, 1);
+        }
+    }
+    QRegion region;
+    region.setRects(runs.data(), static_cast<int>(runs.size()));
+    QPainterPath path;
+    path.addRegion(region);
+    // One outline instead of stacked rectangles: no hairline seams in vector viewers.
+    return path.simplified();
+}
+
+// Outlines take milliseconds and every paint of the view makes a new surface, so they
+// are also kept for the whole process, keyed by the pixels themselves.
+QPainterPath SharedOutline(const CBitmap& bitmap, const QRect& source)
+{
+    uint64_t hash = 1469598103934665603ULL;  // FNV-1a over the pixels
+    for (uint8_t pixel : bitmap.Pixels)
+        hash = (hash ^ pixel) * 1099511628211ULL;
+    const auto key = std::make_tuple(hash, bitmap.Width, bitmap.Height, source.x(), source.y(), source.width(),
+                                     source.height());
+    static QMutex mutex;
+    static std::map<decltype(key), QPainterPath> outlines;
+    QMutexLocker lock(&mutex);
+    const auto found = outlines.find(key);
+    if (found != outlines.end())
+        return found->second;
+    if (outlines.size() >= 256)  // a bound, far above the symbols' needs
+        outlines.clear();
+    return outlines.emplace(key, OutlineBlackPixels(bitmap, source)).first->second;
+}
+}  // namespace
+
+const QPainterPath& CPainterSurface::BitmapPath(const CBitmap& bitmap, int sx, int sy, int sw, int sh)
+{
+    const CBitmapKey key{&bitmap, sx, sy, sw, sh};
+    const auto found = BitmapPaths.find(key);
+    if (found != BitmapPaths.end())
+        return found->second;
+    return BitmapPaths.emplace(key, SharedOutline(bitmap, QRect(sx, sy, sw, sh))).first->second;
+}
+
+void CPainterSurface::StretchBlt(int32_t x, int32_t y, int32_t w, int32_t h, const CMemoryDC& src, int32_t sx,
+                                 int32_t sy, int32_t sw, int32_t sh)
+{
+    const CBitmap* bitmap = src.SelectedBitmap();
+    if (!bitmap || sw == 0 || sh == 0 || w == 0 || h == 0)
+        return;
+    // Only the part of the source rectangle that lies on the bitmap has pixels.
+    const QRect source = QRect(sx, sy, sw, sh).normalized().intersected(QRect(0, 0, bitmap->Width, bitmap->Height));
+    if (source.isEmpty())
+        return;
+    const QPainterPath& path = BitmapPath(*bitmap, source.x(), source.y(), source.width(), source.height());
+
+    // Source pixel (u, v), v downward, goes to logical (x + (u - sx) w / sw, y + (v - sy) h / sh):
+    // a negative h extends downward, and opposite signs mirror as the platform's copy does.
+    const double scaleX = static_cast<double>(w) / sw;
+    const double scaleY = static_cast<double>(h) / sh;
+    const double originX = x + (source.x() - static_cast<double>(sx)) * scaleX;
+    const double originY = y + (source.y() - static_cast<double>(sy)) * scaleY;
+    const QTransform toPainter(scaleX, 0, 0, -scaleY, originX, -originY);
+    Painter.save();
+    Painter.setTransform(toPainter, true);
+    Painter.fillPath(path, Qt::black);
+    Painter.restore();
+}
