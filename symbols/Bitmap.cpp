@@ -117,7 +117,9 @@ std::unique_ptr<CBitmap> ParsePbm(std::string_view data)
     return ok ? std::move(bitmap) : nullptr;
 }
 
-std::unique_ptr<CBitmap> LoadSymbolBitmap(int resourceId)
+namespace
+{
+std::unique_ptr<CBitmap> ParseSymbolBitmap(int resourceId)
 {
     const std::string_view file = SymbolBitmapFile(resourceId);
     if (file.empty())
@@ -126,4 +128,20 @@ std::unique_ptr<CBitmap> LoadSymbolBitmap(int resourceId)
     if (bitmap)
         bitmap->ResourceId = resourceId;
     return bitmap;
+}
+}  // namespace
+
+// Every score owns its own copies, but the built-in images are parsed only once: a
+// score is built for every file opened, and reading a small file should not be
+// dominated by decoding the same eight images again.
+std::unique_ptr<CBitmap> LoadSymbolBitmap(int resourceId)
+{
+    static const std::unique_ptr<CBitmap> parsed[] = {
+        ParseSymbolBitmap(IDB_FLAG1),  ParseSymbolBitmap(IDB_FLAG2),  ParseSymbolBitmap(IDB_FLAG3),
+        ParseSymbolBitmap(IDB_REST4),  ParseSymbolBitmap(IDB_REST8),  ParseSymbolBitmap(IDB_REST16),
+        ParseSymbolBitmap(IDB_REST32), ParseSymbolBitmap(IDB_VIBRATO)};
+    for (const auto& bitmap : parsed)
+        if (bitmap && bitmap->ResourceId == resourceId)
+            return std::make_unique<CBitmap>(*bitmap);
+    return nullptr;
 }
