@@ -18,17 +18,24 @@ class CDumper
 public:
     explicit CDumper(const CScore& score) : Score(score) {}
 
-    std::string Dump() const
+    // Written as it goes: a score of a million items should not be held twice in memory.
+    void Dump(std::FILE* out) const
     {
-        std::string out = "{\"settings\": " + Settings() + ",\n \"title\": " + Title() + ",\n \"items\": [";
-        out += Items();
-        out += "],\n \"marks\": [";
-        out += Marks();
-        out += "],\n \"layout\": " + Layout() + "}\n";
-        return out;
+        Write(out, "{\"settings\": " + Settings() + ",\n \"title\": " + Title() + ",\n \"items\": [");
+        for (std::size_t i = 0; i < Score.UnitItems.size(); ++i)
+            Write(out, (i ? ",\n  " : "\n  ") + Item(*Score.UnitItems[i]));
+        Write(out, "],\n \"marks\": [");
+        ItemIndex.clear();
+        for (std::size_t i = 0; i < Score.UnitItems.size(); ++i)
+            ItemIndex.emplace(Score.UnitItems[i].get(), i);
+        for (std::size_t i = 0; i < Score.SpanMarks.size(); ++i)
+            Write(out, (i ? ",\n  " : "\n  ") + Mark(*Score.SpanMarks[i]));
+        Write(out, "],\n \"layout\": " + Layout() + "}\n");
     }
 
 private:
+    static void Write(std::FILE* out, const std::string& text) { std::fwrite(text.data(), 1, text.size(), out); }
+
     std::string Text(const std::string& bytes) const
     {
         return Json::Quote(DecodeText(bytes, Score.Encoding).toStdString());
@@ -122,16 +129,6 @@ private:
                ", \"BarAfter\": " + Bool(item.BarAfter) + own + "}";
     }
 
-    std::string Items() const
-    {
-        std::string out;
-        for (std::size_t i = 0; i < Score.UnitItems.size(); ++i) {
-            out += i ? ",\n  " : "\n  ";
-            out += Item(*Score.UnitItems[i]);
-        }
-        return out;
-    }
-
     std::string IndexOf(const CScoreItem* item) const
     {
         const auto found = ItemIndex.find(item);
@@ -163,19 +160,6 @@ private:
         }
         return std::string("{\"class\": \"") + name + "\", \"StartItem\": " + IndexOf(mark.StartItem) +
                ", \"EndItem\": " + IndexOf(mark.EndItem) + own + "}";
-    }
-
-    std::string Marks() const
-    {
-        ItemIndex.clear();
-        for (std::size_t i = 0; i < Score.UnitItems.size(); ++i)
-            ItemIndex.emplace(Score.UnitItems[i].get(), i);
-        std::string out;
-        for (std::size_t i = 0; i < Score.SpanMarks.size(); ++i) {
-            out += i ? ",\n  " : "\n  ";
-            out += Mark(*Score.SpanMarks[i]);
-        }
-        return out;
     }
 
     std::string Layout() const
@@ -220,7 +204,6 @@ int RunDump(const CArgs& args)
     const auto score = LoadScoreForCommand("dump", options, *store);
     if (!score)
         return 1;
-    const std::string json = CDumper(*score).Dump();
-    std::fwrite(json.data(), 1, json.size(), stdout);
+    CDumper(*score).Dump(stdout);
     return 0;
 }
