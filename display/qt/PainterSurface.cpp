@@ -212,6 +212,65 @@ void CPainterSurface::PaintPolygon(std::span<const CPoint> points)
 
 namespace
 {
+// Douglas-Peucker on an open run of points: keeps first and last and every point that
+// lies farther than the tolerance from the line through the ones kept around it.
+void KeepFarPoints(const QPolygonF& points, int first, int last, double tolerance, std::vector<bool>& keep)
+{
+    if (last <= first + 1)
+        return;
+    const QPointF a = points[first];
+    const QPointF b = points[last];
+    const double dx = b.x() - a.x();
+    const double dy = b.y() - a.y();
+    const double length = std::hypot(dx, dy);
+    double farthest = -1;
+    int index = first;
+    for (int i = first + 1; i < last; ++i) {
+        const QPointF p = points[i];
+        const double distance = length > 0 ? std::abs(dy * (p.x() - a.x()) - dx * (p.y() - a.y())) / length
+                                           : std::hypot(p.x() - a.x(), p.y() - a.y());
+        if (distance > farthest) {
+            farthest = distance;
+            index = i;
+        }
+    }
+    if (farthest <= tolerance)
+        return;
+    keep[static_cast<std::size_t>(index)] = true;
+    KeepFarPoints(points, first, index, tolerance, keep);
+    KeepFarPoints(points, index, last, tolerance, keep);
+}
+
+// A closed outline with fewer points, none of the dropped ones farther than the
+// tolerance from it. The outline is cut at its first point and the point farthest from it.
+QPolygonF SimplifiedOutline(QPolygonF polygon, double tolerance)
+{
+    if (polygon.size() > 1 && polygon.front() == polygon.back())
+        polygon.removeLast();
+    if (polygon.size() < 4)
+        return polygon;
+    int far = 0;
+    double best = -1;
+    for (int i = 1; i < polygon.size(); ++i) {
+        const double d = std::hypot(polygon[i].x() - polygon[0].x(), polygon[i].y() - polygon[0].y());
+        if (d > best) {
+            best = d;
+            far = i;
+        }
+    }
+    QPolygonF ring = polygon;
+    ring.append(polygon.front());
+    std::vector<bool> keep(static_cast<std::size_t>(ring.size()), false);
+    keep.front() = keep.back() = keep[static_cast<std::size_t>(far)] = true;
+    KeepFarPoints(ring, 0, far, tolerance, keep);
+    KeepFarPoints(ring, far, static_cast<int>(ring.size()) - 1, tolerance, keep);
+    QPolygonF result;
+    for (int i = 0; i + 1 < ring.size(); ++i)
+        if (keep[static_cast<std::size_t>(i)])
+            result.append(ring[i]);
+    return result;
+}
+
 // The black pixels of a part of a bitmap as one region (row runs, merged by QRegion),
 // outlined as a path: filling it black is what ANDing a monochrome bitmap does, on every
 // target, and unlike an image it never hides what lies under its white pixels.
@@ -235,7 +294,16 @@ QPainterPath OutlineBlackPixels(const CBitmap& bitmap, const QRect& source)
     QPainterPath path;
     path.addRegion(region);
     // One outline instead of stacked rectangles: no hairline seams in vector viewers.
-    return path.simplified();
+    // Its pixel stair steps are then straightened to within half a pixel, which keeps the
+    // shape and makes a PDF of many flags and rests several times smaller and faster.
+    const QPainterPath outline = path.simplified();
+    QPainterPath smooth;
+    smooth.setFillRule(outline.fillRule());
+    for (const QPolygonF& polygon : outline.toSubpathPolygons()) {
+        smooth.addPolygon(SimplifiedOutline(polygon, 0.5));
+        smooth.closeSubpath();
+    }
+    return smooth;
 }
 
 // Outlines take milliseconds and every paint of the view makes a new surface, so they
