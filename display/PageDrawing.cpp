@@ -1,8 +1,12 @@
 // Page drawing on the score's side: one TAB line at a time, its "TAB" head, and the
 // line-end flush of the marks whose end item lies on a later line. Lines are broken
 // again here with the layout's rule, so the two must agree item for item.
+#include <memory>
+#include <span>
 #include <string_view>
+#include <vector>
 
+#include "display/PageView.h"
 #include "model/Score.h"
 #include "settings/Units.h"
 #include "symbols/Items.h"
@@ -19,16 +23,36 @@ struct CPendingBar
     int32_t Upper = 0;
     int32_t Lower = 0;
 };
-}  // namespace
 
-void CScore::DrawTabLine(CSurface& dc, int32_t x, int32_t yLine, std::size_t& cursor)
+// Takes every call and draws nothing: a line outside the repainted band is walked
+// through it. Measuring leaves the rectangle as it was.
+class CNullSurface final : public CSurface
 {
-    if (cursor >= UnitItems.size())
+public:
+    void DrawText(std::string_view, CRect&, uint32_t) override {}
+    void MoveTo(int32_t, int32_t) override {}
+    void LineTo(int32_t, int32_t) override {}
+    void Rectangle(int32_t, int32_t, int32_t, int32_t) override {}
+    void Ellipse(int32_t, int32_t, int32_t, int32_t) override {}
+    void RoundRect(int32_t, int32_t, int32_t, int32_t, int32_t, int32_t) override {}
+    void Arc(int32_t, int32_t, int32_t, int32_t, int32_t, int32_t, int32_t, int32_t) override {}
+    void PaintPolygon(std::span<const CPoint>) override {}
+    void StretchBlt(int32_t, int32_t, int32_t, int32_t, const CMemoryDC&, int32_t, int32_t, int32_t,
+                    int32_t) override {}
+};
+
+// One TAB line for DrawTabLine and WalkTabLine. Without drawItems the items' own Draw is
+// left out: it sets nothing that the Rects, the marks' decisions or a later line use
+// (a note's stem position is read only by beams drawn on the note's own line).
+void TabLine(CScore& score, CSurface& dc, int32_t x, int32_t yLine, std::size_t& cursor, bool drawItems)
+{
+    const std::vector<std::unique_ptr<CScoreItem>>& items = score.UnitItems;
+    if (cursor >= items.size())
         return;
-    const ScoreSettings& s = Settings;
+    const ScoreSettings& s = score.Settings;
     CPendingBar bar;
     if (s.ShowTAB)
-        x = DrawTabLetters(dc, x, yLine);
+        x = score.DrawTabLetters(dc, x, yLine);
 
     // The fit test runs on the layout's own position: its line start truncates head and
     // margin together, the drawn x truncates them apart, and the two may differ by a
@@ -44,8 +68,8 @@ void CScore::DrawTabLine(CSurface& dc, int32_t x, int32_t yLine, std::size_t& cu
     const int32_t barLower = ToUnits((s.Strings - 1.0) * s.PitchBetweenLine + s.TripletZoneHeight +
                                      s.ChordZoneHeight + s.TabUpperMargin);
 
-    while (cursor < UnitItems.size()) {
-        CScoreItem* item = UnitItems[cursor].get();
+    while (cursor < items.size()) {
+        CScoreItem* item = items[cursor].get();
         if (!item)
             break;
         const int32_t w = ToUnits(item->Units * s.UnitWidth);
@@ -59,7 +83,8 @@ void CScore::DrawTabLine(CSurface& dc, int32_t x, int32_t yLine, std::size_t& cu
             bar.Pending = false;
         }
         item->Rect = CRect{x, yLine, SatAdd(x, w), rectBottom};
-        item->Draw(dc);
+        if (drawItems)
+            item->Draw(dc);
         item->DrawItemMarks(dc);
         if (item->BarAfter)
             bar = {true, item->Rect.right, SatSub(item->Rect.top, barUpper), SatSub(item->Rect.top, barLower)};
@@ -68,7 +93,19 @@ void CScore::DrawTabLine(CSurface& dc, int32_t x, int32_t yLine, std::size_t& cu
         ++cursor;
     }
     // A bar still pending here had no successor on this line: it is dropped.
-    FlushDeferredMarks(dc);
+    score.FlushDeferredMarks(dc);
+}
+}  // namespace
+
+void CScore::DrawTabLine(CSurface& dc, int32_t x, int32_t yLine, std::size_t& cursor)
+{
+    TabLine(*this, dc, x, yLine, cursor, true);
+}
+
+void WalkTabLine(CScore& score, int32_t x, int32_t yLine, std::size_t& cursor)
+{
+    CNullSurface nowhere;
+    TabLine(score, nowhere, x, yLine, cursor, false);
 }
 
 int32_t CScore::DrawTabLetters(CSurface& dc, int32_t x, int32_t yLine)

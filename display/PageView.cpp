@@ -54,12 +54,12 @@ void CPageView::Prepare(CScore& score, bool printing)
         score.MemoryDC = std::make_unique<CMemoryDC>();
 }
 
-void CPageView::Paint(CSurface& dc, CScore& score, int32_t pageNumber) const
+void CPageView::Paint(CSurface& dc, CScore& score, int32_t pageNumber, std::optional<CBand> visible) const
 {
     const CBrush previousBrush = dc.SelectBrush(CBrush::Black);
     const TextEncoding previousEncoding = dc.GetTextEncoding();
     dc.SetTextEncoding(score.Encoding);
-    DrawPage(dc, score, pageNumber);
+    DrawPage(dc, score, pageNumber, visible);
     dc.SetTextEncoding(previousEncoding);
     dc.SelectBrush(previousBrush);
 }
@@ -81,7 +81,7 @@ void CPageView::DrawStaffLines(CSurface& dc, const CScore& score, int32_t yLine)
     }
 }
 
-void CPageView::DrawPage(CSurface& dc, CScore& score, int32_t pageNumber) const
+void CPageView::DrawPage(CSurface& dc, CScore& score, int32_t pageNumber, std::optional<CBand> visible) const
 {
     const ScoreSettings& s = score.Settings;
     constexpr int32_t maxPages = static_cast<int32_t>(CScore::MaxPages);
@@ -109,7 +109,13 @@ void CPageView::DrawPage(CSurface& dc, CScore& score, int32_t pageNumber) const
     for (int64_t r = 0;; ++r) {
         const int32_t yLine = TruncSat((static_cast<double>(r) * lineHeight + s.MarginTop) * -100.0);
         const std::size_t before = cursor;
-        if (score.TitleBlock && pageNumber == 1 && r == 0) {
+        // Slots lie one below the other only when a line has a usable height.
+        const int32_t yNext = TruncSat((static_cast<double>(r + 1) * lineHeight + s.MarginTop) * -100.0);
+        const bool outside = visible && usable && (yNext > visible->Top || yLine < visible->Bottom);
+        if (outside) {
+            if (!(score.TitleBlock && pageNumber == 1 && r == 0) && cursor != pageEnd)
+                WalkTabLine(score, frameLeft, yLine, cursor);
+        } else if (score.TitleBlock && pageNumber == 1 && r == 0) {
             const CRect rect{frameLeft, frameTop, frameRight, TruncSat((lineHeight + s.MarginTop) * -100.0)};
             score.TitleBlock->DrawTitleBlock(dc, rect);
         } else {

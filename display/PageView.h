@@ -3,13 +3,23 @@
 // printing, copy as image, "plekto render" and "plekto trace" all draw through it.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <optional>
 
 #include "display/Surface.h"
 
 class CScore;
 struct FontEntry;
 struct ScoreSettings;
+
+// A band across the whole width of the page, in logical y (Top >= Bottom): the part a
+// repaint has to cover.
+struct CBand
+{
+    int32_t Top = 0;
+    int32_t Bottom = 0;
+};
 
 class CPageView
 {
@@ -35,14 +45,23 @@ public:
 
     // The paint: selects the view's black brush and the score's text encoding, draws
     // the page and restores the brush and the encoding.
-    void Paint(CSurface& dc, CScore& score, int32_t pageNumber) const;
+    void Paint(CSurface& dc, CScore& score, int32_t pageNumber, std::optional<CBand> visible = std::nullopt) const;
 
     // The frame, then line slot by line slot the title block or the string lines with
     // the items of the page, down to the bottom margin of the document height.
-    void DrawPage(CSurface& dc, CScore& score, int32_t pageNumber) const;
+    // With a visible band, slots that lie wholly outside it are walked instead of drawn
+    // (WalkTabLine): every item still gets its Rect and every mark its DrawState as in
+    // a full paint, so a repaint of a strip costs little more than the strip itself.
+    void DrawPage(CSurface& dc, CScore& score, int32_t pageNumber,
+                  std::optional<CBand> visible = std::nullopt) const;
     // The string lines of the slot whose top is yLine, from frame left to frame right.
     void DrawStaffLines(CSurface& dc, const CScore& score, int32_t yLine) const;
 
     double DocumentHeight = 0.0;  // mm; set by Prepare
     bool Printing = false;        // set by Prepare: pages stop at the next page's start
 };
+
+// A TAB line as DrawTabLine goes through it, with nothing drawn: the same line break,
+// every item's Rect, and the marks' queueing, DrawState and line-end flush, with the
+// items' own drawing left out. Defined beside DrawTabLine so that the two share one loop.
+void WalkTabLine(CScore& score, int32_t x, int32_t yLine, std::size_t& cursor);

@@ -1,0 +1,293 @@
+#include "app/MainFrame.h"
+
+#include <QAction>
+#include <QDesktopServices>
+#include <QFileInfo>
+#include <QIcon>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QStatusBar>
+#include <QTimer>
+#include <QToolBar>
+
+#include "app/CommandIds.h"
+#include "app/KeyIndicators.h"
+#include "app/PlektoApp.h"
+#include "app/PlektoDoc.h"
+#include "app/RecentFileList.h"
+#include "display/qt/PlektoView.h"
+
+const QString CMainFrame::AppTitle = QStringLiteral("Plekto");
+const QString CMainFrame::IdleMessage = QStringLiteral("-plekto-");
+
+namespace
+{
+// The string table: status-bar prompt, then after "\n" the tool tip.
+const std::map<int, QString>& Prompts()
+{
+    static const std::map<int, QString> prompts = {
+        {CommandId::ScoreSettings, QStringLiteral("譜面サイズ、行間隔などの設定を行います。")},
+        {CommandId::HelpContents, QStringLiteral("オンラインドキュメントの目次を表示\\ヘルプ")},
+        {CommandId::CopyImage, QStringLiteral("譜面を画像としてコピーします。\n画像コピー")},
+        {CommandId::FileNew, QStringLiteral("現在開いているTAB譜を閉じます。\n閉じる")},
+        {CommandId::FileOpen, QStringLiteral("TAB譜データを開く\n開く")},
+        {CommandId::FilePrintSetup, QStringLiteral("プリンタおよびプリンタ オプションの変更\n印刷設定")},
+        {CommandId::FilePrint, QStringLiteral("作業中の文書を印刷\n印刷")},
+        {CommandId::FilePrintPreview, QStringLiteral("フル ページ表示\n印刷プレビュー")},
+        {CommandId::FileMruFirst, QStringLiteral("指定の文書を開く")},
+        {CommandId::AppAbout, QStringLiteral("プログラム情報、バージョン、著作権を表示\nバージョン情報")},
+        {CommandId::AppExit, QStringLiteral("アプリケーションを終了\n終了")},
+        {CommandId::ViewToolBar, QStringLiteral("ツール バーの表示/非表示\nツール バーの表示切り替え")},
+        {CommandId::ViewStatusBar, QStringLiteral("ステータス バーの表示/非表示\nステータス バーの表示切り替え")},
+    };
+    return prompts;
+}
+
+QString PromptPart(int commandId, bool toolTip)
+{
+    const auto& prompts = Prompts();
+    const auto it = prompts.find(commandId);
+    if (it == prompts.end())
+        return {};
+    const qsizetype newline = it->second.indexOf(QLatin1Char('\n'));
+    if (newline < 0)
+        return toolTip ? QString() : it->second;
+    return toolTip ? it->second.mid(newline + 1) : it->second.left(newline);
+}
+
+const QString RecentFilesPlaceholder = QStringLiteral("最新のﾌｧｲﾙ");
+const QString HelpPathMissing = QStringLiteral("ヘルプ ファイルの場所を決められません。");
+const QString HelpFileMissing = QStringLiteral("ヘルプ ファイル %1 が見つかりません。");
+const QString HelpNotShown = QStringLiteral("ヘルプ ファイル %1 を表示できません。");
+}  // namespace
+
+QString CMainFrame::PromptOf(int commandId) { return PromptPart(commandId, false); }
+QString CMainFrame::ToolTipOf(int commandId) { return PromptPart(commandId, true); }
+
+CMainFrame::CMainFrame(CPlektoApp& app, CPlektoDoc& doc)
+    : OpenUrl([](const QUrl& url) { return QDesktopServices::openUrl(url); }), App(app), Doc(doc)
+{
+    setWindowIcon(QIcon(QStringLiteral(":/icons/plekto.xpm")));
+}
+
+CMainFrame::~CMainFrame() = default;
+
+bool CMainFrame::OnCreate()
+{
+    View = new CPlektoView(Doc, this);
+    View->SetPrinter(&App.GetPrinter());
+    View->SetPreviewStore(&App.GetSettings());
+    setCentralWidget(View);
+    View->setFocus();
+    CreateActions();
+    CreateMenus();
+    if (!CreateToolBar() || !CreateStatusBar())
+        return false;
+    UpdateFrameTitle();
+    return true;
+}
+
+QAction* CMainFrame::GetAction(int commandId) const
+{
+    const auto it = Actions.find(commandId);
+    return it == Actions.end() ? nullptr : it->second;
+}
+
+QAction* CMainFrame::MakeAction(int commandId, const QString& text, const char* icon)
+{
+    auto* action = new QAction(text, this);
+    action->setData(commandId);
+    action->setStatusTip(PromptOf(commandId));
+    const QString toolTip = ToolTipOf(commandId);
+    if (!toolTip.isEmpty())
+        action->setToolTip(toolTip);
+    if (icon) {
+        action->setIcon(QIcon(QStringLiteral(":/icons/%1.xpm").arg(QLatin1String(icon))));
+        // The pictures belong to the toolbar; the menus show text only.
+        action->setIconVisibleInMenu(false);
+    }
+    Actions[commandId] = action;
+    return action;
+}
+
+void CMainFrame::CreateActions()
+{
+    // The accelerators Ctrl+O, Ctrl+P and Ctrl+C; the menu texts already show them.
+    QAction* open = MakeAction(CommandId::FileOpen, QStringLiteral("開く(&O)...\tCtrl+O"), "open");
+    open->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
+    connect(open, &QAction::triggered, &App, &CPlektoApp::OnFileOpen);
+    QAction* close = MakeAction(CommandId::FileNew, QStringLiteral("閉じる(&C)"), "close");
+    connect(close, &QAction::triggered, &App, &CPlektoApp::OnFileNew);
+    QAction* print = MakeAction(CommandId::FilePrint, QStringLiteral("印刷(&P)...\tCtrl+P"), "print");
+    print->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_P));
+    connect(print, &QAction::triggered, View, &CPlektoView::OnFilePrint);
+    QAction* preview = MakeAction(CommandId::FilePrintPreview, QStringLiteral("印刷ﾌﾟﾚﾋﾞｭｰ(&V)"), "preview");
+    connect(preview, &QAction::triggered, View, &CPlektoView::OnFilePrintPreview);
+    QAction* setup = MakeAction(CommandId::FilePrintSetup, QStringLiteral("ﾌﾟﾘﾝﾀの設定(&R)..."));
+    connect(setup, &QAction::triggered, &App, &CPlektoApp::OnFilePrintSetup);
+    QAction* exit = MakeAction(CommandId::AppExit, QStringLiteral("ｱﾌﾟﾘｹｰｼｮﾝの終了(&X)"));
+    connect(exit, &QAction::triggered, this, &QWidget::close);
+
+    QAction* copy = MakeAction(CommandId::CopyImage, QStringLiteral("コピー(&C)\tCtrl+C"), "copy");
+    copy->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_C));
+    connect(copy, &QAction::triggered, View, &CPlektoView::OnCopyImage);
+
+    QAction* settings = MakeAction(CommandId::ScoreSettings, QStringLiteral("譜面設定(&F)..."));
+    connect(settings, &QAction::triggered, View, &CPlektoView::OnScoreSettings);
+    QAction* toolBar = MakeAction(CommandId::ViewToolBar, QStringLiteral("ﾂｰﾙ ﾊﾞｰ(&T)"));
+    toolBar->setCheckable(true);
+    QAction* statusBarAction = MakeAction(CommandId::ViewStatusBar, QStringLiteral("ｽﾃｰﾀｽ ﾊﾞｰ(&S)"));
+    statusBarAction->setCheckable(true);
+    connect(statusBarAction, &QAction::triggered, this, [this](bool on) { statusBar()->setVisible(on); });
+
+    QAction* help = MakeAction(CommandId::HelpContents, QStringLiteral("目次(&C)"));
+    connect(help, &QAction::triggered, this, &CMainFrame::OnHelpContents);
+    QAction* about = MakeAction(CommandId::AppAbout, QStringLiteral("Plektoについて (&A)..."), "about");
+    connect(about, &QAction::triggered, &App, &CPlektoApp::OnAppAbout);
+}
+
+void CMainFrame::CreateMenus()
+{
+    FileMenu = menuBar()->addMenu(QStringLiteral("ﾌｧｲﾙ(&F)"));
+    FileMenu->addAction(GetAction(CommandId::FileOpen));
+    FileMenu->addAction(GetAction(CommandId::FileNew));
+    FileMenu->addSeparator();
+    FileMenu->addAction(GetAction(CommandId::FilePrint));
+    FileMenu->addAction(GetAction(CommandId::FilePrintPreview));
+    FileMenu->addAction(GetAction(CommandId::FilePrintSetup));
+    FileMenu->addSeparator();
+    RecentFilesEnd = FileMenu->addSeparator();
+    FileMenu->addAction(GetAction(CommandId::AppExit));
+    UpdateRecentFileMenu({});
+
+    QMenu* edit = menuBar()->addMenu(QStringLiteral("編集(&E)"));
+    edit->addAction(GetAction(CommandId::CopyImage));
+
+    QMenu* view = menuBar()->addMenu(QStringLiteral("表示(&V)"));
+    view->addAction(GetAction(CommandId::ScoreSettings));
+    view->addSeparator();
+    view->addAction(GetAction(CommandId::ViewToolBar));
+    view->addAction(GetAction(CommandId::ViewStatusBar));
+    // The check marks follow what is shown, however it was shown or hidden.
+    connect(view, &QMenu::aboutToShow, this, [this] {
+        GetAction(CommandId::ViewToolBar)->setChecked(ToolBar && !ToolBar->isHidden());
+        GetAction(CommandId::ViewStatusBar)->setChecked(!statusBar()->isHidden());
+    });
+
+    QMenu* help = menuBar()->addMenu(QStringLiteral("ﾍﾙﾌﾟ(&H)"));
+    help->addAction(GetAction(CommandId::HelpContents));
+    help->addSeparator();
+    help->addAction(GetAction(CommandId::AppAbout));
+}
+
+void CMainFrame::UpdateRecentFileMenu(const QStringList& files)
+{
+    for (QAction* action : RecentFileActions) {
+        FileMenu->removeAction(action);
+        delete action;
+    }
+    RecentFileActions.clear();
+    if (files.isEmpty()) {
+        auto* placeholder = new QAction(RecentFilesPlaceholder, this);
+        placeholder->setData(CommandId::FileMruFirst);
+        placeholder->setEnabled(false);
+        RecentFileActions.append(placeholder);
+    }
+    for (int i = 0; i < files.size() && i < CRecentFileList::Size; ++i) {
+        auto* action = new QAction(CRecentFileList::MenuText(i, files[i]), this);
+        action->setData(CommandId::FileMruFirst + i);
+        action->setStatusTip(PromptOf(CommandId::FileMruFirst));
+        connect(action, &QAction::triggered, &App, [this, i] { App.OnOpenRecentFile(i); });
+        RecentFileActions.append(action);
+    }
+    FileMenu->insertActions(RecentFilesEnd, RecentFileActions);
+}
+
+bool CMainFrame::CreateToolBar()
+{
+    ToolBar = addToolBar(QStringLiteral("ToolBar"));
+    if (!ToolBar)
+        return false;
+    ToolBar->setObjectName(QStringLiteral("ToolBar"));
+    ToolBar->setIconSize(QSize(16, 15));
+    ToolBar->setAllowedAreas(Qt::AllToolBarAreas);
+    ToolBar->addAction(GetAction(CommandId::FileOpen));
+    ToolBar->addAction(GetAction(CommandId::FileNew));
+    ToolBar->addSeparator();
+    ToolBar->addAction(GetAction(CommandId::CopyImage));
+    ToolBar->addSeparator();
+    ToolBar->addAction(GetAction(CommandId::FilePrint));
+    ToolBar->addAction(GetAction(CommandId::FilePrintPreview));
+    ToolBar->addSeparator();
+    ToolBar->addAction(GetAction(CommandId::AppAbout));
+    QAction* toggle = GetAction(CommandId::ViewToolBar);
+    toggle->setChecked(true);
+    connect(toggle, &QAction::triggered, ToolBar, &QWidget::setVisible);
+    connect(ToolBar, &QToolBar::visibilityChanged, toggle, &QAction::setChecked);
+    return true;
+}
+
+bool CMainFrame::CreateStatusBar()
+{
+    QStatusBar* bar = statusBar();
+    if (!bar)
+        return false;
+    bar->setObjectName(QStringLiteral("StatusBar"));
+    // The message pane: the idle text, covered by a prompt while one is shown.
+    auto* message = new QLabel(IdleMessage, bar);
+    message->setObjectName(QStringLiteral("MessagePane"));
+    bar->addWidget(message, 1);
+    static const char* const names[] = {"ｶﾅ", "CAP", "NUM", "SCRL"};
+    for (std::size_t i = 0; i < IndicatorPanes.size(); ++i) {
+        auto* pane = new QLabel(bar);
+        pane->setObjectName(QString::fromUtf8(names[i]));
+        pane->setFrameShape(QFrame::Panel);
+        pane->setFrameShadow(QFrame::Sunken);
+        pane->setAlignment(Qt::AlignCenter);
+        // A pane keeps the width of its text while the key is off and shows nothing.
+        pane->setMinimumWidth(pane->fontMetrics().horizontalAdvance(QString::fromUtf8(names[i])) + 8);
+        bar->addPermanentWidget(pane);
+        IndicatorPanes[i] = pane;
+    }
+    GetAction(CommandId::ViewStatusBar)->setChecked(true);
+    if (KeyIndicatorsAvailable()) {
+        IndicatorTimer = new QTimer(this);
+        connect(IndicatorTimer, &QTimer::timeout, this, &CMainFrame::UpdateIndicators);
+        IndicatorTimer->start(250);
+        UpdateIndicators();
+    }
+    return true;
+}
+
+void CMainFrame::UpdateIndicators()
+{
+    const CKeyIndicators states = ReadKeyIndicators();
+    const bool on[] = {states.Kana, states.Caps, states.Num, states.Scroll};
+    for (std::size_t i = 0; i < IndicatorPanes.size(); ++i)
+        IndicatorPanes[i]->setText(on[i] ? IndicatorPanes[i]->objectName() : QString());
+}
+
+void CMainFrame::UpdateFrameTitle() { setWindowTitle(Doc.GetTitle() + QStringLiteral(" - ") + AppTitle); }
+
+void CMainFrame::ShowHelpMessage(const QString& text)
+{
+    QMessageBox::information(this, AppTitle, text);
+}
+
+void CMainFrame::OnHelpContents()
+{
+    const std::optional<QString>& path = App.GetHelpFilePath();
+    if (!path) {
+        ShowHelpMessage(HelpPathMissing);
+        return;
+    }
+    // The help viewer reports a missing file itself; the desktop's may not.
+    if (!QFileInfo::exists(*path)) {
+        ShowHelpMessage(HelpFileMissing.arg(*path));
+        return;
+    }
+    if (!OpenUrl(QUrl::fromLocalFile(*path)))
+        ShowHelpMessage(HelpNotShown.arg(*path));
+}

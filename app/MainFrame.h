@@ -1,0 +1,78 @@
+// The main window: the File, Edit, View and Help menus, the toolbar, the status bar with
+// its message pane and lock-key panes, and the scrolling view in the middle. Commands
+// go to the application, to the frame itself (help, toolbar and status bar) or to the
+// view; each command keeps its numeric id (CommandIds.h) as the action's data.
+#pragma once
+
+#include <QMainWindow>
+#include <QString>
+#include <QUrl>
+#include <array>
+#include <functional>
+#include <map>
+
+class CPlektoApp;
+class CPlektoDoc;
+class CPlektoView;
+class QAction;
+class QLabel;
+class QMenu;
+class QTimer;
+class QToolBar;
+
+class CMainFrame : public QMainWindow
+{
+    Q_OBJECT
+
+public:
+    CMainFrame(CPlektoApp& app, CPlektoDoc& doc);
+    ~CMainFrame() override;
+
+    // Builds the view, the menus, the toolbar and the status bar; false when one of
+    // them cannot be made.
+    bool OnCreate();
+
+    CPlektoView* GetView() const { return View; }
+    QAction* GetAction(int commandId) const;
+    QToolBar* GetToolBar() const { return ToolBar; }
+    // The lock-key panes in their order: kana, caps lock, num lock, scroll lock.
+    const std::array<QLabel*, 4>& GetIndicatorPanes() const { return IndicatorPanes; }
+
+    // "<document title> - Plekto".
+    void UpdateFrameTitle();
+    // The recent files after the print commands, or the greyed placeholder.
+    void UpdateRecentFileMenu(const QStringList& files);
+
+    // Hands a help page to the desktop's viewer; tests put a recorder here.
+    std::function<bool(const QUrl&)> OpenUrl;
+
+    static const QString AppTitle;
+    static const QString IdleMessage;
+    // The status-bar prompt of a command (the part before "\n" of its string), and the
+    // tool tip (the part after it, empty when there is none).
+    static QString PromptOf(int commandId);
+    static QString ToolTipOf(int commandId);
+
+public slots:
+    void OnHelpContents();
+
+private:
+    QAction* MakeAction(int commandId, const QString& text, const char* icon = nullptr);
+    void CreateActions();
+    void CreateMenus();
+    bool CreateToolBar();
+    bool CreateStatusBar();
+    void UpdateIndicators();
+    void ShowHelpMessage(const QString& text);
+
+    CPlektoApp& App;
+    CPlektoDoc& Doc;
+    CPlektoView* View = nullptr;
+    QToolBar* ToolBar = nullptr;
+    QMenu* FileMenu = nullptr;
+    QAction* RecentFilesEnd = nullptr;  // the separator after the recent files
+    QList<QAction*> RecentFileActions;
+    std::map<int, QAction*> Actions;
+    std::array<QLabel*, 4> IndicatorPanes{};
+    QTimer* IndicatorTimer = nullptr;
+};

@@ -1,0 +1,146 @@
+#include "app/PlektoApp.h"
+
+#include <QComboBox>
+#include <QFileDialog>
+#include <QFileSystemModel>
+#include <QPageSetupDialog>
+#include <QPrinter>
+#include <QScreen>
+#include <QSettings>
+
+#include "app/AboutDlg.h"
+#include "app/Help.h"
+#include "app/MainFrame.h"
+#include "app/PlektoDoc.h"
+#include "display/qt/PlektoView.h"
+#include "settings/qt/QtSettingsStore.h"
+
+const QStringList CPlektoApp::OpenFilters = {QStringLiteral("Plekto Files(*.tab;*.txt)"),
+                                             QStringLiteral("All Files(*.*)")};
+
+namespace
+{
+// The patterns of a filter such as "Plekto Files(*.tab;*.txt)". Qt's dialog splits
+// patterns at spaces only, so the semicolon list is split here.
+QStringList FilterPatterns(const QString& filter)
+{
+    const qsizetype open = filter.lastIndexOf(QLatin1Char('('));
+    const qsizetype close = filter.lastIndexOf(QLatin1Char(')'));
+    if (open < 0 || close < open)
+        return {QStringLiteral("*")};
+    return filter.mid(open + 1, close - open - 1).split(QLatin1Char(';'), Qt::SkipEmptyParts);
+}
+
+void ApplyFilter(QFileDialog& dialog, const QString& filter)
+{
+    if (auto* model = dialog.findChild<QFileSystemModel*>())
+        model->setNameFilters(FilterPatterns(filter));
+}
+}  // namespace
+
+CPlektoApp::CPlektoApp(std::unique_ptr<CQtSettingsStore> store)
+    : Store(std::move(store)), RecentFiles(Store->Settings())
+{
+}
+
+CPlektoApp::~CPlektoApp()
+{
+    // The frame's view refers to the document and the printer: it goes first.
+    Frame.reset();
+}
+
+QSettings& CPlektoApp::GetSettings() const { return Store->Settings(); }
+
+bool CPlektoApp::InitInstance(const QStringList& arguments, const QString& programFile)
+{
+    RecentFiles.ReadList();
+    Doc = std::make_unique<CPlektoDoc>(*Store);
+    Printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
+    Frame = std::make_unique<CMainFrame>(*this, *Doc);
+    if (!Frame->OnCreate())
+        return false;
+    Frame->UpdateRecentFileMenu(RecentFiles.Entries());
+    const bool processed = arguments.isEmpty() ? NewDocument() : OpenDocumentFile(arguments.first());
+    if (!processed)
+        return false;
+    HelpFilePath = FormHelpPath(programFile);
+    // A new window takes three quarters of the screen, as windows placed by default do.
+    if (const QScreen* screen = Frame->screen())
+        Frame->resize(screen->availableGeometry().size() * 3 / 4);
+    Frame->show();
+    return true;
+}
+
+void CPlektoApp::DocumentChanged()
+{
+    Frame->UpdateFrameTitle();
+    Frame->GetView()->OnInitialUpdate();
+}
+
+bool CPlektoApp::NewDocument()
+{
+    const bool ok = Doc->OnNewDocument();
+    DocumentChanged();
+    return ok;
+}
+
+bool CPlektoApp::OpenDocumentFile(const QString& path)
+{
+    const bool ok = Doc->OnOpenDocument(path);
+    if (ok) {
+        RecentFiles.Add(path);
+        RecentFiles.WriteList();
+        Frame->UpdateRecentFileMenu(RecentFiles.Entries());
+    }
+    DocumentChanged();
+    return ok;
+}
+
+std::unique_ptr<QFileDialog> CPlektoApp::CreateOpenDialog(QWidget* parent)
+{
+    auto dialog = std::make_unique<QFileDialog>(parent);
+    // Qt's own dialog everywhere, so that the filters behave alike on every desktop.
+    dialog->setOption(QFileDialog::DontUseNativeDialog);
+    dialog->setAcceptMode(QFileDialog::AcceptOpen);
+    // A name that does not exist may be typed: it opens as an empty score.
+    dialog->setFileMode(QFileDialog::AnyFile);
+    dialog->setNameFilters(OpenFilters);
+    QFileDialog* raw = dialog.get();
+    ApplyFilter(*raw, OpenFilters.first());
+    // The dialog sets its own patterns when a filter is picked; these follow after.
+    if (auto* combo = raw->findChild<QComboBox*>(QStringLiteral("fileTypeCombo")))
+        QObject::connect(combo, &QComboBox::activated, raw,
+                         [raw](int index) { ApplyFilter(*raw, OpenFilters.value(index)); });
+    return dialog;
+}
+
+void CPlektoApp::OnFileOpen()
+{
+    const auto dialog = CreateOpenDialog(Frame.get());
+    if (dialog->exec() != QDialog::Accepted || dialog->selectedFiles().isEmpty())
+        return;
+    OpenDocumentFile(dialog->selectedFiles().first());
+}
+
+void CPlektoApp::OnFileNew() { NewDocument(); }
+
+void CPlektoApp::OnFilePrintSetup()
+{
+    QPageSetupDialog dialog(Printer.get(), Frame.get());
+    dialog.exec();
+}
+
+void CPlektoApp::OnOpenRecentFile(int index)
+{
+    if (index < 0 || index >= RecentFiles.Entries().size())
+        return;
+    // A copy: opening reorders the list.
+    const QString path = RecentFiles.Entries()[index];
+    OpenDocumentFile(path);
+}
+
+void CPlektoApp::OnAppAbout()
+{
+    CAboutDlg dialog(Frame.get());
+    dialog.exec();
+}

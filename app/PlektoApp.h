@@ -1,0 +1,72 @@
+// The application: start-up in a fixed order (settings store, recent files, document,
+// main frame and view, the command line, the help path, showing the window), and the
+// commands that belong to no window: open, close (a new empty score), printer set-up,
+// recent files and the About box.
+#pragma once
+
+#include <QObject>
+#include <QString>
+#include <QStringList>
+#include <memory>
+#include <optional>
+
+#include "app/RecentFileList.h"
+
+class CMainFrame;
+class CPlektoDoc;
+class CQtSettingsStore;
+class QFileDialog;
+class QPrinter;
+class QSettings;
+class QWidget;
+
+class CPlektoApp : public QObject
+{
+    Q_OBJECT
+
+public:
+    // The store holds the settings of every new score, the recent-file list and the
+    // print preview's page count.
+    explicit CPlektoApp(std::unique_ptr<CQtSettingsStore> store);
+    ~CPlektoApp() override;
+
+    // arguments: the command line without the program's name; the first one, if any,
+    // names a score file to open. programFile locates the help pages. False when the
+    // main window cannot be made.
+    bool InitInstance(const QStringList& arguments, const QString& programFile);
+
+    // The framework's open path: the document reads the file, the file joins the
+    // recent files, the title and the view follow.
+    bool OpenDocumentFile(const QString& path);
+    // The new-document path: an empty score under the name "無題".
+    bool NewDocument();
+
+    // The File Open dialog: both filters, no default extension, no initial name.
+    static std::unique_ptr<QFileDialog> CreateOpenDialog(QWidget* parent);
+    static const QStringList OpenFilters;
+
+    CMainFrame* GetMainFrame() const { return Frame.get(); }
+    CPlektoDoc& GetDocument() const { return *Doc; }
+    const CRecentFileList& GetRecentFiles() const { return RecentFiles; }
+    QPrinter& GetPrinter() const { return *Printer; }
+    QSettings& GetSettings() const;
+    const std::optional<QString>& GetHelpFilePath() const { return HelpFilePath; }
+    void SetHelpFilePath(std::optional<QString> path) { HelpFilePath = std::move(path); }
+
+public slots:
+    void OnFileOpen();
+    void OnFileNew();
+    void OnFilePrintSetup();
+    void OnOpenRecentFile(int index);
+    void OnAppAbout();
+
+private:
+    void DocumentChanged();
+
+    std::unique_ptr<CQtSettingsStore> Store;
+    CRecentFileList RecentFiles;
+    std::unique_ptr<CPlektoDoc> Doc;
+    std::unique_ptr<QPrinter> Printer;
+    std::unique_ptr<CMainFrame> Frame;
+    std::optional<QString> HelpFilePath;
+};

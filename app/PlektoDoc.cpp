@@ -1,0 +1,50 @@
+#include "app/PlektoDoc.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <new>
+
+#include "model/Reader.h"
+#include "model/Score.h"
+
+const QString CPlektoDoc::UntitledName = QStringLiteral("無題");
+
+CPlektoDoc::CPlektoDoc(const CSettingsStore& store) : Store(store) {}
+
+// The score's own destructor clears its contents and destroys its resources.
+CPlektoDoc::~CPlektoDoc() = default;
+
+bool CPlektoDoc::ReplaceScore()
+{
+    // The old score goes first, with all its items and marks, so that two large
+    // scores never live side by side.
+    Score.reset();
+    try {
+        Score = std::make_unique<CScore>(Store);
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+    return true;
+}
+
+bool CPlektoDoc::OnNewDocument()
+{
+    PathName.clear();
+    return ReplaceScore();
+}
+
+bool CPlektoDoc::OnOpenDocument(const QString& path)
+{
+    PathName = QFileInfo(path).absoluteFilePath();
+    if (!ReplaceScore())
+        return false;
+    // Whatever the reader found, the file counts as opened.
+    (void)ReadScoreFile(QFile::encodeName(path).toStdString(), *Score);
+    Score->LayoutScore();
+    return true;
+}
+
+QString CPlektoDoc::GetTitle() const
+{
+    return PathName.isEmpty() ? UntitledName : QFileInfo(PathName).fileName();
+}

@@ -1,0 +1,40 @@
+// The document: owns the one score shown and replaces it wholesale on New (also the
+// "閉じる" command) and on Open. It never saves.
+#pragma once
+
+#include <QString>
+#include <memory>
+
+class CScore;
+class CSettingsStore;
+
+class CPlektoDoc
+{
+public:
+    // Scores are built from the settings in `store`, which must outlive the document.
+    explicit CPlektoDoc(const CSettingsStore& store);
+    ~CPlektoDoc();
+    CPlektoDoc(const CPlektoDoc&) = delete;
+    CPlektoDoc& operator=(const CPlektoDoc&) = delete;
+
+    // A fresh, empty score with the stored settings; no reading, no layout.
+    bool OnNewDocument();
+    // A fresh score read from the file and laid out. A file that cannot be read still
+    // counts as opened: the document shows an empty score under the file's name.
+    bool OnOpenDocument(const QString& path);
+
+    // "無題" for a new document, else the file's name without its directory.
+    QString GetTitle() const;
+    const QString& GetPathName() const { return PathName; }
+
+    static const QString UntitledName;
+
+    // Null only before the first New or Open, or when memory ran out building a score.
+    std::unique_ptr<CScore> Score;
+
+private:
+    bool ReplaceScore();
+
+    const CSettingsStore& Store;
+    QString PathName;
+};

@@ -1,0 +1,104 @@
+// The screen paint of a score that fills all 129 pages: one window-sized viewport in
+// the middle of the score, a strip exposed by a scroll step, and for comparison the
+// same viewport painted without leaving out the slots outside it. Run with
+// --benchmark_repetitions to get medians.
+#include <benchmark/benchmark.h>
+
+#include <QGuiApplication>
+#include <QImage>
+#include <QPainter>
+#include <memory>
+#include <sstream>
+#include <string>
+
+#include "ScoreText.h"
+#include "display/PageView.h"
+#include "display/qt/PainterSurface.h"
+#include "display/qt/PlektoView.h"
+#include "model/Reader.h"
+#include "model/Score.h"
+#include "settings/SettingsStore.h"
+
+namespace
+{
+constexpr double ScreenDpi = 96.0;
+const QSize Window(1000, 800);
+
+void EnsureGuiApplication()
+{
+    static std::unique_ptr<QGuiApplication> app;
+    if (QGuiApplication::instance())
+        return;
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    static int argc = 1;
+    static char name[] = "plekto_bench";
+    static char* argv[] = {name, nullptr};
+    app = std::make_unique<QGuiApplication>(argc, argv);
+}
+
+struct CLongScore
+{
+    CMemorySettingsStore Store;
+    std::unique_ptr<CScore> Score;
+    CPageView View;
+    QPoint Middle;  // scroll position half-way down the score
+
+    CLongScore() : Score(std::make_unique<CScore>(Store))
+    {
+        std::istringstream in(ScoreOfSize(600 * 1024));
+        CScoreReader(*Score).Read(in);
+        Score->LayoutScore();
+        View.Prepare(*Score, false);
+        Middle = QPoint(0, static_cast<int>(View.DocumentHeight / 25.4 * ScreenDpi / 2));
+    }
+};
+
+CLongScore& LongScore()
+{
+    EnsureGuiApplication();
+    static CLongScore score;
+    return score;
+}
+
+void PaintBanded(benchmark::State& state, const QRect& exposed)
+{
+    CLongScore& s = LongScore();
+    if (s.Score->PageCount != static_cast<int32_t>(CScore::MaxPages)) {
+        state.SkipWithError("the generated score does not fill every page");
+        return;
+    }
+    QImage window(Window, QImage::Format_RGB32);
+    for (auto _ : state) {
+        QPainter painter(&window);
+        CPlektoView::PaintViewport(painter, s.View, *s.Score, s.Middle, exposed, ScreenDpi);
+    }
+    state.counters["pages"] = s.Score->PageCount;
+}
+
+void ViewportPaint(benchmark::State& state) { PaintBanded(state, QRect(QPoint(0, 0), Window)); }
+BENCHMARK(ViewportPaint)->Unit(benchmark::kMillisecond);
+
+// A scroll step of 40 pixels exposes a strip at the bottom of the window.
+void ScrollStripPaint(benchmark::State& state)
+{
+    PaintBanded(state, QRect(0, Window.height() - 40, Window.width(), 40));
+}
+BENCHMARK(ScrollStripPaint)->Unit(benchmark::kMillisecond);
+
+// The viewport drawn as the whole page would be: every slot drawn, the clip discarding
+// what lies outside.
+void ViewportPaintWholePage(benchmark::State& state)
+{
+    CLongScore& s = LongScore();
+    QImage window(Window, QImage::Format_RGB32);
+    for (auto _ : state) {
+        QPainter painter(&window);
+        painter.fillRect(window.rect(), Qt::white);
+        painter.translate(-s.Middle.x(), -s.Middle.y());
+        CPainterSurface surface(painter, {ScreenDpi / 2540.0, CPainterSurface::Target::Raster, false});
+        s.View.Paint(surface, *s.Score, 1);
+    }
+}
+BENCHMARK(ViewportPaintWholePage)->Unit(benchmark::kMillisecond);
+}  // namespace

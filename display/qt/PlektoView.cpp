@@ -1,0 +1,299 @@
+#include "display/qt/PlektoView.h"
+
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QMessageBox>
+#include <QPaintEvent>
+#include <QPainter>
+#include <QPrintDialog>
+#include <QPrintPreviewDialog>
+#include <QPrintPreviewWidget>
+#include <QPrinter>
+#include <QScreen>
+#include <QScrollBar>
+#include <QSettings>
+#include <algorithm>
+#include <cmath>
+#include <limits>
+#include <string>
+
+#include "app/PlektoDoc.h"
+#include "display/qt/Export.h"
+#include "display/qt/FontMatch.h"
+#include "display/qt/PainterSurface.h"
+#include "model/Score.h"
+#include "settings/Units.h"
+
+namespace
+{
+constexpr double UnitsPerInch = 2540.0;
+const QString PreviewPagesKey = QStringLiteral("Settings/PreviewPages");
+const QString PrintFailed = QStringLiteral("印刷を開始できません。");
+
+// Logical units (0.01 mm) to whole pixels at the given scale, kept to what a scroll
+// bar can hold.
+int ToPixels(int32_t units, double pixelsPerUnit)
+{
+    const double pixels = std::round(units * pixelsPerUnit);
+    if (!(pixels > 0.0))
+        return 0;
+    return pixels >= std::numeric_limits<int>::max() / 2 ? std::numeric_limits<int>::max() / 2
+                                                           : static_cast<int>(pixels);
+}
+
+// How far a slot's symbols may reach beyond it: a line, and the largest font's height
+// (text is the one thing the settings can make taller than its zone).
+int32_t BleedAllowance(const ScoreSettings& s)
+{
+    const int64_t line = std::max(ToUnits(s.LineHeight()), 0);
+    int64_t tallest = 0;
+    for (const FontEntry* entry : {&s.FontFret, &s.FontTAB, &s.FontMainTitle, &s.FontSubTitle}) {
+        const CFont font = CPageView::MakeFont(*entry);
+        tallest = std::max<int64_t>(tallest, EmHeightFor(&font));  // the height text is drawn at
+    }
+    return SatFrom64(line + tallest);
+}
+
+// A scroll bar for a total extent, a visible page and a line step, in pixels. A page
+// or line of zero scrolls by a tenth of the next larger size, as scrolling views do.
+void SetBar(QScrollBar& bar, int total, int page, int line)
+{
+    if (page <= 0)
+        page = std::max(total / 10, 1);
+    if (line <= 0)
+        line = std::max(page / 10, 1);
+    bar.setRange(0, std::max(0, total - page));
+    bar.setPageStep(page);
+    bar.setSingleStep(line);
+}
+}  // namespace
+
+CPlektoView::CPlektoView(CPlektoDoc& doc, QWidget* parent) : QAbstractScrollArea(parent), Doc(doc)
+{
+    setObjectName(QStringLiteral("PlektoView"));
+    setFocusPolicy(Qt::StrongFocus);
+    viewport()->setAutoFillBackground(false);
+    viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
+}
+
+CPlektoView::~CPlektoView() = default;
+
+double CPlektoView::ScreenDpi() const
+{
+    const QScreen* s = screen();
+    double dpi = s ? s->physicalDotsPerInch() : 0.0;
+    // A screen that reports no usable size is taken at its logical resolution.
+    if (!(dpi >= 1.0 && dpi <= 10000.0))
+        dpi = s ? s->logicalDotsPerInch() : 96.0;
+    return dpi;
+}
+
+void CPlektoView::OnInitialUpdate()
+{
+    horizontalScrollBar()->setValue(0);
+    verticalScrollBar()->setValue(0);
+    if (Doc.Score)
+        OnPrepareDC(false);
+    viewport()->update();
+}
+
+void CPlektoView::OnPrepareDC(bool printing)
+{
+    CScore& score = *Doc.Score;
+    PageView.Prepare(score, printing);
+    SetScrollSizes(score);
+}
+
+void CPlektoView::SetScrollSizes(const CScore& score)
+{
+    const ScoreSettings& s = score.Settings;
+    const double scale = ScreenDpi() / UnitsPerInch;
+    const QSize client = viewport()->size();
+    SetBar(*horizontalScrollBar(), ToPixels(ToUnits(s.PageWidth), scale), client.width(),
+           ToPixels(ToUnits(s.UnitWidth), scale));
+    SetBar(*verticalScrollBar(), ToPixels(ToUnits(PageView.DocumentHeight), scale), client.height(),
+           ToPixels(ToUnits(s.LineHeight()), scale));
+}
+
+void CPlektoView::resizeEvent(QResizeEvent* event)
+{
+    QAbstractScrollArea::resizeEvent(event);
+    if (Doc.Score)
+        SetScrollSizes(*Doc.Score);
+}
+
+void CPlektoView::paintEvent(QPaintEvent* event)
+{
+    QPainter painter(viewport());
+    if (!Doc.Score) {
+        painter.fillRect(event->rect(), Qt::white);
+        return;
+    }
+    OnPrepareDC(false);
+    const QPoint scroll(horizontalScrollBar()->value(), verticalScrollBar()->value());
+    PaintViewport(painter, PageView, *Doc.Score, scroll, event->rect(), ScreenDpi());
+}
+
+void CPlektoView::PaintViewport(QPainter& painter, const CPageView& pageView, CScore& score, QPoint scroll,
+                                const QRect& exposed, double dpi)
+{
+    painter.save();
+    // A paint event clips to what it exposes; painting elsewhere would draw twice.
+    painter.setClipRect(exposed, Qt::IntersectClip);
+    painter.fillRect(exposed, Qt::white);
+    const double scale = dpi / UnitsPerInch;
+    const int32_t allowance = BleedAllowance(score.Settings);
+    const CBand band{SatAdd(TruncSat(-(exposed.top() + scroll.y()) / scale), allowance),
+                     SatSub(TruncSat(-(exposed.bottom() + 1 + scroll.y()) / scale), allowance)};
+    painter.translate(-scroll.x(), -scroll.y());
+    {
+        CPainterSurface surface(painter, {scale, CPainterSurface::Target::Raster, false});
+        // Crisp one-pixel lines as the platform's pens draw them, smooth text as its fonts do.
+        painter.setRenderHint(QPainter::TextAntialiasing, true);
+        pageView.Paint(surface, score, 1, band);
+    }
+    painter.restore();
+}
+
+void CPlektoView::keyPressEvent(QKeyEvent* event)
+{
+    QScrollBar* v = verticalScrollBar();
+    QScrollBar* h = horizontalScrollBar();
+    switch (event->key()) {
+    case Qt::Key_PageUp:
+        v->triggerAction(QAbstractSlider::SliderPageStepSub);
+        break;
+    case Qt::Key_PageDown:
+        v->triggerAction(QAbstractSlider::SliderPageStepAdd);
+        break;
+    case Qt::Key_End:
+        v->triggerAction(QAbstractSlider::SliderToMaximum);
+        break;
+    case Qt::Key_Home:
+        v->triggerAction(QAbstractSlider::SliderToMinimum);
+        break;
+    case Qt::Key_Left:
+        h->triggerAction(QAbstractSlider::SliderSingleStepSub);
+        break;
+    case Qt::Key_Up:
+        v->triggerAction(QAbstractSlider::SliderSingleStepSub);
+        break;
+    case Qt::Key_Right:
+        h->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+        break;
+    case Qt::Key_Down:
+        v->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+        break;
+    default:
+        QAbstractScrollArea::keyPressEvent(event);
+        return;
+    }
+    event->accept();
+}
+
+bool CPlektoView::OnPreparePrinting(QPrinter& printer)
+{
+    const int maxPage = Doc.Score ? std::max(Doc.Score->PageCount, 1) : 1;
+    // Every job starts from all pages, whatever range the last one printed.
+    printer.setPrintRange(QPrinter::AllPages);
+    printer.setFromTo(0, 0);
+    QPrintDialog dialog(&printer, this);
+    dialog.setMinMax(1, maxPage);
+    dialog.setOption(QAbstractPrintDialog::PrintPageRange, true);
+    return dialog.exec() == QDialog::Accepted;
+}
+
+void CPlektoView::PrintPages(QPrinter& printer)
+{
+    if (!Doc.Score)
+        return;
+    const int pageCount = std::max(Doc.Score->PageCount, 1);
+    int first = 1;
+    int last = pageCount;
+    if (printer.printRange() == QPrinter::PageRange && printer.fromPage() > 0) {
+        first = std::clamp(printer.fromPage(), 1, pageCount);
+        last = std::clamp(printer.toPage() > 0 ? printer.toPage() : pageCount, first, pageCount);
+    }
+    const bool reverse = printer.pageOrder() == QPrinter::LastPageFirst;
+    // Copies the printer cannot make itself are printed here, collated.
+    const int copies = printer.supportsMultipleCopies() ? 1 : std::max(printer.copyCount(), 1);
+
+    QPainter painter;
+    if (!painter.begin(&printer)) {
+        QMessageBox::warning(this, QStringLiteral("Plekto"), PrintFailed);
+        return;
+    }
+    bool firstSheet = true;
+    for (int copy = 0; copy < copies; ++copy) {
+        for (int i = first; i <= last; ++i) {
+            const int page = reverse ? last - (i - first) : i;
+            if (!firstSheet)
+                printer.newPage();
+            firstSheet = false;
+            OnPrepareDC(true);
+            OnPrint(painter, printer, page);
+        }
+    }
+    painter.end();
+    // The next screen paint prepares for the screen again.
+    viewport()->update();
+}
+
+void CPlektoView::OnPrint(QPainter& painter, const QPrinter& printer, int pageNumber)
+{
+    const double scale = printer.resolution() / UnitsPerInch;
+    CPainterSurface surface(painter, {scale, CPainterSurface::Target::Vector, true});
+    PageView.Paint(surface, *Doc.Score, pageNumber);
+}
+
+void CPlektoView::OnFilePrint()
+{
+    if (!Printer || !Doc.Score || !OnPreparePrinting(*Printer))
+        return;
+    PrintPages(*Printer);
+}
+
+void CPlektoView::OnFilePrintPreview()
+{
+    if (!Printer || !Doc.Score)
+        return;
+    Printer->setPrintRange(QPrinter::AllPages);
+    QPrintPreviewDialog dialog(Printer, this);
+    dialog.resize(window()->size());
+    auto* preview = dialog.findChild<QPrintPreviewWidget*>();
+    if (preview && PreviewStore && PreviewStore->value(PreviewPagesKey).toInt() == 2)
+        preview->setViewMode(QPrintPreviewWidget::FacingPagesView);
+    connect(&dialog, &QPrintPreviewDialog::paintRequested, this, [this](QPrinter* printer) { PrintPages(*printer); });
+    dialog.exec();
+    if (preview && PreviewStore)
+        PreviewStore->setValue(PreviewPagesKey, preview->viewMode() == QPrintPreviewWidget::FacingPagesView ? 2 : 1);
+}
+
+void CPlektoView::OnCopyImage()
+{
+    if (!Doc.Score || !screen())
+        return;
+    CScore& score = *Doc.Score;
+    // The page a whole number of 0.01 mm wide and as tall as the last prepare step
+    // left the document, at the screen's own resolution.
+    const double widthMm = ToUnits(score.Settings.PageWidth) / 100.0;
+    const double heightMm = ToUnits(PageView.DocumentHeight) / 100.0;
+    std::string error;
+    const QImage image = RenderMonoImage(widthMm, heightMm, ScreenDpi(),
+                                         [&](CSurface& surface) { PageView.Paint(surface, score, 1); }, error);
+    // Any failure leaves the clipboard as it was.
+    if (image.isNull())
+        return;
+    QGuiApplication::clipboard()->setImage(image);
+}
+
+void CPlektoView::OnScoreSettings()
+{
+    if (!Doc.Score || !ScoreSettingsSheet)
+        return;
+    if (ScoreSettingsSheet(this, *Doc.Score)) {
+        Doc.Score->LayoutScore();
+        viewport()->update();
+    }
+}

@@ -1,0 +1,79 @@
+// Shared by the widget tests: scores written to a temporary directory, an application
+// on a settings file of its own, and a way to look at a modal dialog while it runs.
+#pragma once
+
+#include <QApplication>
+#include <QDialog>
+#include <QFile>
+#include <QString>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <functional>
+#include <memory>
+
+#include "app/PlektoApp.h"
+#include "settings/qt/QtSettingsStore.h"
+
+namespace WidgetTest
+{
+inline QString Example(const char* name) { return QStringLiteral(PLEKTO_SOURCE_DIR "/examples/") + name; }
+
+inline QString WriteFile(const QTemporaryDir& dir, const QString& name, const QByteArray& text)
+{
+    const QString path = dir.filePath(name);
+    QFile file(path);
+    if (file.open(QIODevice::WriteOnly))
+        file.write(text);
+    return path;
+}
+
+// A score of `items` quarter notes. With the default settings a line holds 26 items
+// and a page 6 lines, so 26 x n items fill exactly n lines.
+inline QByteArray NotesScore(int items, const QByteArray& head = {})
+{
+    QByteArray text = head;
+    for (int i = 0; i < items; ++i)
+        text += "n4nn" + QByteArray::number(i % 13) + (i % 10 == 9 ? "/|\n" : "/");
+    return text;
+}
+
+// An application whose settings live in `dir` (never the user's), started with the
+// given command line.
+inline std::unique_ptr<CPlektoApp> StartApp(const QTemporaryDir& dir, const QStringList& arguments = {},
+                                            const QString& programFile = QStringLiteral("/nonexistent/bin/plekto"))
+{
+    auto store = std::make_unique<CQtSettingsStore>(dir.filePath(QStringLiteral("Plekto.conf")).toStdString());
+    auto app = std::make_unique<CPlektoApp>(std::move(store));
+    if (!app->InitInstance(arguments, programFile))
+        return nullptr;
+    return app;
+}
+
+// Calls `inspect` with the next modal dialog once it is showing, then closes it with
+// reject(). Returns a flag that becomes true when that happened.
+inline std::shared_ptr<bool> OnNextModal(std::function<void(QWidget*)> inspect)
+{
+    auto seen = std::make_shared<bool>(false);
+    auto* timer = new QTimer;
+    auto tries = std::make_shared<int>(0);
+    QObject::connect(timer, &QTimer::timeout, [timer, seen, tries, inspect] {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (!modal) {
+            // Give up after a few seconds; the caller's check on the flag fails then.
+            if (++*tries > 500)
+                timer->deleteLater();
+            return;
+        }
+        timer->stop();
+        timer->deleteLater();
+        inspect(modal);
+        *seen = true;
+        if (auto* dialog = qobject_cast<QDialog*>(modal))
+            dialog->reject();
+        else
+            modal->close();
+    });
+    timer->start(10);
+    return seen;
+}
+}  // namespace WidgetTest
