@@ -8,7 +8,7 @@ packages=(
   build-essential cmake ninja-build ccache pkg-config
   qt6-base-dev qt6-svg-dev libgtest-dev libgmock-dev libbenchmark-dev
   fonts-liberation fonts-ipafont-gothic fonts-ipafont-mincho
-  xvfb xauth poppler-utils clang libclang-rt-14-dev
+  libx11-dev xvfb xauth poppler-utils clang libclang-rt-14-dev
 )
 missing=()
 for p in "${packages[@]}"; do
