@@ -1,7 +1,9 @@
 // The QSettings store: layout of the INI file, code page 932 texts, unreadable values.
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QSettings>
 #include <QTemporaryDir>
 
@@ -73,4 +75,48 @@ TEST(QtStore, UserStoreIsVellmarPlekto)
         << store.Settings().fileName().toStdString();
     EXPECT_EQ(store.Settings().organizationName(), "Vellmar");
     EXPECT_EQ(store.Settings().applicationName(), "Plekto");
+}
+
+TEST(QtStore, UnreadableOrUnwritablePlacesGiveDefaultsWithoutHarm)
+{
+    QTemporaryDir dir;
+    // The settings file is a directory: nothing can be read or written there.
+    const QString asDirectory = dir.filePath("Plekto.conf");
+    ASSERT_TRUE(QDir(dir.path()).mkdir("Plekto.conf"));
+    {
+        CQtSettingsStore store(asDirectory.toStdString());
+        CScore score(store);
+        EXPECT_EQ(score.Settings.PageWidth, 210.0);
+        score.Settings.SavePageSettings(store);  // a failed write is not reported and does no harm
+        store.Settings().sync();
+        EXPECT_NE(store.Settings().status(), QSettings::NoError);
+    }
+    EXPECT_TRUE(QFileInfo(asDirectory).isDir());
+
+    // The configuration directory cannot be made because a file stands in its way.
+    QFile blocker(dir.filePath("config"));
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    const QString beyond = dir.filePath("config/Vellmar/Plekto.conf");
+    {
+        CQtSettingsStore store(beyond.toStdString());
+        ScoreSettings settings;
+        settings.SaveFontSettings(store);
+        store.Settings().sync();
+        EXPECT_EQ(store.GetString("Settings\\Font", "Missing", "x"), "x");
+    }
+    EXPECT_FALSE(QFileInfo::exists(beyond));
+}
+
+TEST(QtStore, WritesAreAtomic)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("Plekto.conf");
+    CQtSettingsStore store(path.toStdString());
+    // QSettings writes through a temporary file and a rename: a crash or a full disk
+    // never leaves half a file behind. Nothing may turn that off.
+    EXPECT_TRUE(store.Settings().isAtomicSyncRequired());
+    ScoreSettings().SavePageSettings(store);
+    store.Settings().sync();
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{"Plekto.conf"});
 }

@@ -1,0 +1,131 @@
+// Absurd settings from a file or from the store, and scores at the limits: reading,
+// layout and drawing of every page end, stay within the page table and restore what
+// they select. (The one-million-item score is timed by bench/pieces.py.)
+#include <gtest/gtest.h>
+
+#include <limits>
+#include <sstream>
+
+#include "display/PageView.h"
+#include "display/RecordingSurface.h"
+#include "model/Reader.h"
+#include "model/Score.h"
+#include "settings/SettingsStore.h"
+
+namespace
+{
+// Every kind of item and mark, over a few lines.
+const std::string Music = "tmT/tslt1a/tsrb5b\n"
+                          "-4,4/n8cn0/fs8/n8cn2.3/fe/n16cn1/fs8/fs16</fe/fe/r4./|/n2.nn3.x/_sh2/n1ns/_e/|\n"
+                          "n8sn5/3s[/n8sn.5/n8sn..5/3e/vbs2/n4ncx.x/chAm7/ch[G/n4nn0/vbe/[s1./r16/r32/r1/r2/[e/|:e\n";
+
+void DrawEverything(CScore& score)
+{
+    score.LayoutScore();
+    ASSERT_GE(score.PageCount, 1);
+    ASSERT_LE(score.PageCount, 129);
+    CPageView view;
+    CRecordingSurface dc;
+    view.Prepare(score, false);
+    view.Paint(dc, score, 1);
+    for (int32_t page = 1; page <= score.PageCount; ++page) {
+        dc.Clear();
+        view.Prepare(score, true);
+        view.Paint(dc, score, page);
+        ASSERT_TRUE(score.DeferredMarks.empty());
+        ASSERT_EQ(dc.CurrentFont(), nullptr);
+        ASSERT_EQ(dc.CurrentBrush(), CBrush::Black);
+    }
+}
+
+void ReadText(CScore& score, const std::string& text)
+{
+    std::istringstream in(text);
+    CScoreReader(score).Read(in);
+}
+}  // namespace
+
+TEST(Bounds, AbsurdLengthsFromAFile)
+{
+    const char* const keys[] = {"PageWidth",      "PageHeight",     "MarginLeft",       "MarginTop",
+                                "MarginRight",    "MarginBottom",   "TabUpperMargin",   "TabLowerMargin",
+                                "ChordZoneHeight", "TripletZoneHeight", "PitchBetweenLine", "UnitWidth",
+                                "FlagHeight",     "FlagMargin",     "StemHeight",       "StemMargin"};
+    const char* const values[] = {"0", "-1", "-250", "nan", "inf", "-inf", "1e300", "-1e300", "1e-300"};
+    for (const char* key : keys) {
+        for (const char* value : values) {
+            SCOPED_TRACE(std::string(key) + ":" + value);
+            CMemorySettingsStore store;
+            CScore score(store);
+            ReadText(score, "$" + std::string(key) + ":" + value + "\n" + Music + Music);
+            DrawEverything(score);
+        }
+    }
+}
+
+TEST(Bounds, AbsurdCountsAndFontSizes)
+{
+    const char* const directives[] = {"$UnitsForTAB:2147483647", "$UnitsForTAB:-2147483648", "$Strings:0",
+                                      "$Strings:-2147483648",    "$Strings:1",              "$Strings:64",
+                                      "$FontSizeFret:2147483647", "$FontSizeFret:-5",        "$FontSizeTAB:0",
+                                      "$FontSizeMainTitle:99999999"};
+    for (const char* directive : directives) {
+        SCOPED_TRACE(directive);
+        CMemorySettingsStore store;
+        CScore score(store);
+        ReadText(score, std::string(directive) + "\n" + Music);
+        DrawEverything(score);
+    }
+}
+
+TEST(Bounds, AbsurdValuesFromTheStore)
+{
+    const std::pair<const char*, const char*> values[] = {
+        {"Settings\\Page", "PageH"},    {"Settings\\Page", "PageW"},    {"Settings\\Page", "MgnL"},
+        {"Settings\\Page", "MgnT"},     {"Settings\\Page", "MgnR"},     {"Settings\\Page", "MgnB"},
+        {"Settings\\Tab", "MgnUp"},     {"Settings\\Tab", "MgnLo"},     {"Settings\\Tab", "ChordZoneH"},
+        {"Settings\\Tab", "3ZoneH"},    {"Settings\\Tab", "LineSpace"}, {"Settings\\Tab", "UnitSize"},
+        {"Settings\\Tab", "Strings"},   {"Settings\\Tab", "UnitTab"},   {"Settings\\Note", "FlagH"},
+        {"Settings\\Note", "FlagMgn"},  {"Settings\\Note", "StemH"},    {"Settings\\Note", "3SpaceH"},
+        {"Settings\\Font", "FontSizeFret"}, {"Settings\\Font", "FontSizeTAB"}};
+    for (auto [section, name] : values) {
+        for (int32_t value : {0, -1, std::numeric_limits<int32_t>::min(), std::numeric_limits<int32_t>::max()}) {
+            SCOPED_TRACE(std::string(name) + "=" + std::to_string(value));
+            CMemorySettingsStore store;
+            store.WriteInt(section, name, value);
+            CScore score(store);
+            ReadText(score, Music);
+            DrawEverything(score);
+        }
+    }
+}
+
+TEST(Bounds, SixtyFourStringsWithNotesOnEveryString)
+{
+    std::string text = "$Strings:64\n";
+    for (int note = 0; note < 200; ++note) {
+        text += "n8cn";
+        for (int s = 0; s < 64; ++s)
+            text += std::to_string((s + note) % 25) + ".";
+        text += note % 2 ? "/fe/" : "/fs8/";
+    }
+    CMemorySettingsStore store;
+    CScore score(store);
+    ReadText(score, text);
+    ASSERT_EQ(score.Settings.Strings, 64);
+    ASSERT_EQ(score.UnitItems.size(), 200u);
+    DrawEverything(score);
+}
+
+TEST(Bounds, HundredTwentyNinePagesOfDenseMarks)
+{
+    std::string text;
+    for (int bar = 0; bar < 11000; ++bar)  // two items a bar, 156 items a page
+        text += "n8cn1/fs8/fs16/3s[/_sh2/vbs/[s1./chAm/n8cn2/fe/fe/3e/_e/vbe/[e/|\n";
+    CMemorySettingsStore store;
+    CScore score(store);
+    ReadText(score, text);
+    score.LayoutScore();
+    EXPECT_EQ(score.PageCount, 129);
+    DrawEverything(score);
+}
