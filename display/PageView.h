@@ -25,9 +25,10 @@ class CPageView
 {
 public:
     // Blank line slots drawn after the items of a page run out are capped: settings
-    // with a page of kilometres or NaN margins would otherwise draw without end. No
-    // real page has more than a few dozen slots.
-    static constexpr int32_t MaxBlankSlots = 4096;
+    // with a page of kilometres or NaN margins would otherwise draw without end, or
+    // for so long, over 129 pages, that printing seems to hang. No real page has more
+    // than a few dozen slots; 512 are 20 m of paper at the default line height.
+    static constexpr int32_t MaxBlankSlots = 512;
 
     // The prepare step's drawing part: the document height (the page height when
     // printing, else tall enough for every line of the score), then the score's
