@@ -4,7 +4,7 @@
 #include <unordered_map>
 
 #include "cli/Commands.h"
-#include "cli/Json.h"
+#include "display/Json.h"
 #include "display/qt/TextCodec.h"
 #include "model/Score.h"
 #include "settings/SettingsStore.h"

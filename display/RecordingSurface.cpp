@@ -4,47 +4,13 @@
 #include <utility>
 
 #include "display/Font.h"
+#include "display/Json.h"
 #include "model/TextEncoding.h"
 #include "settings/Units.h"
 #include "symbols/Bitmap.h"
 
 namespace
 {
-std::string QuoteJson(std::string_view utf8)
-{
-    std::string out = "\"";
-    for (char ch : utf8) {
-        const auto c = static_cast<unsigned char>(ch);
-        switch (c) {
-        case '"':
-            out += "\\\"";
-            break;
-        case '\\':
-            out += "\\\\";
-            break;
-        case '\n':
-            out += "\\n";
-            break;
-        case '\r':
-            out += "\\r";
-            break;
-        case '\t':
-            out += "\\t";
-            break;
-        default:
-            if (c < 0x20 || c == 0x7F) {
-                char buffer[8];
-                std::snprintf(buffer, sizeof buffer, "\\u%04x", c);
-                out += buffer;
-            } else {
-                out += ch;
-            }
-        }
-    }
-    out += '"';
-    return out;
-}
-
 const char* KindName(CRecordedCall::Kind what)
 {
     switch (what) {
@@ -275,7 +241,7 @@ std::string FormatCall(const CRecordedCall& call, const CTextDecoder& decode)
         out += std::to_string(call.Flags);
         AppendNumbers(out, a, 0, a.size());
         out += ' ';
-        out += QuoteJson(decode(call.Text, call.Encoding));
+        out += Json::Quote(decode(call.Text, call.Encoding));
         break;
     case CRecordedCall::Kind::Brush:
         out += ' ';
@@ -287,7 +253,7 @@ std::string FormatCall(const CRecordedCall& call, const CTextDecoder& decode)
         } else {
             const TextEncoding nameEncoding = IsValidUtf8(call.Text) ? TextEncoding::Utf8 : TextEncoding::Cp932;
             out += ' ';
-            out += QuoteJson(decode(call.Text, nameEncoding));
+            out += Json::Quote(decode(call.Text, nameEncoding));
             out += ' ';
             out += std::to_string(call.FontSize);
         }

@@ -115,3 +115,31 @@ private:
     CBrush Brush = CBrush::Black;
     TextEncoding Encoding = TextEncoding::Cp932;
 };
+
+// Selects a font or a brush for the lifetime of a scope and selects the previous one
+// back: every drawing restores what it changed.
+class CFontScope
+{
+public:
+    CFontScope(CSurface& dc, const CFont* font) : Dc(dc), Previous(dc.SelectFont(font)) {}
+    ~CFontScope() { Dc.SelectFont(Previous); }
+    CFontScope(const CFontScope&) = delete;
+    CFontScope& operator=(const CFontScope&) = delete;
+
+private:
+    CSurface& Dc;
+    const CFont* Previous;
+};
+
+class CBrushScope
+{
+public:
+    CBrushScope(CSurface& dc, CBrush brush) : Dc(dc), Previous(dc.SelectBrush(brush)) {}
+    ~CBrushScope() { Dc.SelectBrush(Previous); }
+    CBrushScope(const CBrushScope&) = delete;
+    CBrushScope& operator=(const CBrushScope&) = delete;
+
+private:
+    CSurface& Dc;
+    CBrush Previous;
+};

@@ -11,33 +11,6 @@
 
 namespace
 {
-// Selects a font for the lifetime of the scope and selects the previous one back.
-class CFontScope
-{
-public:
-    CFontScope(CSurface& dc, const CFont* font) : Dc(dc), Previous(dc.SelectFont(font)) {}
-    ~CFontScope() { Dc.SelectFont(Previous); }
-    CFontScope(const CFontScope&) = delete;
-    CFontScope& operator=(const CFontScope&) = delete;
-
-private:
-    CSurface& Dc;
-    const CFont* Previous;
-};
-
-class CBrushScope
-{
-public:
-    CBrushScope(CSurface& dc, CBrush brush) : Dc(dc), Previous(dc.SelectBrush(brush)) {}
-    ~CBrushScope() { Dc.SelectBrush(Previous); }
-    CBrushScope(const CBrushScope&) = delete;
-    CBrushScope& operator=(const CBrushScope&) = delete;
-
-private:
-    CSurface& Dc;
-    CBrush Previous;
-};
-
 // The column's geometry, read once per Draw. W is formed in 64 bits: a column may be
 // as wide as the whole coordinate range.
 struct CColumn

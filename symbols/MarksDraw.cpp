@@ -13,20 +13,6 @@
 
 namespace
 {
-// Selects a font for the lifetime of the scope and selects the previous one back.
-class CFontScope
-{
-public:
-    CFontScope(CSurface& dc, const CFont* font) : Dc(dc), Previous(dc.SelectFont(font)) {}
-    ~CFontScope() { Dc.SelectFont(Previous); }
-    CFontScope(const CFontScope&) = delete;
-    CFontScope& operator=(const CFontScope&) = delete;
-
-private:
-    CSurface& Dc;
-    const CFont* Previous;
-};
-
 const CFont* FretFont(const CScore& score) { return score.Settings.FontFret.Font.get(); }
 
 // Distance from a line's top to its top string line, in mm (triplet zone, chord zone,

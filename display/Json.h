@@ -1,4 +1,4 @@
-// A minimal JSON writer for the command line's machine-readable output.
+// JSON text for the machine-readable outputs: "plekto dump" and "plekto trace".
 #pragma once
 
 #include <string>

@@ -1,4 +1,4 @@
-#include "cli/Json.h"
+#include "display/Json.h"
 
 #include <charconv>
 #include <cmath>
