@@ -27,49 +27,63 @@ void FontEntry::SetName(std::string name)
 
 namespace
 {
-double LoadLength(const CSettingsStore& store, const char* section, const char* name, double def)
+// A length in the store: hundredths of a millimetre under its value name.
+struct CStoredLength
 {
-    return store.GetInt(section, name, TruncSat(def * 100.0)) * 0.01;
+    double ScoreSettings::*Field;
+    const char* Name;
+    double Default;
+};
+
+// In the order the store reads and writes them.
+constexpr CStoredLength PageLengths[] = {
+    {&ScoreSettings::PageHeight, "PageH", 290.0}, {&ScoreSettings::PageWidth, "PageW", 210.0},
+    {&ScoreSettings::MarginLeft, "MgnL", 20.0},   {&ScoreSettings::MarginTop, "MgnT", 15.0},
+    {&ScoreSettings::MarginRight, "MgnR", 20.0},  {&ScoreSettings::MarginBottom, "MgnB", 20.0},
+};
+constexpr CStoredLength TabLengths[] = {
+    {&ScoreSettings::TabUpperMargin, "MgnUp", 10.0},     {&ScoreSettings::TabLowerMargin, "MgnLo", 10.0},
+    {&ScoreSettings::ChordZoneHeight, "ChordZoneH", 4.5}, {&ScoreSettings::TripletZoneHeight, "3ZoneH", 2.5},
+    {&ScoreSettings::PitchBetweenLine, "LineSpace", 2.5}, {&ScoreSettings::UnitWidth, "UnitSize", 6.0},
+};
+constexpr CStoredLength NoteLengths[] = {
+    {&ScoreSettings::FlagHeight, "FlagH", 1.5},
+    {&ScoreSettings::FlagMargin, "FlagMgn", 0.5},
+    {&ScoreSettings::StemHeight, "StemH", 9.0},
+    {&ScoreSettings::StemMargin, "3SpaceH", 0.5},
+};
+
+template <std::size_t N>
+void LoadLengths(ScoreSettings& s, const CSettingsStore& store, const char* section, const CStoredLength (&lengths)[N])
+{
+    for (const CStoredLength& length : lengths)
+        s.*length.Field = store.GetInt(section, length.Name, ToUnits(length.Default)) * 0.01;
 }
 
 // Truncated, not rounded: 1.15 mm is stored as 114, as it always has been.
-void SaveLength(CSettingsStore& store, const char* section, const char* name, double mm)
+template <std::size_t N>
+void SaveLengths(const ScoreSettings& s, CSettingsStore& store, const char* section,
+                 const CStoredLength (&lengths)[N])
 {
-    store.WriteInt(section, name, ToUnits(mm));
+    for (const CStoredLength& length : lengths)
+        store.WriteInt(section, length.Name, ToUnits(s.*length.Field));
 }
 }  // namespace
 
 void ScoreSettings::LoadPageSettings(const CSettingsStore& store)
 {
-    using namespace SettingsSection;
-    PageHeight = LoadLength(store, Page, "PageH", 290.0);
-    PageWidth = LoadLength(store, Page, "PageW", 210.0);
-    MarginLeft = LoadLength(store, Page, "MgnL", 20.0);
-    MarginTop = LoadLength(store, Page, "MgnT", 15.0);
-    MarginRight = LoadLength(store, Page, "MgnR", 20.0);
-    MarginBottom = LoadLength(store, Page, "MgnB", 20.0);
+    LoadLengths(*this, store, SettingsSection::Page, PageLengths);
 }
 
 void ScoreSettings::SavePageSettings(CSettingsStore& store) const
 {
-    using namespace SettingsSection;
-    SaveLength(store, Page, "PageH", PageHeight);
-    SaveLength(store, Page, "PageW", PageWidth);
-    SaveLength(store, Page, "MgnL", MarginLeft);
-    SaveLength(store, Page, "MgnT", MarginTop);
-    SaveLength(store, Page, "MgnR", MarginRight);
-    SaveLength(store, Page, "MgnB", MarginBottom);
+    SaveLengths(*this, store, SettingsSection::Page, PageLengths);
 }
 
 void ScoreSettings::LoadTabSettings(const CSettingsStore& store)
 {
-    using namespace SettingsSection;
-    TabUpperMargin = LoadLength(store, Tab, "MgnUp", 10.0);
-    TabLowerMargin = LoadLength(store, Tab, "MgnLo", 10.0);
-    ChordZoneHeight = LoadLength(store, Tab, "ChordZoneH", 4.5);
-    TripletZoneHeight = LoadLength(store, Tab, "3ZoneH", 2.5);
-    PitchBetweenLine = LoadLength(store, Tab, "LineSpace", 2.5);
-    UnitWidth = LoadLength(store, Tab, "UnitSize", 6.0);
+    using SettingsSection::Tab;
+    LoadLengths(*this, store, Tab, TabLengths);
     // A stored count beyond what a note can hold is ignored like an unreadable value.
     const int32_t strings = store.GetInt(Tab, "Strings", 6);
     Strings = strings > MaxStrings ? 6 : strings;
@@ -79,13 +93,8 @@ void ScoreSettings::LoadTabSettings(const CSettingsStore& store)
 
 void ScoreSettings::SaveTabSettings(CSettingsStore& store) const
 {
-    using namespace SettingsSection;
-    SaveLength(store, Tab, "MgnUp", TabUpperMargin);
-    SaveLength(store, Tab, "MgnLo", TabLowerMargin);
-    SaveLength(store, Tab, "ChordZoneH", ChordZoneHeight);
-    SaveLength(store, Tab, "3ZoneH", TripletZoneHeight);
-    SaveLength(store, Tab, "LineSpace", PitchBetweenLine);
-    SaveLength(store, Tab, "UnitSize", UnitWidth);
+    using SettingsSection::Tab;
+    SaveLengths(*this, store, Tab, TabLengths);
     // Strings is never written: only the store itself or a directive changes it.
     store.WriteInt(Tab, "ShowTab", ShowTAB ? 1 : 0);
     store.WriteInt(Tab, "UnitTab", UnitsForTAB);
@@ -93,20 +102,12 @@ void ScoreSettings::SaveTabSettings(CSettingsStore& store) const
 
 void ScoreSettings::LoadNoteSettings(const CSettingsStore& store)
 {
-    using namespace SettingsSection;
-    FlagHeight = LoadLength(store, Note, "FlagH", 1.5);
-    FlagMargin = LoadLength(store, Note, "FlagMgn", 0.5);
-    StemHeight = LoadLength(store, Note, "StemH", 9.0);
-    StemMargin = LoadLength(store, Note, "3SpaceH", 0.5);
+    LoadLengths(*this, store, SettingsSection::Note, NoteLengths);
 }
 
 void ScoreSettings::SaveNoteSettings(CSettingsStore& store) const
 {
-    using namespace SettingsSection;
-    SaveLength(store, Note, "FlagH", FlagHeight);
-    SaveLength(store, Note, "FlagMgn", FlagMargin);
-    SaveLength(store, Note, "StemH", StemHeight);
-    SaveLength(store, Note, "3SpaceH", StemMargin);
+    SaveLengths(*this, store, SettingsSection::Note, NoteLengths);
 }
 
 void ScoreSettings::LoadFontSettings(const CSettingsStore& store)

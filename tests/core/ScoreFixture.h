@@ -5,6 +5,10 @@
 #include <sstream>
 #include <string>
 
+#include <gtest/gtest.h>
+
+#include "display/PageView.h"
+#include "display/RecordingSurface.h"
 #include "model/Reader.h"
 #include "model/Score.h"
 #include "settings/SettingsStore.h"
@@ -42,3 +46,26 @@ struct ReadScore
     }
     CScoreItem* ItemAt(std::size_t i) const { return Score->UnitItems.at(i).get(); }
 };
+
+// Lays the score out and draws the screen page and every printed page on a recording
+// surface: each drawing must end with no mark waiting and with the font and brush
+// restored to what the paint started with.
+inline void DrawEveryPage(CScore& score)
+{
+    score.LayoutScore();
+    ASSERT_GE(score.PageCount, 1);
+    ASSERT_LE(score.PageCount, 129);
+    CPageView view;
+    CRecordingSurface dc;
+    view.Prepare(score, false);
+    view.Paint(dc, score, 1);
+    ASSERT_FALSE(dc.Calls().empty());  // at least the frame
+    for (int32_t page = 1; page <= score.PageCount; ++page) {
+        dc.Clear();
+        view.Prepare(score, true);
+        view.Paint(dc, score, page);
+        ASSERT_TRUE(score.DeferredMarks.empty());
+        ASSERT_EQ(dc.CurrentFont(), nullptr);
+        ASSERT_EQ(dc.CurrentBrush(), CBrush::Black);
+    }
+}

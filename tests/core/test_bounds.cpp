@@ -6,11 +6,7 @@
 #include <limits>
 #include <sstream>
 
-#include "display/PageView.h"
-#include "display/RecordingSurface.h"
-#include "model/Reader.h"
-#include "model/Score.h"
-#include "settings/SettingsStore.h"
+#include "ScoreFixture.h"
 
 namespace
 {
@@ -18,25 +14,6 @@ namespace
 const std::string Music = "tmT/tslt1a/tsrb5b\n"
                           "-4,4/n8cn0/fs8/n8cn2.3/fe/n16cn1/fs8/fs16</fe/fe/r4./|/n2.nn3.x/_sh2/n1ns/_e/|\n"
                           "n8sn5/3s[/n8sn.5/n8sn..5/3e/vbs2/n4ncx.x/chAm7/ch[G/n4nn0/vbe/[s1./r16/r32/r1/r2/[e/|:e\n";
-
-void DrawEverything(CScore& score)
-{
-    score.LayoutScore();
-    ASSERT_GE(score.PageCount, 1);
-    ASSERT_LE(score.PageCount, 129);
-    CPageView view;
-    CRecordingSurface dc;
-    view.Prepare(score, false);
-    view.Paint(dc, score, 1);
-    for (int32_t page = 1; page <= score.PageCount; ++page) {
-        dc.Clear();
-        view.Prepare(score, true);
-        view.Paint(dc, score, page);
-        ASSERT_TRUE(score.DeferredMarks.empty());
-        ASSERT_EQ(dc.CurrentFont(), nullptr);
-        ASSERT_EQ(dc.CurrentBrush(), CBrush::Black);
-    }
-}
 
 void ReadText(CScore& score, const std::string& text)
 {
@@ -58,7 +35,7 @@ TEST(Bounds, AbsurdLengthsFromAFile)
             CMemorySettingsStore store;
             CScore score(store);
             ReadText(score, "$" + std::string(key) + ":" + value + "\n" + Music + Music);
-            DrawEverything(score);
+            DrawEveryPage(score);
         }
     }
 }
@@ -74,7 +51,7 @@ TEST(Bounds, AbsurdCountsAndFontSizes)
         CMemorySettingsStore store;
         CScore score(store);
         ReadText(score, std::string(directive) + "\n" + Music);
-        DrawEverything(score);
+        DrawEveryPage(score);
     }
 }
 
@@ -95,7 +72,7 @@ TEST(Bounds, AbsurdValuesFromTheStore)
             store.WriteInt(section, name, value);
             CScore score(store);
             ReadText(score, Music);
-            DrawEverything(score);
+            DrawEveryPage(score);
         }
     }
 }
@@ -114,7 +91,7 @@ TEST(Bounds, SixtyFourStringsWithNotesOnEveryString)
     ReadText(score, text);
     ASSERT_EQ(score.Settings.Strings, 64);
     ASSERT_EQ(score.UnitItems.size(), 200u);
-    DrawEverything(score);
+    DrawEveryPage(score);
 }
 
 TEST(Bounds, HundredTwentyNinePagesOfDenseMarks)
@@ -127,5 +104,5 @@ TEST(Bounds, HundredTwentyNinePagesOfDenseMarks)
     ReadText(score, text);
     score.LayoutScore();
     EXPECT_EQ(score.PageCount, 129);
-    DrawEverything(score);
+    DrawEveryPage(score);
 }

@@ -3,14 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 
-#include "display/PageView.h"
-#include "display/RecordingSurface.h"
-#include "model/Reader.h"
-#include "model/Score.h"
-#include "settings/SettingsStore.h"
+#include "ScoreFixture.h"
 
 TEST(Regressions, EveryFileReadsLaysOutAndDraws)
 {
@@ -22,25 +16,7 @@ TEST(Regressions, EveryFileReadsLaysOutAndDraws)
         CMemorySettingsStore store;
         CScore score(store);
         ASSERT_TRUE(ReadScoreFile(entry.path().string(), score));
-        score.LayoutScore();
-        EXPECT_GE(score.PageCount, 1);
-        EXPECT_LE(score.PageCount, 129);
-
-        CPageView view;
-        CRecordingSurface dc;
-        view.Prepare(score, false);
-        view.Paint(dc, score, 1);
-        EXPECT_TRUE(score.DeferredMarks.empty());
-        EXPECT_FALSE(dc.Calls().empty());  // at least the frame
-        for (int32_t page = 1; page <= score.PageCount; ++page) {
-            dc.Clear();
-            view.Prepare(score, true);
-            view.Paint(dc, score, page);
-            EXPECT_TRUE(score.DeferredMarks.empty());
-            // Every selection is restored: the brush ends as the view's black brush.
-            EXPECT_EQ(dc.CurrentBrush(), CBrush::Black);
-            EXPECT_EQ(dc.CurrentFont(), nullptr);
-        }
+        DrawEveryPage(score);
     }
     EXPECT_GE(files, 6);
 }
