@@ -13,6 +13,7 @@
 #include "app/MainFrame.h"
 #include "app/PlektoDoc.h"
 #include "display/qt/PlektoView.h"
+#include "settings/qt/PropScoreSetting.h"
 #include "settings/qt/QtSettingsStore.h"
 
 const QStringList CPlektoApp::OpenFilters = {QStringLiteral("Plekto Files(*.tab;*.txt)"),
@@ -59,6 +60,14 @@ bool CPlektoApp::InitInstance(const QStringList& arguments, const QString& progr
     Frame = std::make_unique<CMainFrame>(*this, *Doc);
     if (!Frame->OnCreate())
         return false;
+    // The settings command's sheet edits the score on screen and saves to the store; each
+    // Apply lays the score out again while the sheet stays open.
+    CPlektoView* view = Frame->GetView();
+    view->ScoreSettingsSheet = [this, view](QWidget* parent, CScore& score) {
+        CPropScoreSetting sheet(score, *Store, parent);
+        connect(&sheet, &CPropScoreSetting::Applied, view, &CPlektoView::OnSettingsApplied);
+        return sheet.exec() == QDialog::Accepted;
+    };
     Frame->UpdateRecentFileMenu(RecentFiles.Entries());
     const bool processed = arguments.isEmpty() ? NewDocument() : OpenDocumentFile(arguments.first());
     if (!processed)

@@ -292,8 +292,14 @@ void CPlektoView::OnScoreSettings()
 {
     if (!Doc.Score || !ScoreSettingsSheet)
         return;
-    if (ScoreSettingsSheet(this, *Doc.Score)) {
-        Doc.Score->LayoutScore();
-        viewport()->update();
-    }
+    if (ScoreSettingsSheet(this, *Doc.Score))
+        OnSettingsApplied();
+}
+
+void CPlektoView::OnSettingsApplied()
+{
+    if (!Doc.Score)
+        return;
+    Doc.Score->LayoutScore();
+    viewport()->update();
 }

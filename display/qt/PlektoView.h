@@ -32,6 +32,9 @@ public:
     // Runs the settings sheet modally over the score's settings; true when it closed
     // with OK. Until a sheet is installed the command does nothing.
     std::function<bool(QWidget* parent, CScore& score)> ScoreSettingsSheet;
+    // After the settings changed (OK, or Apply with the sheet still open): the score is
+    // laid out again and the whole view repainted.
+    void OnSettingsApplied();
 
     // After New and Open: back to the page's top-left corner, sizes and a repaint.
     void OnInitialUpdate();

@@ -1,0 +1,156 @@
+#include "settings/qt/PropDlgFontSet.h"
+
+#include <QCheckBox>
+#include <QFontDatabase>
+#include <QFontDialog>
+#include <QFontInfo>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+#include <cstdlib>
+
+#include "display/qt/FontMatch.h"
+#include "display/qt/TextCodec.h"
+#include "model/Score.h"
+#include "settings/DataExchange.h"
+#include "settings/Units.h"
+#include "settings/qt/PropScoreSetting.h"
+
+namespace
+{
+// The record's entries in row order.
+constexpr std::array<FontEntry ScoreSettings::*, CPropDlgFontSet::RowCount> Entries = {
+    &ScoreSettings::FontMainTitle, &ScoreSettings::FontSubTitle, &ScoreSettings::FontFret, &ScoreSettings::FontTAB};
+
+// The longest face name the dialog is given.
+constexpr int MaxFaceChars = 31;
+
+// The row's text as the record keeps names: the old bytes when the text is unchanged,
+// else code page 932 as the store's names are, or UTF-8 when code page 932 cannot hold it.
+std::string NameBytes(const QString& text, const std::string& old)
+{
+    if (DecodeName(old) == text)
+        return old;
+    std::string bytes = EncodeCp932(text);
+    if (DecodeName(bytes) == text)
+        return bytes;
+    return text.toStdString();
+}
+
+// The dialog offers no effects: no colour, underline or strike-out.
+void HideEffects(QFontDialog& dialog)
+{
+    for (QCheckBox* box : dialog.findChildren<QCheckBox*>()) {
+        box->hide();
+        if (auto* group = qobject_cast<QGroupBox*>(box->parentWidget()))
+            group->hide();
+    }
+}
+}  // namespace
+
+CPropDlgFontSet::CPropDlgFontSet(CPropScoreSetting& sheet) : CPropertyPage(sheet, QStringLiteral("フォント設定"))
+{
+    static const char* const keys[RowCount] = {"MainTitle", "SubTitle", "Fret", "TAB"};
+    const QString labels[RowCount] = {
+        QStringLiteral("(a).メインタイトルフォント(&M)："),
+        QStringLiteral("(b).サブタイトルフォント(&S)："),
+        QStringLiteral("(c).フレット番号フォント(&F)："),
+        QStringLiteral("(d).「TAB」文字フォント(&T)："),
+    };
+
+    auto* grid = new QGridLayout;
+    grid->addWidget(new QLabel(QStringLiteral("フォント名"), this), 0, 1);
+    grid->addWidget(new QLabel(QStringLiteral("サイズ"), this), 0, 2);
+    for (int row = 0; row < RowCount; ++row) {
+        const QString key = QLatin1String(keys[row]);
+        NameEdits[row] = MakeEdit(QStringLiteral("FontName") + key);
+        NameEdits[row]->setMinimumWidth(150);
+        NameEdits[row]->setMaximumWidth(QWIDGETSIZE_MAX);
+        SizeEdits[row] = MakeEdit(QStringLiteral("FontSize") + key);
+        SizeEdits[row]->setFixedWidth(48);
+        auto* choose = new QPushButton(QStringLiteral("選択..."), this);
+        choose->setObjectName(QStringLiteral("ChooseFont") + key);
+        choose->setAutoDefault(false);
+        connect(choose, &QPushButton::clicked, this, [this, row] { ChooseRowFont(row); });
+
+        grid->addWidget(MakeLabel(labels[row], NameEdits[row]), 2 * row + 1, 0, 1, 3);
+        grid->addWidget(NameEdits[row], 2 * row + 2, 1);
+        grid->addWidget(SizeEdits[row], 2 * row + 2, 2);
+        grid->addWidget(choose, 2 * row + 2, 3);
+    }
+    grid->setColumnMinimumWidth(0, 16);
+    grid->setColumnStretch(1, 1);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(grid);
+    layout->addStretch(1);
+}
+
+void CPropDlgFontSet::Load()
+{
+    const ScoreSettings& s = Sheet.Score.Settings;
+    for (int row = 0; row < RowCount; ++row) {
+        const FontEntry& entry = s.*Entries[row];
+        Rows[row].Name = DecodeName(entry.Name);
+        Rows[row].Points = entry.Size / 10;
+    }
+}
+
+void CPropDlgFontSet::DoDataExchange(CDataExchange& dx)
+{
+    for (int row = 0; row < RowCount; ++row) {
+        dx.Text(NameEdits[row], Rows[row].Name);
+        dx.Int(SizeEdits[row], Rows[row].Points);
+    }
+}
+
+void CPropDlgFontSet::OnOK()
+{
+    ScoreSettings& s = Sheet.Score.Settings;
+    for (int row = 0; row < RowCount; ++row) {
+        FontEntry& entry = s.*Entries[row];
+        entry.SetName(NameBytes(Rows[row].Name, entry.Name));
+        entry.SetSize(SatMul(Rows[row].Points, 10));
+    }
+    // Every cached font goes, changed or not: the view builds them again.
+    s.ClearFonts();
+    s.SaveFontSettings(Sheet.Store);
+}
+
+QFont CPropDlgFontSet::DialogFont(const Row& row, int pixelsPerInch)
+{
+    const QString face = row.Name.left(MaxFaceChars);
+    QFont font = QFontDatabase::hasFamily(face) ? QFont(face) : MatchFontFace(face);
+    const int height = DataExchange::FontDialogHeight(row.Points, pixelsPerInch);
+    // A zero height leaves the size to the dialog; a positive one (negative points) is a
+    // cell height on other platforms, taken here as the em height.
+    if (height != 0)
+        font.setPixelSize(std::abs(height));
+    return font;
+}
+
+CPropDlgFontSet::Row CPropDlgFontSet::RowFromFont(const QFont& font)
+{
+    const double points = font.pointSizeF() > 0 ? font.pointSizeF() : QFontInfo(font).pointSizeF();
+    const int32_t tenths = TruncSat(points * 10 + 0.5);
+    return {font.family(), tenths / 10};
+}
+
+void CPropDlgFontSet::ChooseRowFont(int row)
+{
+    // A refused field shows its message; the dialog opens all the same.
+    UpdateData(true);
+
+    QFontDialog dialog(DialogFont(Rows[row], logicalDpiY()), this);
+    dialog.setOption(QFontDialog::DontUseNativeDialog);
+    dialog.setWindowTitle(QStringLiteral("フォント"));
+    HideEffects(dialog);
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    Rows[row] = RowFromFont(dialog.selectedFont());
+    UpdateData(false);
+    SetModified(true);
+}

@@ -1,0 +1,152 @@
+#include "settings/qt/PropScoreSetting.h"
+
+#include <QDialogButtonBox>
+#include <QPushButton>
+#include <QSignalBlocker>
+#include <QTabWidget>
+#include <QVBoxLayout>
+
+#include "model/Score.h"
+#include "settings/qt/PropDlgFontSet.h"
+#include "settings/qt/PropDlgNoteSet.h"
+#include "settings/qt/PropDlgPageSet.h"
+#include "settings/qt/PropDlgTabSet.h"
+
+CPropScoreSetting::CPropScoreSetting(CScore& score, CSettingsStore& store, QWidget* parent)
+    : QDialog(parent), Score(score), Store(store)
+{
+    setWindowTitle(QStringLiteral("譜面設定"));
+    setModal(true);
+
+    TabWidget = new QTabWidget(this);
+    Page1 = new CPropDlgPageSet(*this);
+    Page2 = new CPropDlgTabSet(*this);
+    Page3 = new CPropDlgNoteSet(*this);
+    Page4 = new CPropDlgFontSet(*this);
+    Pages = {Page1, Page2, Page3, Page4};
+    for (CPropertyPage* page : Pages) {
+        TabWidget->addTab(page, page->Title());
+        connect(page, &CPropertyPage::ModifiedChanged, this, &CPropScoreSetting::UpdateApplyButton);
+    }
+    TabWidget->setCurrentIndex(0);
+    connect(TabWidget, &QTabWidget::currentChanged, this, &CPropScoreSetting::OnTabChanged);
+
+    auto* buttons = new QDialogButtonBox(this);
+    Ok = buttons->addButton(QStringLiteral("OK"), QDialogButtonBox::AcceptRole);
+    Cancel = buttons->addButton(QStringLiteral("キャンセル"), QDialogButtonBox::RejectRole);
+    Apply = buttons->addButton(QStringLiteral("適用(&A)"), QDialogButtonBox::ApplyRole);
+    Ok->setDefault(true);
+    Apply->setEnabled(false);
+    connect(Ok, &QPushButton::clicked, this, &CPropScoreSetting::OnOk);
+    connect(Cancel, &QPushButton::clicked, this, &QDialog::reject);
+    connect(Apply, &QPushButton::clicked, this, &CPropScoreSetting::OnApplyNow);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(TabWidget);
+    layout->addWidget(buttons);
+
+    LoadFromScore();
+}
+
+CPropScoreSetting::~CPropScoreSetting() = default;
+
+void CPropScoreSetting::LoadFromScore()
+{
+    const ScoreSettings& s = Score.Settings;
+    Page1->PageWidth = s.PageWidth;
+    Page1->PageHeight = s.PageHeight;
+    Page1->MarginLeft = s.MarginLeft;
+    Page1->MarginTop = s.MarginTop;
+    Page1->MarginRight = s.MarginRight;
+    Page1->MarginBottom = s.MarginBottom;
+
+    Page2->ChordZoneHeight = s.ChordZoneHeight;
+    Page2->TripletZoneHeight = s.TripletZoneHeight;
+    Page2->TabUpperMargin = s.TabUpperMargin;
+    Page2->PitchBetweenLine = s.PitchBetweenLine;
+    Page2->TabLowerMargin = s.TabLowerMargin;
+    Page2->UnitWidth = s.UnitWidth;
+    Page2->ShowTAB = s.ShowTAB ? 1 : 0;
+    Page2->UnitsForTAB = s.UnitsForTAB;
+
+    Page3->FlagHeight = s.FlagHeight;
+    Page3->FlagMargin = s.FlagMargin;
+    Page3->StemHeight = s.StemHeight;
+    Page3->StemMargin = s.StemMargin;
+
+    Page4->Load();
+
+    // A page already on screen shows the new values at once.
+    if (Started)
+        Pages[Active]->Activate();
+}
+
+void CPropScoreSetting::showEvent(QShowEvent* event)
+{
+    // The first page becomes active when the sheet first appears.
+    if (!Started) {
+        Started = true;
+        Active = TabWidget->currentIndex();
+        Pages[Active]->Activate();
+    }
+    QDialog::showEvent(event);
+}
+
+void CPropScoreSetting::OnTabChanged(int index)
+{
+    if (index < 0 || index == Active)
+        return;
+    // Before the sheet appears no page is active yet: nothing to take back.
+    if (!Started) {
+        Active = index;
+        return;
+    }
+    // The tab widget has already switched: go back until the page being left has
+    // accepted its fields.
+    {
+        const QSignalBlocker block(TabWidget);
+        TabWidget->setCurrentIndex(Active);
+    }
+    if (!Pages[Active]->OnKillActive())
+        return;
+    {
+        const QSignalBlocker block(TabWidget);
+        TabWidget->setCurrentIndex(index);
+    }
+    Active = index;
+    Pages[Active]->Activate();
+}
+
+bool CPropScoreSetting::StoreShownPages()
+{
+    if (!Pages[Active]->OnKillActive())
+        return false;
+    for (CPropertyPage* page : Pages) {
+        if (page->WasShown())
+            page->OnOK();
+    }
+    return true;
+}
+
+void CPropScoreSetting::OnOk()
+{
+    if (StoreShownPages())
+        accept();
+}
+
+void CPropScoreSetting::OnApplyNow()
+{
+    if (!StoreShownPages())
+        return;
+    for (CPropertyPage* page : Pages)
+        page->SetModified(false);
+    emit Applied();
+}
+
+void CPropScoreSetting::UpdateApplyButton()
+{
+    bool modified = false;
+    for (CPropertyPage* page : Pages)
+        modified = modified || page->IsModified();
+    Apply->setEnabled(modified);
+}

@@ -1,0 +1,140 @@
+#include "settings/qt/PropertyPage.h"
+
+#include <QCheckBox>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPainter>
+#include <QPixmap>
+#include <QSvgRenderer>
+
+#include "settings/DataExchange.h"
+
+namespace
+{
+const QString RealRefused = QStringLiteral("数字を入力してください。");
+const QString IntRefused = QStringLiteral("整数を入力してください。");
+
+// Width of a number field: room for about a dozen digits.
+constexpr int EditWidth = 88;
+// The illustration's frame leaves this much room around the picture.
+constexpr int FramePadding = 4;
+}  // namespace
+
+void CDataExchange::Fail(QLineEdit* edit, const QString& message)
+{
+    Refused = true;
+    QMessageBox::warning(&Page, QStringLiteral("Plekto"), message);
+    // The refused field keeps the focus, its text selected for retyping.
+    edit->setFocus(Qt::OtherFocusReason);
+    edit->selectAll();
+}
+
+void CDataExchange::Real(QLineEdit* edit, double& value)
+{
+    if (!SaveAndValidate) {
+        edit->setText(QString::fromStdString(DataExchange::FormatReal(value)));
+        return;
+    }
+    if (!Reading())
+        return;
+    if (const auto parsed = DataExchange::ParseReal(edit->text().toStdString()))
+        value = *parsed;
+    else
+        Fail(edit, RealRefused);
+}
+
+void CDataExchange::Int(QLineEdit* edit, int32_t& value)
+{
+    if (!SaveAndValidate) {
+        edit->setText(QString::fromStdString(DataExchange::FormatInt(value)));
+        return;
+    }
+    if (!Reading())
+        return;
+    if (const auto parsed = DataExchange::ParseInt(edit->text().toStdString()))
+        value = *parsed;
+    else
+        Fail(edit, IntRefused);
+}
+
+void CDataExchange::Text(QLineEdit* edit, QString& value)
+{
+    if (!SaveAndValidate)
+        edit->setText(value);
+    else if (Reading())
+        value = edit->text();
+}
+
+void CDataExchange::Check(QCheckBox* box, int32_t& value)
+{
+    if (!SaveAndValidate)
+        box->setChecked(value == 1);
+    else if (Reading())
+        value = box->isChecked() ? 1 : 0;
+}
+
+CPropertyPage::CPropertyPage(CPropScoreSetting& sheet, const QString& title) : Sheet(sheet), PageTitle(title) {}
+
+void CPropertyPage::Activate()
+{
+    Shown = true;
+    OnSetActive();
+    UpdateData(false);
+}
+
+bool CPropertyPage::OnKillActive() { return UpdateData(true); }
+
+bool CPropertyPage::UpdateData(bool saveAndValidate)
+{
+    CDataExchange dx(*this, saveAndValidate);
+    DoDataExchange(dx);
+    return !dx.Failed();
+}
+
+void CPropertyPage::SetModified(bool modified)
+{
+    if (Modified == modified)
+        return;
+    Modified = modified;
+    emit ModifiedChanged(modified);
+}
+
+QLineEdit* CPropertyPage::MakeEdit(const QString& name)
+{
+    auto* edit = new QLineEdit(this);
+    edit->setObjectName(name);
+    edit->setFixedWidth(EditWidth);
+    // Only the user's typing marks the page: filling it from the members does not.
+    connect(edit, &QLineEdit::textEdited, this, [this] { SetModified(true); });
+    return edit;
+}
+
+QLabel* CPropertyPage::MakeLabel(const QString& text, QWidget* buddy)
+{
+    auto* label = new QLabel(text, this);
+    label->setBuddy(buddy);
+    return label;
+}
+
+QLabel* CPropertyPage::MakeIllustration(const QString& resource, int width, int height)
+{
+    const QSize size(qRound(width * PictureScale), qRound(height * PictureScale));
+    const qreal ratio = qGuiApp->devicePixelRatio();
+    QPixmap picture(size * ratio);
+    picture.setDevicePixelRatio(ratio);
+    picture.fill(Qt::white);
+    QSvgRenderer renderer(resource);
+    QPainter painter(&picture);
+    renderer.render(&painter, QRectF(QPointF(0, 0), size));
+    painter.end();
+
+    auto* frame = new QLabel(this);
+    frame->setObjectName(QStringLiteral("Illustration"));
+    frame->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    frame->setAlignment(Qt::AlignCenter);
+    frame->setPixmap(picture);
+    frame->setFixedSize(size + QSize(2 * FramePadding, 2 * FramePadding));
+    return frame;
+}

@@ -1,0 +1,87 @@
+// One page of the settings sheet. A page keeps its own copy of its settings group in
+// members: its controls are filled from them each time it becomes active and read back
+// (and checked) when it is left and when OK or Apply is pressed. Only a page that has
+// been shown stores its members into the record.
+#pragma once
+
+#include <QString>
+#include <QWidget>
+#include <cstdint>
+
+class CPropScoreSetting;
+class QCheckBox;
+class QLabel;
+class QLineEdit;
+
+// One pass of data exchange over a page's fields, in the page's order. Reading stops at
+// the first refused field: it gets the message and the focus, and the fields after it
+// are left as they were.
+class CDataExchange
+{
+public:
+    CDataExchange(QWidget& page, bool saveAndValidate) : Page(page), SaveAndValidate(saveAndValidate) {}
+
+    void Real(QLineEdit* edit, double& value);
+    void Int(QLineEdit* edit, int32_t& value);
+    void Text(QLineEdit* edit, QString& value);
+    void Check(QCheckBox* box, int32_t& value);
+
+    bool Failed() const { return Refused; }
+
+private:
+    bool Reading() const { return SaveAndValidate && !Refused; }
+    void Fail(QLineEdit* edit, const QString& message);
+
+    QWidget& Page;
+    bool SaveAndValidate;
+    bool Refused = false;
+};
+
+class CPropertyPage : public QWidget
+{
+    Q_OBJECT
+
+public:
+    // The pages' pictures are drawn in picture pixels and shown this many times as large,
+    // so that their small letters stay legible.
+    static constexpr double PictureScale = 1.5;
+
+    CPropertyPage(CPropScoreSetting& sheet, const QString& title);
+
+    const QString& Title() const { return PageTitle; }
+    bool WasShown() const { return Shown; }
+
+    // The sheet's calls: the page becomes the current one; the page is about to be
+    // left (false keeps it, a field having been refused); OK or Apply.
+    void Activate();
+    virtual bool OnKillActive();
+    virtual void OnOK() = 0;
+
+    // Fills the controls from the members, or reads them back; false when a field was
+    // refused.
+    bool UpdateData(bool saveAndValidate);
+
+    bool IsModified() const { return Modified; }
+    void SetModified(bool modified);
+
+signals:
+    void ModifiedChanged(bool modified);
+
+protected:
+    virtual void OnSetActive() {}
+    virtual void DoDataExchange(CDataExchange& dx) = 0;
+
+    // Building blocks of the pages' forms.
+    QLineEdit* MakeEdit(const QString& name);
+    QLabel* MakeLabel(const QString& text, QWidget* buddy);
+    // The picture at the page's top left, tying the letters of the labels to what they
+    // measure, in a sunken frame. Its size is given in picture pixels.
+    QLabel* MakeIllustration(const QString& resource, int width, int height);
+
+    CPropScoreSetting& Sheet;
+
+private:
+    QString PageTitle;
+    bool Shown = false;
+    bool Modified = false;
+};
