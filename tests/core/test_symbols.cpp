@@ -24,17 +24,6 @@ TEST(Symbols, FretAccessStaysInRange)
     EXPECT_EQ(note.GetFret(5), CItemNote::Invalid);
 }
 
-TEST(Symbols, SetFretsFollowsTheFretListGrammar)
-{
-    ReadScore r("n4nn0");
-    auto* note = r.Item<CItemNote>(0);
-    ASSERT_TRUE(note);
-    note->SetFrets("0.X.-..12.3");
-    EXPECT_EQ(note->Frets, (std::vector<int32_t>{0, -1, -2, -2, 12, 3}));
-    note->SetFrets("7.q9.5");  // stops at the piece it does not understand
-    EXPECT_EQ(note->Frets, (std::vector<int32_t>{7, -1, -2, -2, 12, 3}));
-}
-
 TEST(Symbols, CloneCopiesDataButNotPlacementOrMarks)
 {
     ReadScore r("n8.scx.5/|/chAm/r16./-6,8/|:e");
@@ -100,14 +89,4 @@ TEST(Symbols, MarkSettersClamp)
     EXPECT_FALSE(chord.Framed);
     EXPECT_EQ(chord.DrawState, 0);
     EXPECT_EQ(chord.StartItem, nullptr);
-}
-
-TEST(Symbols, DeferredMarksAreQueuedByTheirStartItem)
-{
-    CMemorySettingsStore store;
-    CScore score(store);
-    CTie tie(&score);
-    score.AddDeferredMark(&tie);
-    EXPECT_EQ(tie.DrawState, 1);
-    EXPECT_EQ(score.DeferredMarks, std::vector<CScoreInterUnit*>{&tie});
 }
