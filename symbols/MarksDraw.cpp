@@ -272,9 +272,10 @@ void CChordMark::DrawTail(CSurface&, const CRect&, CScoreItem*, CScoreItem*) {}
 
 namespace
 {
-// A run of copies ends at xEnd. Copies narrower than one unit could number in the
-// billions under absurd settings; no page needs more than this many.
-constexpr int MaxWaveCopies = 1 << 16;
+// A run of copies ends at xEnd, and never needs to go past the paper's right edge.
+// Copies narrower than one unit could still number in the billions under absurd
+// settings; a line of a real page holds a few dozen.
+constexpr int MaxWaveCopies = 4096;
 }  // namespace
 
 void CVibrato::DrawWaves(CSurface& dc, int32_t x0, int32_t yTop, int32_t xEnd)
@@ -303,6 +304,7 @@ void CVibrato::DrawWaves(CSurface& dc, int32_t x0, int32_t yTop, int32_t xEnd)
     right += (u - ww) / 2;
     top -= (p - hw) / 2;
 
+    const int64_t paperRight = ToUnits(s.PageWidth);
     const CBitmap* previous = memory->SelectBitmap(bitmap);
     for (int copies = 0; copies < MaxWaveCopies; ++copies) {
         dc.StretchBlt(SatFrom64(left), SatFrom64(top), SatFrom64(ww), SatFrom64(-hw), *memory, 0, 0,
@@ -312,7 +314,7 @@ void CVibrato::DrawWaves(CSurface& dc, int32_t x0, int32_t yTop, int32_t xEnd)
             break;
         left += ww;
         right += ww;
-        if (right > xEnd)
+        if (right > xEnd || left >= paperRight)
             break;
     }
     memory->SelectBitmap(previous);
