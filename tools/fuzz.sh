@@ -15,7 +15,7 @@ for target in fuzz_read fuzz_settings; do
   mkdir -p "$corpus"
   cp -n fuzz/seeds/* examples/*.tab tests/regressions/*.tab "$corpus"/ 2>/dev/null || true
   echo "== $target for ${seconds}s"
-  build-fuzz/$target "$corpus" -dict=fuzz/plekto.dict -max_total_time="$seconds" -max_len=65536 \
+  build-fuzz/$target "$corpus" -dict=fuzz/plekto.dict -max_total_time="$seconds" -max_len=4096 \
     -rss_limit_mb=4096 -timeout=120 -print_final_stats=1 -artifact_prefix=build-fuzz/findings/$target- \
     2>&1 | grep -E '^(#[0-9]+ +DONE|stat::number_of_executed_units|==|SUMMARY|Test unit written)' || true
   # A finding leaves a crash-, leak-, timeout- or oom- file: fail the run. (A slow-unit-
