@@ -2,6 +2,7 @@
 // text metrics that make traces repeatable.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <limits>
 #include <string>
@@ -12,18 +13,17 @@
 
 namespace
 {
-CFont MakeFont(std::string name, int32_t size)
-{
-    CFont font;
-    font.Name = std::move(name);
-    font.Size = size;
-    font.Height = CRecordingSurface::EmHeight(size);
-    return font;
-}
+CFont MakeFont(std::string name, int32_t size) { return CFont{std::move(name), size, CRecordingSurface::EmHeight(size)}; }
 }  // namespace
 
-TEST(RecordingSurface, FormatsEveryShapeCall)
+TEST(RecordingSurface, TracesEveryCallSelectionAndRestoreInItsExactForm)
 {
+    CBitmap flag;
+    flag.ResourceId = IDB_FLAG2;
+    CMemoryDC memory;
+    CFont fret = MakeFont("Courier New", 90);
+    CFont title = MakeFont("\x82\x6c\x82\x72 \x96\xbe\x92\xa9", 200);  // a code page 932 face name
+    auto temporary = std::make_unique<CFont>(MakeFont("Arial", 120));
     CRecordingSurface dc;
     dc.MoveTo(10, -20);
     dc.LineTo(-30, 40);
@@ -31,159 +31,81 @@ TEST(RecordingSurface, FormatsEveryShapeCall)
     dc.Ellipse(5, -6, 55, -56);
     dc.RoundRect(100, -200, 300, -400, 50, 60);
     dc.Arc(0, 0, 100, -100, 0, -50, 100, -50);
-    const std::array<CPoint, 3> triangle{CPoint{0, 0}, CPoint{10, -20}, CPoint{-5, -7}};
-    dc.PaintPolygon(triangle);
-
-    const std::vector<std::string> expected{
-        "MoveTo 10 -20",
-        "LineTo -30 40",
-        "Rectangle 1 -2 3 -4",
-        "Ellipse 5 -6 55 -56",
-        "RoundRect 100 -200 300 -400 50 60",
-        "Arc 0 0 100 -100 0 -50 100 -50",
-        "Polygon 3 0 0 10 -20 -5 -7",
-    };
-    EXPECT_EQ(dc.TraceLines(), expected);
-}
-
-TEST(RecordingSurface, StretchBltPrintsResourceIdAndSourceSizeOnly)
-{
-    CBitmap flag;
-    flag.ResourceId = IDB_FLAG2;
-    flag.Width = 80;
-    flag.Height = 257;
-    CMemoryDC memory;
-    CRecordingSurface dc;
-
+    dc.PaintPolygon(std::array<CPoint, 3>{CPoint{0, 0}, CPoint{10, -20}, CPoint{-5, -7}});
     memory.SelectBitmap(&flag);
     dc.StretchBlt(500, -800, 300, -900, memory, 3, 4, 80, 257);
     memory.SelectBitmap(nullptr);
     dc.StretchBlt(1, 2, 3, 4, memory, 0, 0, 5, 6);
-
-    EXPECT_EQ(dc.Trace(), "StretchBlt 500 -800 300 -900 132 80 257\nStretchBlt 1 2 3 4 0 5 6\n");
-    // The source origin is kept in the recording even though the trace leaves it out.
-    ASSERT_EQ(dc.Calls().size(), 2u);
-    EXPECT_EQ(dc.Calls()[0].Args[5], 3);
-    EXPECT_EQ(dc.Calls()[0].Args[6], 4);
-}
-
-TEST(RecordingSurface, DrawTextQuotesTextAsJsonAfterDecoding)
-{
-    CRecordingSurface dc;
-    dc.SetTextEncoding(TextEncoding::Utf8);
-    CRect rect{0, -100, 600, -400};
-    dc.DrawText("A \"b\"\\c\n\x01", rect, DT_CENTER | DT_SINGLELINE);
-    CRect other{1, 2, 3, 4};
-    dc.DrawText("x", other, DT_NOCLIP);
-
-    EXPECT_EQ(dc.TraceLines()[0], R"(DrawText 33 0 -100 600 -400 "A \"b\"\\c\n\u0001")");
-    EXPECT_EQ(dc.TraceLines()[1], R"(DrawText 256 1 2 3 4 "x")");
-    // Drawing leaves the rectangle alone.
-    EXPECT_EQ(rect, (CRect{0, -100, 600, -400}));
-
-    // The decoder is told the surface's encoding at the time of the call.
-    dc.Clear();
-    dc.SetTextEncoding(TextEncoding::Cp932);
-    dc.DrawText("\x83\x41", rect, DT_SINGLELINE);
-    const auto decode = [](std::string_view bytes, TextEncoding encoding) {
-        return (encoding == TextEncoding::Cp932 ? "sjis:" : "utf8:") + std::string(bytes.size(), '#');
-    };
-    EXPECT_EQ(dc.Trace(decode), "DrawText 32 0 -100 600 -400 \"sjis:##\"\n");
-}
-
-TEST(RecordingSurface, RecordsEverySelectionAndRestore)
-{
-    CFont fret = MakeFont("Courier New", 90);
-    CFont title = MakeFont("\x82\x6c\x82\x72 \x96\xbe\x92\xa9", 200);  // a code page 932 face name
-    CRecordingSurface dc;
-
     const CFont* previous = dc.SelectFont(&fret);
     const CBrush brush = dc.SelectBrush(CBrush::Hollow);
     dc.SelectBrush(CBrush::White);
     dc.SelectBrush(brush);
     dc.SelectFont(&title);
     dc.SelectFont(previous);
+    EXPECT_TRUE(dc.CurrentFont() == nullptr && dc.CurrentBrush() == CBrush::Black);
+    dc.SelectFont(temporary.get());
+    temporary.reset();  // the recording holds a copy
+    // Texts are decoded in the surface's encoding at the time of the call.
+    CRect rect{0, -100, 600, -400};
+    dc.DrawText("\x83\x41", rect, DT_SINGLELINE);
+    dc.SetTextEncoding(TextEncoding::Utf8);
+    dc.DrawText("A \"b\"\\c\n\x01", rect, DT_CENTER | DT_SINGLELINE);
+    EXPECT_EQ(rect, (CRect{0, -100, 600, -400}));  // drawing leaves the rectangle alone
+    CRect other{1, 2, 3, 4};
+    dc.DrawText("x", other, DT_NOCLIP);
 
     const auto decode = [](std::string_view bytes, TextEncoding encoding) {
-        return encoding == TextEncoding::Cp932 ? std::string("MS Mincho") : std::string(bytes);
+        return encoding == TextEncoding::Cp932 ? "sjis:" + std::to_string(bytes.size()) : std::string(bytes);
     };
+    // A bitmap prints its resource number (0 for none) and the source size; face names are
+    // decoded as UTF-8 when they are valid UTF-8; texts are JSON strings.
     const std::vector<std::string> expected{
-        "Font \"Courier New\" 90", "Brush hollow", "Brush white",   "Brush black",
-        "Font \"MS Mincho\" 200",  "Font default",
+        "MoveTo 10 -20", "LineTo -30 40", "Rectangle 1 -2 3 -4", "Ellipse 5 -6 55 -56",
+        "RoundRect 100 -200 300 -400 50 60", "Arc 0 0 100 -100 0 -50 100 -50", "Polygon 3 0 0 10 -20 -5 -7",
+        "StretchBlt 500 -800 300 -900 132 80 257", "StretchBlt 1 2 3 4 0 5 6", "Font \"Courier New\" 90",
+        "Brush hollow", "Brush white", "Brush black", "Font \"sjis:9\" 200", "Font default", "Font \"Arial\" 120",
+        "DrawText 32 0 -100 600 -400 \"sjis:2\"", R"(DrawText 33 0 -100 600 -400 "A \"b\"\\c\n\u0001")",
+        R"(DrawText 256 1 2 3 4 "x")",
     };
     EXPECT_EQ(dc.TraceLines(decode), expected);
-    EXPECT_EQ(dc.CurrentFont(), nullptr);
-    EXPECT_EQ(dc.CurrentBrush(), CBrush::Black);
-
-    // The recording holds copies: a font destroyed after selection still prints.
-    auto temporary = std::make_unique<CFont>(MakeFont("Arial", 120));
-    dc.Clear();
-    dc.SelectFont(temporary.get());
-    temporary.reset();
-    EXPECT_EQ(dc.Trace(), "Font \"Arial\" 120\n");
+    // The source origin is kept in the recording even though the trace leaves it out.
+    EXPECT_TRUE(dc.Calls()[7].Args[5] == 3 && dc.Calls()[7].Args[6] == 4);
 }
 
-TEST(RecordingSurface, MeasuringUsesFixedMetricsAndIsNotTraced)
+TEST(RecordingSurface, MeasuringUsesFixedMetricsSaturatesAndIsNotTraced)
 {
-    struct Row
-    {
-        const char* name;
-        int32_t size;
-        TextEncoding encoding;
-        std::string text;
-        int32_t width;   // right - left
-        int32_t height;  // top - bottom
-    };
-    const std::vector<Row> rows{
-        // E = trunc(90 x 2540 / 720) = 317, advance trunc(317 x 0.6) = 190.
+    constexpr int32_t Max = std::numeric_limits<int32_t>::max(), Min = std::numeric_limits<int32_t>::min();
+    // Em height E = trunc(size x 2540 / 720), one character trunc(E x 0.6) wide.
+    struct Row { const char* name; int32_t size; TextEncoding encoding; std::string text; int64_t width, height; };
+    const Row rows[] = {
         {"ascii", 90, TextEncoding::Cp932, "0X", 380, 317},
-        // E = trunc(120 x 2540 / 720) = 423, advance 253.
         {"twelve point", 120, TextEncoding::Utf8, "Am7", 759, 423},
         // Two double-byte characters, one half-width katakana and an ASCII letter.
         {"cp932 pairs", 90, TextEncoding::Cp932, "\x82\xa0\x88\x9f\xb1z", 4 * 190, 317},
-        // A lead byte at the end has no trail byte and counts alone.
         {"cp932 dangling lead", 90, TextEncoding::Cp932, "a\x81", 2 * 190, 317},
-        // UTF-8: one two-byte, one three-byte and one four-byte code point.
         {"utf8 code points", 90, TextEncoding::Utf8, "\xc3\xa9\xe3\x81\x82\xf0\x9f\x8e\xb8", 3 * 190, 317},
-        // Invalid UTF-8 counts one character per byte that fits no sequence, as a
-        // decoder replaces it: a stray continuation byte, a cut sequence, a bad lead.
+        // One character per byte that fits no sequence: stray continuation, cut sequence, bad lead.
         {"invalid utf8", 90, TextEncoding::Utf8, "\x83\x41\xe3\x81\xff", 4 * 190, 317},
         {"empty", 90, TextEncoding::Utf8, "", 0, 317},
-        // Negative sizes measure as their magnitude.
         {"negative size", -90, TextEncoding::Utf8, "ab", 380, 317},
+        {"huge size", Max, TextEncoding::Utf8, "abc", Max, Max},
     };
     for (const Row& row : rows) {
-        SCOPED_TRACE(row.name);
         CFont font = MakeFont("Courier New", row.size);
         CRecordingSurface dc;
         dc.SetTextEncoding(row.encoding);
         dc.SelectFont(&font);
         CRect rect{1000, -2000, 0, 0};
         dc.DrawText(row.text, rect, DT_CALCRECT | DT_SINGLELINE);
-        EXPECT_EQ(rect.left, 1000);
-        EXPECT_EQ(rect.top, -2000);
-        EXPECT_EQ(rect.right - rect.left, row.width);
-        EXPECT_EQ(rect.bottom - rect.top, -row.height);
-        ASSERT_EQ(dc.Calls().size(), 2u);
-        EXPECT_TRUE(dc.Calls()[1].Measuring);
-        EXPECT_EQ(dc.Trace(), "Font \"Courier New\" " + std::to_string(row.size) + "\n");
+        const auto clamp = [](int64_t v) { return static_cast<int32_t>(std::clamp<int64_t>(v, Min, Max)); };
+        EXPECT_EQ(rect, (CRect{1000, -2000, clamp(1000 + row.width), clamp(-2000 - row.height)})) << row.name;
+        EXPECT_TRUE(dc.Calls().size() == 2 && dc.Calls()[1].Measuring) << row.name;
+        EXPECT_EQ(dc.Trace(), "Font \"Courier New\" " + std::to_string(row.size) + "\n") << row.name;
     }
-}
-
-TEST(RecordingSurface, InitialFontAndAbsurdSizesMeasureWithoutOverflow)
-{
+    EXPECT_EQ(CRecordingSurface::EmHeight(Min), Max);
+    // The initial font measures as 9 point.
     CRecordingSurface dc;
     CRect rect{0, 0, 0, 0};
     dc.DrawText("abc", rect, DT_CALCRECT);
     EXPECT_EQ(rect, (CRect{0, 0, 3 * 190, -317}));
-
-    CFont huge = MakeFont("X", std::numeric_limits<int32_t>::max());
-    dc.SelectFont(&huge);
-    EXPECT_EQ(CRecordingSurface::EmHeight(huge.Size), std::numeric_limits<int32_t>::max());
-    EXPECT_EQ(CRecordingSurface::EmHeight(std::numeric_limits<int32_t>::min()),
-              std::numeric_limits<int32_t>::max());
-    CRect far{std::numeric_limits<int32_t>::max() - 5, std::numeric_limits<int32_t>::min() + 5, 0, 0};
-    dc.DrawText("abc", far, DT_CALCRECT);
-    EXPECT_EQ(far.right, std::numeric_limits<int32_t>::max());
-    EXPECT_EQ(far.bottom, std::numeric_limits<int32_t>::min());
 }

@@ -17,8 +17,7 @@ namespace
 struct CRun
 {
     int Status = -1;
-    QByteArray Out;
-    QByteArray Err;
+    QByteArray Out, Err;
 };
 
 // Runs plekto headless, with its own configuration directory.
@@ -56,98 +55,74 @@ int PdfPages(const QByteArray& pdf) { return QString::fromLatin1(pdf).count(QReg
 int Pixels(double mm, double dpi) { return static_cast<int>(std::ceil(mm / 25.4 * dpi - 1e-9)); }
 
 bool Black(const QImage& image, int x, int y) { return qGray(image.pixel(x, y)) < 128; }
+
 }  // namespace
 
-TEST(Render, PngIsAOneBitImageOfTheScreenPageOrOfPrintedPageN)
+TEST(Render, PngIsAOneBitImageOfThePageAndSvgIsWellFormed)
 {
     QTemporaryDir dir;
     const QString out = dir.filePath("study.png");
     const CRun run = Plekto(dir, {"render", Example("arpeggio_study.tab"), "-o", out});
     ASSERT_EQ(run.Status, 0) << run.Err.constData();
     EXPECT_TRUE(run.Err.isEmpty()) << run.Err.constData();
-    // The PNG header says 1 bit per pixel, greyscale or palette.
-    const QByteArray bytes = ReadAll(out);
-    ASSERT_TRUE(bytes.startsWith("\x89PNG\r\n\x1a\n") && bytes.mid(12, 4) == "IHDR");
-    EXPECT_EQ(bytes[24], 1);
-    EXPECT_TRUE(bytes[25] == 0 || bytes[25] == 3);
-
     const QImage image(out);
     ASSERT_EQ(image.size(), QSize(Pixels(210, 150), Pixels(290, 150)));  // one page: the page's size
+    EXPECT_EQ(image.depth(), 1);
     EXPECT_NEAR(image.dotsPerMeterX(), 150 / 0.0254, 1.0);
-    // The frame's left edge runs from the top to the bottom margin (a pixel either
-    // side); the margin outside it stays white; ink covers a small part of the page.
-    int edge = 0;
-    for (int y = Pixels(15, 150) + 2; y < Pixels(270, 150) - 2; ++y) {
-        const int x = Pixels(20, 150);
-        edge += Black(image, x - 1, y) || Black(image, x, y) || Black(image, x + 1, y) ? 0 : 1;
-        EXPECT_FALSE(Black(image, Pixels(10, 150), y));
-    }
-    EXPECT_EQ(edge, 0) << "rows where the frame's edge is missing";
-    int black = 0;
-    for (int y = 0; y < image.height(); ++y)
+    // The frame's left edge runs from the top to the bottom margin (a pixel either side),
+    // the margin outside it stays white, and ink covers a small part of the page.
+    const int edge = Pixels(20, 150), margin = Pixels(10, 150);
+    int gaps = 0, inked = 0, black = 0;
+    for (int y = 0; y < image.height(); ++y) {
+        if (y >= Pixels(15, 150) + 2 && y < Pixels(270, 150) - 2) {
+            gaps += Black(image, edge - 1, y) || Black(image, edge, y) || Black(image, edge + 1, y) ? 0 : 1;
+            inked += Black(image, margin, y) ? 1 : 0;
+        }
         for (int x = 0; x < image.width(); ++x)
             black += Black(image, x, y) ? 1 : 0;
-    EXPECT_GT(black, image.width() * image.height() / 100);
-    EXPECT_LT(black, image.width() * image.height() / 4);
+    }
+    EXPECT_EQ(std::pair(gaps, inked), std::pair(0, 0)) << "rows with the frame's edge missing, with ink in the margin";
+    EXPECT_TRUE(black > image.width() * image.height() / 100 && black < image.width() * image.height() / 4) << black;
 
-    // A longer score: as tall as the screen document; printed page 2 is one page tall.
-    const QString blues = Example("blues_shuffle.tab");
-    const QJsonObject layout =
-        QJsonDocument::fromJson(Plekto(dir, {"dump", blues}).Out).object()["layout"].toObject();
-    ASSERT_GE(layout["PageCount"].toInt(), 2);
-    ASSERT_EQ(Plekto(dir, {"render", blues, "-o", dir.filePath("all.png"), "--dpi", "50"}).Status, 0);
-    EXPECT_EQ(QImage(dir.filePath("all.png")).height(), Pixels(layout["LineCount"].toInt() * 39.5 + 35, 50));
-    ASSERT_EQ(Plekto(dir, {"render", blues, "-o", dir.filePath("2.png"), "--page", "2", "--dpi", "50"}).Status, 0);
-    EXPECT_EQ(QImage(dir.filePath("2.png")).size(), QSize(Pixels(210, 50), Pixels(290, 50)));
+    // The extension is matched without case.
+    ASSERT_EQ(Plekto(dir, {"render", Example("riff.tab"), "-o", dir.filePath("riff.SVG")}).Status, 0);
+    const QByteArray svg = ReadAll(dir.filePath("riff.SVG"));
+    QXmlStreamReader xml(svg);
+    EXPECT_TRUE(xml.readNextStartElement() && xml.name() == QLatin1String("svg"));
+    while (!xml.atEnd())
+        xml.readNext();
+    EXPECT_FALSE(xml.hasError()) << xml.errorString().toStdString();
+    EXPECT_GT(QString::fromUtf8(svg).count(QRegularExpression("<(path|polyline)\\b")), 50);
 }
 
-TEST(Render, PdfHasEveryPrintedPageOrTheOneAsked)
+TEST(Render, ALongerScoreGivesTheScreenDocumentEveryPrintedPageOrTheOneAsked)
 {
     QTemporaryDir dir;
     const QString file = Example("blues_shuffle.tab");
-    const int pages =
-        QJsonDocument::fromJson(Plekto(dir, {"dump", file}).Out).object()["layout"].toObject()["PageCount"].toInt();
+    const QJsonObject layout = QJsonDocument::fromJson(Plekto(dir, {"dump", file}).Out).object()["layout"].toObject();
+    const int pages = layout["PageCount"].toInt();
     ASSERT_GE(pages, 2);
+    // A PNG is as tall as the screen document, or one page tall for printed page 2.
+    ASSERT_EQ(Plekto(dir, {"render", file, "-o", dir.filePath("all.png"), "--dpi", "50"}).Status, 0);
+    EXPECT_EQ(QImage(dir.filePath("all.png")).height(), Pixels(layout["LineCount"].toInt() * 39.5 + 35, 50));
+    ASSERT_EQ(Plekto(dir, {"render", file, "-o", dir.filePath("2.png"), "--page", "2", "--dpi", "50"}).Status, 0);
+    EXPECT_EQ(QImage(dir.filePath("2.png")).size(), QSize(Pixels(210, 50), Pixels(290, 50)));
+
     const CRun run = Plekto(dir, {"render", file, "-o", dir.filePath("all.pdf")});
     ASSERT_EQ(run.Status, 0) << run.Err.constData();
     const QByteArray pdf = ReadAll(dir.filePath("all.pdf"));
-    ASSERT_TRUE(pdf.startsWith("%PDF-"));
-    EXPECT_TRUE(pdf.trimmed().endsWith("%%EOF"));
+    EXPECT_TRUE(pdf.startsWith("%PDF-") && pdf.trimmed().endsWith("%%EOF"));
     EXPECT_EQ(PdfPages(pdf), pages);
     // Every page 210 x 290 mm, which Qt rounds to 595 x 822 points.
     EXPECT_EQ(QString::fromLatin1(pdf).count(QRegularExpression("/MediaBox \\[0 0 595(\\.0*)? 822(\\.0*)?\\]")), pages);
     EXPECT_TRUE(pdf.contains("/FontFile")) << "no embedded font: the pages carry no text";
-
     ASSERT_EQ(Plekto(dir, {"render", file, "-o", dir.filePath("2.pdf"), "--page", "2"}).Status, 0);
     const QByteArray one = ReadAll(dir.filePath("2.pdf"));
-    EXPECT_EQ(PdfPages(one), 1);
     // An empty score still gives one page (frame and string lines), with less on it.
-    const QString empty = Write(dir, "empty.tab", "");
-    ASSERT_EQ(Plekto(dir, {"render", empty, "-o", dir.filePath("blank.pdf")}).Status, 0);
-    EXPECT_EQ(PdfPages(ReadAll(dir.filePath("blank.pdf"))), 1);
-    EXPECT_GT(one.size(), ReadAll(dir.filePath("blank.pdf")).size());
-}
-
-TEST(Render, SvgIsWellFormedVectorDrawing)
-{
-    QTemporaryDir dir;
-    const QString out = dir.filePath("riff.SVG");  // the extension is matched without case
-    const CRun run = Plekto(dir, {"render", Example("riff.tab"), "-o", out});
-    ASSERT_EQ(run.Status, 0) << run.Err.constData();
-    QFile file(out);
-    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    QXmlStreamReader xml(&file);
-    int shapes = 0;
-    QString root;
-    while (!xml.atEnd()) {
-        if (xml.readNext() != QXmlStreamReader::StartElement)
-            continue;
-        root = root.isEmpty() ? xml.name().toString() : root;
-        shapes += xml.name() == QLatin1String("path") || xml.name() == QLatin1String("polyline") ? 1 : 0;
-    }
-    EXPECT_FALSE(xml.hasError()) << xml.errorString().toStdString();
-    EXPECT_EQ(root, "svg");
-    EXPECT_GT(shapes, 50);
+    ASSERT_EQ(Plekto(dir, {"render", Write(dir, "empty.tab", ""), "-o", dir.filePath("blank.pdf")}).Status, 0);
+    const QByteArray blank = ReadAll(dir.filePath("blank.pdf"));
+    EXPECT_EQ(std::pair(PdfPages(one), PdfPages(blank)), std::pair(1, 1));
+    EXPECT_GT(one.size(), blank.size());
 }
 
 TEST(Render, ErrorsGiveOneLineAndAFailingStatus)
@@ -158,7 +133,6 @@ TEST(Render, ErrorsGiveOneLineAndAFailingStatus)
         {{"render", file, "-o", dir.filePath("out.bmp")}, 2},                       // unknown extension
         {{"render", file, "-o", dir.filePath("no/such/dir/out.png")}, 1},           // unwritable output
         {{"render", dir.filePath("missing.tab"), "-o", dir.filePath("a.png")}, 1},  // unreadable input
-        {{"render", dir.path(), "-o", dir.filePath("a.pdf")}, 1},                   // a directory
         {{"render", file}, 2},                                                      // no output
         {{"render", file, "-o", dir.filePath("a.pdf"), "--page", "9"}, 2},          // no such page
         {{"render", file, "-o", dir.filePath("a.png"), "--page", "0"}, 2},
@@ -202,7 +176,6 @@ TEST(Trace, PrintsTheScreenPageOrAPrintedPageInUtf8)
 
     // Code page 932 texts come out as UTF-8: "曲" as title and chord name.
     const CRun sjis = Plekto(dir, {"trace", Write(dir, "sjis.tab", "tm\x8B\xC8/n4nn0/ch\x8B\xC8\n")});
-    ASSERT_EQ(sjis.Status, 0) << sjis.Err.constData();
-    EXPECT_EQ(sjis.Out.count("\"曲\""), 2);
+    EXPECT_EQ(sjis.Out.count("\"曲\""), 2) << sjis.Err.constData();
     EXPECT_FALSE(sjis.Out.contains("\x8B\xC8"));
 }
