@@ -8,6 +8,8 @@ namespace CommandId
 inline constexpr int ScoreSettings = 32773;
 inline constexpr int HelpContents = 32774;
 inline constexpr int CopyImage = 32775;
+inline constexpr int FileReload = 32776;      // F5: read the open file again
+inline constexpr int ViewAutoReload = 32777;  // read the open file again whenever it changes
 inline constexpr int FileNew = 57600;  // shown as "閉じる": it leaves an empty score
 inline constexpr int FileOpen = 57601;
 inline constexpr int FilePrintSetup = 57606;

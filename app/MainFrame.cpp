@@ -2,9 +2,11 @@
 
 #include <QAction>
 #include <QDesktopServices>
+#include <QDockWidget>
 #include <QFileInfo>
 #include <QIcon>
 #include <QLabel>
+#include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
@@ -18,6 +20,8 @@
 #include "app/PlektoDoc.h"
 #include "app/RecentFileList.h"
 #include "display/qt/PlektoView.h"
+#include "display/qt/TextCodec.h"
+#include "model/Score.h"
 
 const QString CMainFrame::AppTitle = QStringLiteral("Plekto");
 const QString CMainFrame::IdleMessage = QStringLiteral("-plekto-");
@@ -41,6 +45,9 @@ const std::map<int, QString>& Prompts()
         {CommandId::AppExit, QStringLiteral("アプリケーションを終了\n終了")},
         {CommandId::ViewToolBar, QStringLiteral("ツール バーの表示/非表示\nツール バーの表示切り替え")},
         {CommandId::ViewStatusBar, QStringLiteral("ステータス バーの表示/非表示\nステータス バーの表示切り替え")},
+        {CommandId::FileReload, QStringLiteral("開いているTAB譜をファイルから読み直します。\n再読み込み")},
+        {CommandId::ViewAutoReload,
+         QStringLiteral("ファイルが変更されたら自動的に読み直す/読み直さない\n自動再読み込みの切り替え")},
     };
     return prompts;
 }
@@ -61,6 +68,7 @@ const QString RecentFilesPlaceholder = QStringLiteral("最新のﾌｧｲﾙ");
 const QString HelpPathMissing = QStringLiteral("ヘルプ ファイルの場所を決められません。");
 const QString HelpFileMissing = QStringLiteral("ヘルプ ファイル %1 が見つかりません。");
 const QString HelpNotShown = QStringLiteral("ヘルプ ファイル %1 を表示できません。");
+const QString ProblemsTitle = QStringLiteral("問題");
 }  // namespace
 
 QString CMainFrame::PromptOf(int commandId) { return PromptPart(commandId, false); }
@@ -85,6 +93,7 @@ bool CMainFrame::OnCreate()
     CreateMenus();
     if (!CreateToolBar() || !CreateStatusBar())
         return false;
+    CreateProblemsDock();
     UpdateFrameTitle();
     return true;
 }
@@ -141,6 +150,13 @@ void CMainFrame::CreateActions()
     QAction* statusBarAction = MakeAction(CommandId::ViewStatusBar, QStringLiteral("ｽﾃｰﾀｽ ﾊﾞｰ(&S)"));
     statusBarAction->setCheckable(true);
     connect(statusBarAction, &QAction::triggered, this, [this](bool on) { statusBar()->setVisible(on); });
+    QAction* reload = MakeAction(CommandId::FileReload, QStringLiteral("再読み込み(&R)\tF5"));
+    reload->setShortcut(QKeySequence(Qt::Key_F5));
+    connect(reload, &QAction::triggered, &App, &CPlektoApp::OnFileReload);
+    QAction* autoReload = MakeAction(CommandId::ViewAutoReload, QStringLiteral("自動再読み込み(&A)"));
+    autoReload->setCheckable(true);
+    autoReload->setChecked(App.GetAutoReload());
+    connect(autoReload, &QAction::triggered, &App, &CPlektoApp::SetAutoReload);
 
     QAction* help = MakeAction(CommandId::HelpContents, QStringLiteral("目次(&C)"));
     connect(help, &QAction::triggered, this, &CMainFrame::OnHelpContents);
@@ -170,6 +186,9 @@ void CMainFrame::CreateMenus()
     view->addSeparator();
     view->addAction(GetAction(CommandId::ViewToolBar));
     view->addAction(GetAction(CommandId::ViewStatusBar));
+    view->addSeparator();
+    view->addAction(GetAction(CommandId::FileReload));
+    view->addAction(GetAction(CommandId::ViewAutoReload));
     // The check marks follow what is shown, however it was shown or hidden.
     connect(view, &QMenu::aboutToShow, this, [this] {
         GetAction(CommandId::ViewToolBar)->setChecked(ToolBar && !ToolBar->isHidden());
@@ -236,9 +255,9 @@ bool CMainFrame::CreateStatusBar()
         return false;
     bar->setObjectName(QStringLiteral("StatusBar"));
     // The message pane: the idle text, covered by a prompt while one is shown.
-    auto* message = new QLabel(IdleMessage, bar);
-    message->setObjectName(QStringLiteral("MessagePane"));
-    bar->addWidget(message, 1);
+    MessagePane = new QLabel(IdleMessage, bar);
+    MessagePane->setObjectName(QStringLiteral("MessagePane"));
+    bar->addWidget(MessagePane, 1);
     static const char* const names[] = {"ｶﾅ", "CAP", "NUM", "SCRL"};
     for (std::size_t i = 0; i < IndicatorPanes.size(); ++i) {
         auto* pane = new QLabel(bar);
@@ -259,6 +278,48 @@ bool CMainFrame::CreateStatusBar()
         UpdateIndicators();
     }
     return true;
+}
+
+void CMainFrame::CreateProblemsDock()
+{
+    ProblemsDock = new QDockWidget(ProblemsTitle, this);
+    ProblemsDock->setObjectName(QStringLiteral("ProblemsDock"));
+    ProblemList = new QListWidget(ProblemsDock);
+    ProblemList->setObjectName(QStringLiteral("ProblemList"));
+    ProblemsDock->setWidget(ProblemList);
+    addDockWidget(Qt::BottomDockWidgetArea, ProblemsDock);
+    ProblemsDock->hide();
+    // Nothing in the score can be selected yet: the line and the message go to the
+    // status bar, where the next prompt replaces them.
+    connect(ProblemList, &QListWidget::itemDoubleClicked, this,
+            [this](const QListWidgetItem* item) { statusBar()->showMessage(item->data(Qt::UserRole).toString()); });
+}
+
+QString CMainFrame::ProblemCountText(int errors, int warnings)
+{
+    return QStringLiteral("エラー %1 件、警告 %2 件").arg(errors).arg(warnings);
+}
+
+void CMainFrame::UpdateProblems()
+{
+    ProblemList->clear();
+    int errors = 0;
+    const TextEncoding encoding = Doc.Score ? Doc.Score->Encoding : TextEncoding{};
+    for (const CDiagnostic& d : Doc.Diagnostics) {
+        errors += d.IsError;
+        const QString line = QString::number(d.Line);
+        const QString message = DecodeText(d.Message, encoding);
+        // One substitution pass: a message may itself contain "%1".
+        auto* item = new QListWidgetItem(QStringLiteral("%1:%2: %3: %4")
+                                             .arg(line, QString::number(d.Column),
+                                                  d.IsError ? QStringLiteral("error") : QStringLiteral("warning"),
+                                                  message),
+                                         ProblemList);
+        item->setData(Qt::UserRole, QStringLiteral("%1 行目: %2").arg(line, message));
+    }
+    const int total = static_cast<int>(Doc.Diagnostics.size());
+    MessagePane->setText(total == 0 ? IdleMessage : ProblemCountText(errors, total - errors));
+    ProblemsDock->setVisible(total > 0);
 }
 
 void CMainFrame::UpdateIndicators()

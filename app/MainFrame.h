@@ -15,7 +15,9 @@ class CPlektoApp;
 class CPlektoDoc;
 class CPlektoView;
 class QAction;
+class QDockWidget;
 class QLabel;
+class QListWidget;
 class QMenu;
 class QTimer;
 class QToolBar;
@@ -42,6 +44,13 @@ public:
     void UpdateFrameTitle();
     // The recent files after the print commands, or the greyed placeholder.
     void UpdateRecentFileMenu(const QStringList& files);
+    // After open, reload and close: the count of the document's errors and warnings in
+    // the message pane (the idle text when there are none), and their list in the
+    // problems window, shown only when there are some.
+    void UpdateProblems();
+    QDockWidget* GetProblemsDock() const { return ProblemsDock; }
+    // "エラー 2 件、警告 1 件".
+    static QString ProblemCountText(int errors, int warnings);
 
     // Hands a help page to the desktop's viewer; tests put a recorder here.
     std::function<bool(const QUrl&)> OpenUrl;
@@ -62,6 +71,7 @@ private:
     void CreateMenus();
     bool CreateToolBar();
     bool CreateStatusBar();
+    void CreateProblemsDock();
     void UpdateIndicators();
     void ShowHelpMessage(const QString& text);
 
@@ -75,4 +85,7 @@ private:
     std::map<int, QAction*> Actions;
     std::array<QLabel*, 4> IndicatorPanes{};
     QTimer* IndicatorTimer = nullptr;
+    QLabel* MessagePane = nullptr;
+    QDockWidget* ProblemsDock = nullptr;
+    QListWidget* ProblemList = nullptr;
 };

@@ -1,5 +1,6 @@
 #include "app/PlektoApp.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QFileDialog>
 #include <QFileSystemModel>
@@ -7,14 +8,19 @@
 #include <QPrinter>
 #include <QScreen>
 #include <QSettings>
+#include <QTimer>
 
 #include "app/AboutDlg.h"
+#include "app/FileWatcher.h"
 #include "app/Help.h"
 #include "app/MainFrame.h"
 #include "app/PlektoDoc.h"
 #include "display/qt/PlektoView.h"
 #include "settings/qt/PropScoreSetting.h"
 #include "settings/qt/QtSettingsStore.h"
+
+// A value of the viewer's own, apart from the score settings.
+const QString CPlektoApp::AutoReloadKey = QStringLiteral("Viewer/AutoReload");
 
 const QStringList CPlektoApp::OpenFilters = {QStringLiteral("Plekto Files(*.tab;*.txt)"),
                                              QStringLiteral("All Files(*.*)")};
@@ -40,17 +46,33 @@ void ApplyFilter(QFileDialog& dialog, const QString& filter)
 }  // namespace
 
 CPlektoApp::CPlektoApp(std::unique_ptr<CQtSettingsStore> store)
-    : Store(std::move(store)), RecentFiles(Store->Settings())
+    : Store(std::move(store)), RecentFiles(Store->Settings()), Watcher(std::make_unique<CFileWatcher>())
 {
+    Watcher->SetEnabled(GetAutoReload());
+    connect(Watcher.get(), &CFileWatcher::Changed, this, &CPlektoApp::OnWatchedFileChanged);
+    ReloadRetry = new QTimer(this);
+    ReloadRetry->setSingleShot(true);
+    ReloadRetry->setInterval(200);
+    connect(ReloadRetry, &QTimer::timeout, Watcher.get(), &CFileWatcher::CheckNow);
 }
 
 CPlektoApp::~CPlektoApp()
 {
+    // No reload may arrive once the frame is gone.
+    Watcher.reset();
     // The frame's view refers to the document and the printer: it goes first.
     Frame.reset();
 }
 
 QSettings& CPlektoApp::GetSettings() const { return Store->Settings(); }
+
+bool CPlektoApp::GetAutoReload() const { return Store->Settings().value(AutoReloadKey, true).toBool(); }
+
+void CPlektoApp::SetAutoReload(bool on)
+{
+    Store->Settings().setValue(AutoReloadKey, on);
+    Watcher->SetEnabled(on);
+}
 
 bool CPlektoApp::InitInstance(const QStringList& arguments, const QString& programFile)
 {
@@ -84,10 +106,12 @@ void CPlektoApp::DocumentChanged()
 {
     Frame->UpdateFrameTitle();
     Frame->GetView()->OnInitialUpdate();
+    Frame->UpdateProblems();
 }
 
 bool CPlektoApp::NewDocument()
 {
+    Watcher->Clear();
     const bool ok = Doc->OnNewDocument();
     DocumentChanged();
     return ok;
@@ -95,6 +119,8 @@ bool CPlektoApp::NewDocument()
 
 bool CPlektoApp::OpenDocumentFile(const QString& path)
 {
+    // Watched before it is read, so that a save during the read is not missed.
+    Watcher->Watch(path);
     const bool ok = Doc->OnOpenDocument(path);
     if (ok) {
         RecentFiles.Add(path);
@@ -103,6 +129,30 @@ bool CPlektoApp::OpenDocumentFile(const QString& path)
     }
     DocumentChanged();
     return ok;
+}
+
+bool CPlektoApp::ReloadDocument()
+{
+    const QString path = Doc->GetPathName();
+    if (path.isEmpty() || !Frame)
+        return false;
+    Watcher->MarkSeen();
+    const bool ok = Doc->OnOpenDocument(path);
+    Frame->UpdateFrameTitle();
+    Frame->GetView()->OnReloadUpdate();
+    Frame->UpdateProblems();
+    return ok;
+}
+
+void CPlektoApp::OnWatchedFileChanged()
+{
+    // A dialog may hold the score (the settings sheet edits it, the preview prints it):
+    // the file is looked at again once no dialog is open.
+    if (QApplication::activeModalWidget()) {
+        ReloadRetry->start();
+        return;
+    }
+    ReloadDocument();
 }
 
 std::unique_ptr<QFileDialog> CPlektoApp::CreateOpenDialog(QWidget* parent)
@@ -132,6 +182,8 @@ void CPlektoApp::OnFileOpen()
 }
 
 void CPlektoApp::OnFileNew() { NewDocument(); }
+
+void CPlektoApp::OnFileReload() { ReloadDocument(); }
 
 void CPlektoApp::OnFilePrintSetup()
 {

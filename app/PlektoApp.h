@@ -12,12 +12,14 @@
 
 #include "app/RecentFileList.h"
 
+class CFileWatcher;
 class CMainFrame;
 class CPlektoDoc;
 class CQtSettingsStore;
 class QFileDialog;
 class QPrinter;
 class QSettings;
+class QTimer;
 class QWidget;
 
 class CPlektoApp : public QObject
@@ -40,6 +42,16 @@ public:
     bool OpenDocumentFile(const QString& path);
     // The new-document path: an empty score under the name "無題".
     bool NewDocument();
+    // The open file read again as Open reads it, keeping the title, the scroll position
+    // and the recent files as they are. False when no file is open.
+    bool ReloadDocument();
+
+    // Whether the open file is read again whenever it changes on disk; kept in the
+    // store under AutoReloadKey.
+    bool GetAutoReload() const;
+    void SetAutoReload(bool on);
+    CFileWatcher& GetWatcher() const { return *Watcher; }
+    static const QString AutoReloadKey;
 
     // The File Open dialog: both filters, no default extension, no initial name.
     static std::unique_ptr<QFileDialog> CreateOpenDialog(QWidget* parent);
@@ -56,17 +68,21 @@ public:
 public slots:
     void OnFileOpen();
     void OnFileNew();
+    void OnFileReload();
     void OnFilePrintSetup();
     void OnOpenRecentFile(int index);
     void OnAppAbout();
 
 private:
     void DocumentChanged();
+    void OnWatchedFileChanged();
 
     std::unique_ptr<CQtSettingsStore> Store;
     CRecentFileList RecentFiles;
     std::unique_ptr<CPlektoDoc> Doc;
     std::unique_ptr<QPrinter> Printer;
     std::unique_ptr<CMainFrame> Frame;
+    std::unique_ptr<CFileWatcher> Watcher;
+    QTimer* ReloadRetry = nullptr;
     std::optional<QString> HelpFilePath;
 };

@@ -30,16 +30,18 @@ bool CPlektoDoc::ReplaceScore()
 bool CPlektoDoc::OnNewDocument()
 {
     PathName.clear();
+    Diagnostics.clear();
     return ReplaceScore();
 }
 
 bool CPlektoDoc::OnOpenDocument(const QString& path)
 {
     PathName = QFileInfo(path).absoluteFilePath();
+    Diagnostics.clear();
     if (!ReplaceScore())
         return false;
     // Whatever the reader found, the file counts as opened.
-    (void)ReadScoreFile(QFile::encodeName(path).toStdString(), *Score);
+    (void)ReadScoreFile(QFile::encodeName(path).toStdString(), *Score, &Diagnostics);
     Score->LayoutScore();
     return true;
 }

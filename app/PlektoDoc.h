@@ -4,6 +4,9 @@
 
 #include <QString>
 #include <memory>
+#include <vector>
+
+#include "model/Reader.h"
 
 class CScore;
 class CSettingsStore;
@@ -21,6 +24,7 @@ public:
     bool OnNewDocument();
     // A fresh score read from the file and laid out. A file that cannot be read still
     // counts as opened: the document shows an empty score under the file's name.
+    // Reloading is opening the same path again.
     bool OnOpenDocument(const QString& path);
 
     // "無題" for a new document, else the file's name without its directory.
@@ -31,6 +35,9 @@ public:
 
     // Null only before the first New or Open, or when memory ran out building a score.
     std::unique_ptr<CScore> Score;
+    // What the reader refused or ignored in the file last opened; empty for a new
+    // document. Messages hold the file's bytes, in the score's encoding.
+    std::vector<CDiagnostic> Diagnostics;
 
 private:
     bool ReplaceScore();

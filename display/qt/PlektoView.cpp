@@ -98,6 +98,17 @@ void CPlektoView::OnInitialUpdate()
     viewport()->update();
 }
 
+void CPlektoView::OnReloadUpdate()
+{
+    const QPoint scroll(horizontalScrollBar()->value(), verticalScrollBar()->value());
+    if (Doc.Score)
+        OnPrepareDC(false);
+    // The new ranges clamp the old position.
+    horizontalScrollBar()->setValue(scroll.x());
+    verticalScrollBar()->setValue(scroll.y());
+    viewport()->update();
+}
+
 void CPlektoView::OnPrepareDC(bool printing)
 {
     CScore& score = *Doc.Score;

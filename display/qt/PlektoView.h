@@ -38,6 +38,9 @@ public:
 
     // After New and Open: back to the page's top-left corner, sizes and a repaint.
     void OnInitialUpdate();
+    // After the file was read again: sizes and a repaint, the scroll position kept as
+    // far as the new score's size allows.
+    void OnReloadUpdate();
 
     // The prepare step: the document height (one page while printing), the scroll
     // sizes, and the score's missing fonts and memory surface.

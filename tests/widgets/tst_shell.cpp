@@ -131,7 +131,8 @@ void TestShell::menuTreeIsExact()
              (QStringList{"開く(&O)...\tCtrl+O", "閉じる(&C)", "-", "印刷(&P)...\tCtrl+P", "印刷ﾌﾟﾚﾋﾞｭｰ(&V)",
                           "ﾌﾟﾘﾝﾀの設定(&R)...", "-", "(最新のﾌｧｲﾙ)", "-", "ｱﾌﾟﾘｹｰｼｮﾝの終了(&X)"}));
     QCOMPARE(MenuEntries(TopMenu(frame, 1)), (QStringList{"コピー(&C)\tCtrl+C"}));
-    QCOMPARE(MenuEntries(TopMenu(frame, 2)), (QStringList{"譜面設定(&F)...", "-", "ﾂｰﾙ ﾊﾞｰ(&T)", "ｽﾃｰﾀｽ ﾊﾞｰ(&S)"}));
+    QCOMPARE(MenuEntries(TopMenu(frame, 2)), (QStringList{"譜面設定(&F)...", "-", "ﾂｰﾙ ﾊﾞｰ(&T)", "ｽﾃｰﾀｽ ﾊﾞｰ(&S)", "-",
+                                                          "再読み込み(&R)\tF5", "自動再読み込み(&A)"}));
     QCOMPARE(MenuEntries(TopMenu(frame, 3)), (QStringList{"目次(&C)", "-", "Plektoについて (&A)..."}));
 
     // Each item carries its command id.
@@ -141,6 +142,8 @@ void TestShell::menuTreeIsExact()
     QCOMPARE(fileIds, (QList<int>{57601, 57600, 0, 57607, 57609, 57606, 0, 57616, 0, 57665}));
     QCOMPARE(TopMenu(frame, 1)->actions().at(0)->data().toInt(), 32775);
     QCOMPARE(TopMenu(frame, 2)->actions().at(0)->data().toInt(), 32773);
+    QCOMPARE(TopMenu(frame, 2)->actions().at(5)->data().toInt(), 32776);
+    QCOMPARE(TopMenu(frame, 2)->actions().at(6)->data().toInt(), 32777);
     QCOMPARE(TopMenu(frame, 3)->actions().at(0)->data().toInt(), 32774);
     QCOMPARE(TopMenu(frame, 3)->actions().at(2)->data().toInt(), 57664);
 }
