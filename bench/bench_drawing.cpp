@@ -3,7 +3,6 @@
 // a one-page score. Run with --benchmark_repetitions to get medians.
 #include <benchmark/benchmark.h>
 
-#include <QGuiApplication>
 #include <cstdio>
 #include <memory>
 #include <sstream>
@@ -19,20 +18,6 @@
 
 namespace
 {
-// Painting text needs a GUI application; the offscreen platform needs no display.
-void EnsureGuiApplication()
-{
-    static std::unique_ptr<QGuiApplication> app;
-    if (QGuiApplication::instance())
-        return;
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    static int argc = 1;
-    static char name[] = "plekto_bench";
-    static char* argv[] = {name, nullptr};
-    app = std::make_unique<QGuiApplication>(argc, argv);
-}
-
 std::unique_ptr<CScore> ReadText(const CSettingsStore& store, const std::string& text)
 {
     auto score = std::make_unique<CScore>(store);
@@ -96,7 +81,6 @@ BENCHMARK(DrawAllPagesRecorded)->Unit(benchmark::kMillisecond);
 
 void DrawAllPagesToPdf(benchmark::State& state)
 {
-    EnsureGuiApplication();
     CScore& score = *FullScore().Score;
     CPageView view;
     const std::string path = "/tmp/plekto_bench_129_pages.pdf";
@@ -118,7 +102,6 @@ BENCHMARK(DrawAllPagesToPdf)->Unit(benchmark::kMillisecond)->Iterations(1);
 
 void OnePageToPng(benchmark::State& state)
 {
-    EnsureGuiApplication();
     CMemorySettingsStore store;
     std::string text = "tmBenchmark/tslt1Generated\n-4,4/\n";
     for (int bar = 0; bar < 9; ++bar)

@@ -5,7 +5,6 @@
 // Run with --benchmark_repetitions to get medians.
 #include <benchmark/benchmark.h>
 
-#include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
 #include <QTemporaryDir>
@@ -25,22 +24,8 @@ namespace
 constexpr double ScreenDpi = 96.0;
 const QSize Window(1000, 800);
 
-void EnsureGuiApplication()
-{
-    static std::unique_ptr<QGuiApplication> app;
-    if (QGuiApplication::instance())
-        return;
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    static int argc = 1;
-    static char name[] = "plekto_bench";
-    static char* argv[] = {name, nullptr};
-    app = std::make_unique<QGuiApplication>(argc, argv);
-}
-
 void ReloadLongScore(benchmark::State& state)
 {
-    EnsureGuiApplication();
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("long.tab"));
     std::ofstream(path.toStdString(), std::ios::binary) << ScoreOfSize(600 * 1024);

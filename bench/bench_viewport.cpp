@@ -4,7 +4,6 @@
 // --benchmark_repetitions to get medians.
 #include <benchmark/benchmark.h>
 
-#include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
 #include <memory>
@@ -23,19 +22,6 @@ namespace
 {
 constexpr double ScreenDpi = 96.0;
 const QSize Window(1000, 800);
-
-void EnsureGuiApplication()
-{
-    static std::unique_ptr<QGuiApplication> app;
-    if (QGuiApplication::instance())
-        return;
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    static int argc = 1;
-    static char name[] = "plekto_bench";
-    static char* argv[] = {name, nullptr};
-    app = std::make_unique<QGuiApplication>(argc, argv);
-}
 
 struct CLongScore
 {
@@ -56,7 +42,6 @@ struct CLongScore
 
 CLongScore& LongScore()
 {
-    EnsureGuiApplication();
     static CLongScore score;
     return score;
 }
