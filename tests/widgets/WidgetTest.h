@@ -27,8 +27,10 @@ inline QString WriteFile(const QTemporaryDir& dir, const QString& name, const QB
     return path;
 }
 
-// A score of `items` quarter notes. With the default settings a line holds 26 items
-// and a page 6 lines, so 26 x n items fill exactly n lines.
+// With the default settings a line holds 26 items and a page 6 lines.
+constexpr int ItemsPerLine = 26;
+
+// A score of `items` quarter notes: ItemsPerLine x n items fill exactly n lines.
 inline QByteArray NotesScore(int items, const QByteArray& head = {})
 {
     QByteArray text = head;
