@@ -133,5 +133,9 @@ void CPageView::DrawPage(CSurface& dc, CScore& score, int32_t pageNumber, std::o
         const bool itemsLeft = cursor < score.UnitItems.size() && cursor != pageEnd;
         if (!fits && !(itemsLeft && r + 1 < layoutSlots))
             break;
+        // A blank slot that would not move down the page (a NaN or saturated margin)
+        // would only draw the same string lines again.
+        if (!itemsLeft && yNext == yLine)
+            break;
     }
 }
