@@ -294,13 +294,13 @@ QPainterPath OutlineBlackPixels(const CBitmap& bitmap, const QRect& source)
     QPainterPath path;
     path.addRegion(region);
     // One outline instead of stacked rectangles: no hairline seams in vector viewers.
-    // Its pixel stair steps are then straightened to within half a pixel, which keeps the
+    // Its pixel stair steps are then straightened to within a pixel, which keeps the
     // shape and makes a PDF of many flags and rests several times smaller and faster.
     const QPainterPath outline = path.simplified();
     QPainterPath smooth;
     smooth.setFillRule(outline.fillRule());
     for (const QPolygonF& polygon : outline.toSubpathPolygons()) {
-        smooth.addPolygon(SimplifiedOutline(polygon, 0.5));
+        smooth.addPolygon(SimplifiedOutline(polygon, 1.0));
         smooth.closeSubpath();
     }
     return smooth;
