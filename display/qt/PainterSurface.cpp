@@ -268,7 +268,8 @@ QPolygonF SimplifiedOutline(QPolygonF polygon, double tolerance)
     for (int i = 0; i + 1 < ring.size(); ++i)
         if (keep[static_cast<std::size_t>(i)])
             result.append(ring[i]);
-    return result;
+    // A shape of a pixel or two would collapse into a line: keep such shapes whole.
+    return result.size() < 4 ? polygon : result;
 }
 
 // The black pixels of a part of a bitmap as one region (row runs, merged by QRegion),
