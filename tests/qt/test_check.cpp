@@ -1,9 +1,8 @@
 // "plekto check" end to end: output lines in the file's encoding, exit statuses.
 #include <gtest/gtest.h>
 
-#include <QFile>
-#include <QProcess>
-#include <QTemporaryDir>
+
+#include "PlektoProcess.h"
 
 namespace
 {
@@ -11,23 +10,12 @@ struct CCheck
 {
     int Status = -1;
     QString Out;
-    QByteArray Err;
 };
 
 CCheck Check(const QTemporaryDir& dir, const QByteArray& bytes)
 {
-    const QString path = dir.filePath("score.tab");
-    QFile file(path);
-    file.open(QIODevice::WriteOnly | QIODevice::Truncate);
-    file.write(bytes);
-    file.close();
-    QProcess process;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("XDG_CONFIG_HOME", dir.path());
-    process.setProcessEnvironment(env);
-    process.start(PLEKTO_BINARY, {"check", path, "--defaults"});
-    process.waitForFinished(60000);
-    return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()), process.readAllStandardError()};
+    const CRun run = Plekto({"check", WriteFile(dir, "score.tab", bytes), "--defaults"}, dir.path());
+    return {run.Status, QString::fromUtf8(run.Out)};
 }
 }  // namespace
 
@@ -53,9 +41,7 @@ TEST(Check, ExitStatusSaysWhetherThereWereErrors)
     EXPECT_EQ(warningsOnly.Status, 0);
     EXPECT_TRUE(warningsOnly.Out.contains("warning: the tuplet is never closed"));
 
-    QProcess process;
-    process.start(PLEKTO_BINARY, {"check", dir.filePath("missing.tab")});
-    process.waitForFinished(60000);
-    EXPECT_EQ(process.exitCode(), 2);
-    EXPECT_TRUE(process.readAllStandardError().startsWith("plekto check: cannot open"));
+    const CRun missing = Plekto({"check", dir.filePath("missing.tab")}, dir.path());
+    EXPECT_EQ(missing.Status, 2);
+    EXPECT_TRUE(missing.Err.startsWith("plekto check: cannot open"));
 }

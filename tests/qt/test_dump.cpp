@@ -2,50 +2,19 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
-#include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QProcess>
-#include <QTemporaryDir>
 
-namespace
-{
-struct CRun
-{
-    int Status = -1;
-    QByteArray Out;
-    QByteArray Err;
-};
+#include "PlektoProcess.h"
 
-// Runs plekto with its own configuration directory, so the user's store is never read.
-CRun Plekto(const QStringList& args, const QString& configHome)
-{
-    QProcess process;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("XDG_CONFIG_HOME", configHome);
-    process.setProcessEnvironment(env);
-    process.start(PLEKTO_BINARY, args);
-    process.waitForFinished(60000);
-    return {process.exitCode(), process.readAllStandardOutput(), process.readAllStandardError()};
-}
-
-QString Write(const QTemporaryDir& dir, const char* name, const QByteArray& bytes)
-{
-    const QString path = dir.filePath(name);
-    QFile file(path);
-    file.open(QIODevice::WriteOnly);
-    file.write(bytes);
-    return path;
-}
-}  // namespace
 
 // The exact form other tools rely on: every class and member, items by index, an
 // empty title place as null, and the layout.
 TEST(Dump, PrintsTheWholeScoreInItsExactForm)
 {
     QTemporaryDir dir;
-    const QString file = Write(dir, "a.tab",
+    const QString file = WriteFile(dir, "a.tab",
                                "$Strings:3/$UnitWidth:5.5\ntmT/tslb2x\nn4nn0.x/|/chAm/r8./_sh2/-3,4/_e/|:e\n"
                                "n8cn1/fs8</3s5[/vbs/[s1./n8cn2/fe/ /3e/vbe/[e\n");
     const CRun run = Plekto({"dump", file, "--defaults"}, dir.path());
@@ -90,13 +59,13 @@ TEST(Dump, TextsAreConvertedFromTheFilesEncoding)
 {
     QTemporaryDir dir;
     // "曲" in code page 932, and the same title in UTF-8 behind a byte-order mark.
-    const CRun sjis = Plekto({"dump", Write(dir, "s.tab", "tm\x8b\xc8/tslt1\x83\x65\x83\x58\x83\x67"), "--defaults"},
+    const CRun sjis = Plekto({"dump", WriteFile(dir, "s.tab", "tm\x8b\xc8/tslt1\x83\x65\x83\x58\x83\x67"), "--defaults"},
                             dir.path());
     ASSERT_EQ(sjis.Status, 0);
     const QJsonObject title = QJsonDocument::fromJson(sjis.Out).object()["title"].toObject();
     EXPECT_EQ(title["MainTitle"].toString(), QString::fromUtf8("曲"));
     EXPECT_EQ(title["LeftTopLines"].toArray()[0].toString(), QString::fromUtf8("テスト"));
-    const CRun utf8 = Plekto({"dump", Write(dir, "u.tab", "\xEF\xBB\xBFtm\xE6\x9B\xB2"), "--defaults"}, dir.path());
+    const CRun utf8 = Plekto({"dump", WriteFile(dir, "u.tab", "\xEF\xBB\xBFtm\xE6\x9B\xB2"), "--defaults"}, dir.path());
     EXPECT_EQ(QJsonDocument::fromJson(utf8.Out).object()["title"].toObject()["MainTitle"].toString(),
               QString::fromUtf8("曲"));
 }
@@ -105,8 +74,8 @@ TEST(Dump, ReadsTheUserStoreUnlessToldNotTo)
 {
     QTemporaryDir dir;
     QDir(dir.path()).mkpath("Vellmar");
-    Write(dir, "Vellmar/Plekto.conf", "[Settings]\nPage\\PageW=30000\nTab\\Strings=4\n");
-    const QString file = Write(dir, "a.tab", "n4nn0.1.2.3.4.5\n");
+    WriteFile(dir, "Vellmar/Plekto.conf", "[Settings]\nPage\\PageW=30000\nTab\\Strings=4\n");
+    const QString file = WriteFile(dir, "a.tab", "n4nn0.1.2.3.4.5\n");
     const QJsonObject stored = QJsonDocument::fromJson(Plekto({"dump", file}, dir.path()).Out).object();
     EXPECT_EQ(stored["settings"].toObject()["PageWidth"].toDouble(), 300.0);
     EXPECT_EQ(stored["items"].toArray()[0].toObject()["Frets"].toArray().size(), 4);
@@ -117,7 +86,7 @@ TEST(Dump, ReadsTheUserStoreUnlessToldNotTo)
 TEST(Dump, NumbersRoundTripAndNonFiniteBecomeNull)
 {
     QTemporaryDir dir;
-    const CRun run = Plekto({"dump", Write(dir, "n.tab", "$UnitWidth:0.1/$MarginTop:1e999/$PitchBetweenLine:nan"),
+    const CRun run = Plekto({"dump", WriteFile(dir, "n.tab", "$UnitWidth:0.1/$MarginTop:1e999/$PitchBetweenLine:nan"),
                             "--defaults"},
                            dir.path());
     ASSERT_EQ(run.Status, 0);
