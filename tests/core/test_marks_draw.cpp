@@ -1,17 +1,12 @@
-// Geometry of the six span marks, drawn through their three slots onto the recording
-// surface. Default settings: UnitWidth 6, PitchBetweenLine 2.5, chord zone 4.5, triplet
-// zone 2.5, string 1 lies 1700 below a line's top, FlagHeight 1.5, FlagMargin 0.5,
-// margins 20. The fret font is 72 tenths of a point: 254 high, 152 per character.
+// Geometry of the six span marks on the recording surface, with default settings. The
+// fret font is 72 tenths of a point: 254 high, 152 per character.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cmath>
 #include <limits>
-#include <memory>
 #include <regex>
-#include <string>
 #include <type_traits>
-#include <vector>
 
 #include "ScoreFixture.h"
 #include "display/Font.h"
@@ -102,7 +97,7 @@ TEST_F(MarkDrawing, BeamsJoinStemTipsHangByLevelAndNeedNotesAtBothEnds)
                                "Rectangle 3500 -2300 3200 -2450", "Rectangle 3500 -2500 3800 -2650",
                                "Rectangle 3500 -2300 4100 -2450"}));
 
-    Dc.Clear();
+    Dc.Clear();  // no beam without notes at both ends
     CItemRest* r = Add<CItemRest>(3800, Line0);
     CItemSpace* s = Add<CItemSpace>(4400, Line1);
     for (auto [start, end] : {std::pair<CScoreItem*, CScoreItem*>{A, r}, {r, A}, {s, s}})
@@ -141,7 +136,7 @@ TEST_F(MarkDrawing, TupletBracketLeavesAGapForTheDigitAndHalvesTruncate)
     B->Rect.right = 4401;
     B->StemX = 4101;
     Span<CTripletMark>(A, B)->SetBracket(true);
-    Score->SpanMarks.back()->DrawWithinLine(Dc, B->Rect, A, B);
+    Score->SpanMarks.back()->DrawAtEnd(Dc, B->Rect);
     EXPECT_EQ(Shapes(), (Lines{R"(DrawText 37 3500 -1950 4101 -2225 "3")", "MoveTo 3500 -2087", "LineTo 3500 -2225",
                                "MoveTo 3500 -2087", "LineTo 3725 -2087", "MoveTo 3877 -2087", "LineTo 4101 -2087",
                                "LineTo 4101 -2225"}));
@@ -150,7 +145,7 @@ TEST_F(MarkDrawing, TupletBracketLeavesAGapForTheDigitAndHalvesTruncate)
 TEST_F(MarkDrawing, ChordNameFillsTheChordZoneAsWideAsItsText)
 {
     CItemNote* n = Add<CItemNote>(3800, Line0);
-    for (auto [text, framed] : {std::pair{"Am7", false}, {"G", true}, {"", true}, {"", false}}) {
+    for (auto [text, framed] : {std::pair{"Am7", false}, {"", true}}) {
         CChordMark mark(Score.get());
         mark.Text = text;
         mark.Framed = framed;
@@ -159,10 +154,8 @@ TEST_F(MarkDrawing, ChordNameFillsTheChordZoneAsWideAsItsText)
         DrawAllSlots(Dc, mark, n, n);
     }
     EXPECT_EQ(Shapes(), (Lines{R"(DrawText 32 3800 -1500 4256 -1950 "Am7")", "Brush hollow",
-                               "Rectangle 3800 -1500 3952 -1950", "Brush black",
-                               R"(DrawText 32 3800 -1500 3952 -1950 "G")", "Brush hollow",
                                "Rectangle 3800 -1500 3800 -1950", "Brush black",
-                               R"(DrawText 32 3800 -1500 3800 -1950 "")", R"(DrawText 32 3800 -1500 3800 -1950 "")"}));
+                               R"(DrawText 32 3800 -1500 3800 -1950 "")"}));
 }
 
 TEST_F(MarkDrawing, VibratoRepeatsScaledWavesThatEndWithinTheEndColumn)
@@ -184,9 +177,7 @@ TEST_F(MarkDrawing, VibratoRepeatsScaledWavesThatEndWithinTheEndColumn)
     CVibrato* v = Span<CVibrato>(A, A);
     CBitmap other;
     Score->MemoryDC->SelectBitmap(&other);
-    Dc.Clear();
     v->DrawAtEnd(Dc, A->Rect);
-    EXPECT_EQ(Shapes().size(), 1u);
     EXPECT_EQ(Score->MemoryDC->SelectedBitmap(), &other);
     Dc.Clear();
     Score->MemoryDC.reset();
@@ -207,16 +198,7 @@ TEST_F(MarkDrawing, VibratoUnderAbsurdWidthsEnds)
     Score->Settings.UnitWidth = 0.01;  // one-unit copies up to a line end far beyond int32
     Score->Settings.PageWidth = 1e12;
     v->DrawHead(Dc, A->Rect, A, A);
-    EXPECT_GT(Shapes().size(), 1000u);
-    EXPECT_LE(Shapes().size(), 65536u);
-}
-
-TEST_F(MarkDrawing, RepeatEndingHooksFromTheTopStringAndEndsHalfAUnitEarly)
-{
-    Span<CRepeatNum>(A, B)->Text = "1.";
-    Score->SpanMarks[0]->DrawAtEnd(Dc, B->Rect);
-    EXPECT_EQ(Shapes(), (Lines{"MoveTo 3200 -3200", "LineTo 3200 -1950", "LineTo 4700 -1950",
-                               R"(DrawText 256 3200 -1950 4700 -3200 "1.")"}));
+    EXPECT_TRUE(Shapes().size() > 1000u && Shapes().size() <= 65536u) << Shapes().size();
 }
 
 TEST_F(MarkDrawing, MarksWriteInTheFretFontAndRestoreTheFontAndBrush)
@@ -282,10 +264,8 @@ TEST_F(MarkDrawing, AbsurdSettingsSaturateInsteadOfWrapping)
     EXPECT_TRUE(shapes[1].starts_with("Arc " + min + " ")) << shapes[1];  // 2 x xL - x2, xL at the bottom
 }
 
-// ---------------------------------------------------------------------------------
-// Through the page drawing, with the default fret font (317 high, "3" 190 wide). 26
-// columns fit a line: item 26 begins line 1 (top -5450), item 52 line 2 (top -9400).
-// A mark's calls are what its tokens, written in braces, add to the page's trace.
+// Through the page drawing, default fret font (317 high, "3" 190 wide). A mark's calls
+// are what its tokens, written in braces, add to the page's trace.
 
 Lines PageTrace(const std::string& text)
 {
@@ -301,14 +281,13 @@ Lines PageTrace(const std::string& text)
     return lines;
 }
 
-// Expects the calls that the marks add to be `expected`, in any order, and nothing else to change.
 void ExpectMarkCalls(const std::string& text, Lines expected)
 {
     const Lines with = PageTrace(std::regex_replace(text, std::regex("[{}]"), ""));
     const Lines base = PageTrace(std::regex_replace(text, std::regex("\\{[^}]*\\}"), ""));
     Lines extra;
     std::set_difference(with.begin(), with.end(), base.begin(), base.end(), std::back_inserter(extra));
-    EXPECT_TRUE(std::includes(with.begin(), with.end(), base.begin(), base.end()));
+    EXPECT_TRUE(std::includes(with.begin(), with.end(), base.begin(), base.end()));  // nothing else changes
     std::sort(expected.begin(), expected.end());
     EXPECT_EQ(extra, expected);
 }
@@ -320,7 +299,6 @@ std::string Notes(int count)
         text += "n8cn2/";
     return text;
 }
-
 TEST(MarksOnPage, MarksOverTwoBreaksDrawHeadAndTailButNothingOnTheMiddleLine)
 {
     Lines expected{
@@ -340,14 +318,5 @@ TEST(MarksOnPage, MarksOverTwoBreaksDrawHeadAndTailButNothingOnTheMiddleLine)
         expected.push_back("StretchBlt " + std::to_string(x) + " -11147 600 -155 139 588 152");
     ExpectMarkCalls("n8cn0/{fs8/fs16/_s1/3s[/vbs1/[s1./}" + Notes(59) + "n8cn3/{fe/fe/_e/3e/vbe/[e/}" + Notes(4),
                     expected);
-}
-
-TEST(MarksOnPage, OnlyMarksBetweenTwoNotesGetAHeadPiece)
-{
-    // A rest and a space as ends: the tails still come, on line 1 (end note at 5600..6200).
-    ExpectMarkCalls("r4/{_s1/3s/}n8cn0/{[s2./fs8/}" + Notes(28) + "n8cn3/{_e/3e/fe/} /{[e/}" + Notes(3),
-                    {"Rectangle 4100 -2300 19000 -2450", "Rectangle 3200 -6250 5900 -6400",
-                     "Arc 500 -7066 5900 -7566 3200 -7566 5900 -7316", R"(DrawText 32 3200 -7566 5900 -7883 "")",
-                     R"(DrawText 36 3200 -5900 5900 -6150 "3")", "MoveTo 2000 -5900", "LineTo 6500 -5900"});
 }
 }  // namespace

@@ -1,22 +1,14 @@
-// Page drawing: frame, line slots, "TAB" head, bar lines, title block, the span marks'
-// line-break protocol, printed pages against the layout, and the guards for settings
-// without a sound page. Default settings: frame 2000..19000 from -1500 down; slots 3950
-// apart, string 1 lying 1700 below a slot's top; items 600 wide from x = 3200, 26 to a
-// line; 6 lines to a printed page.
+// Page drawing. Defaults: frame 2000..19000 from -1500 down; slots 3950 apart, string 1 1700 below a
+// slot's top; items 600 wide from x = 3200, 26 to a line; 6 lines to a printed page.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cmath>
 #include <limits>
-#include <memory>
 #include <numeric>
 #include <set>
-#include <string>
-#include <vector>
 
 #include "ScoreFixture.h"
-#include "display/PageView.h"
-#include "display/RecordingSurface.h"
 
 namespace
 {
@@ -53,7 +45,6 @@ std::string Repeat(const std::string& token, int count)
 
 const Lines Frame{"Brush hollow", "Rectangle 2000 -1500 19000 -27000", "Brush black"};
 
-// A score read from text and laid out, with a view prepared for the screen or print.
 struct Drawn : ReadScore
 {
     explicit Drawn(const std::string& text, bool printing = false) : ReadScore(text)
@@ -88,9 +79,8 @@ std::vector<std::size_t> Placed(CScore& score, Draw draw)
     return placed;
 }
 
-// Each printed page must place exactly the items from its PageStarts entry up to the
-// next page's; the screen must place every item, on LineCount lines (not checked
-// when the screen shows a single slot).
+// Each printed page places exactly the items of its PageStarts range; the screen places
+// every item, on LineCount lines (unchecked when the screen shows a single slot).
 void ExpectPagesAgreeWithLayout(CScore& score, bool checkScreen = true)
 {
     ASSERT_LT(score.PageCount, static_cast<int32_t>(CScore::MaxPages));
@@ -121,17 +111,15 @@ TEST(PageDrawing, EmptyDocumentShowsTheFrameAndBlankSlotsToTheBottomMargin)
     CScore score(store);  // never laid out
     CPageView view;
     view.Prepare(score, false);
-    EXPECT_EQ(view.DocumentHeight, 290.0);
     CRecordingSurface dc;
     view.Paint(dc, score, 1);
-    // The paint selects the view's brush; a seventh slot would end below the margin.
     EXPECT_EQ(dc.TraceLines(), Lines{"Brush black"} + Frame + Staffs(0, 6) + Lines{"Brush black"});
 }
 
 TEST(PageDrawing, LineOfItemsWithHeadAndBarLines)
 {
-    // A bar after a note is drawn before the next item; a bar with no successor on the
-    // line is dropped. The head's letters fill thirds of the staff.
+    // A bar after a note is drawn before the next item; a bar ending the line is dropped;
+    // blank slots carry no head.
     Drawn d("n4nn0/|/n8sn2.3/r4/|");
     const std::string fret = "Font \"Courier New Bold\" 90";
     const Lines line{
@@ -143,9 +131,7 @@ TEST(PageDrawing, LineOfItemsWithHeadAndBarLines)
         "DrawText 33 3800 -3292 4400 -3608 \"3\"", "Font default", "MoveTo 4100 -2300", "LineTo 4100 -3042",
         "StretchBlt 4100 -2300 300 -900 131 80 257", "StretchBlt 4466 -3200 467 -1250 135 80 214",
     };
-    // Blank slots after the items carry no head.
     EXPECT_EQ(d.Page(1), Frame + Staffs(0) + line + Staffs(1, 5));
-    EXPECT_EQ(d.Score->UnitItems[2]->Rect, (CRect{4400, -1500, 5000, -5450}));  // the whole slot's height
 }
 
 TEST(PageDrawing, LinesBreakAsTheLayoutBreaksThem)
@@ -153,21 +139,19 @@ TEST(PageDrawing, LinesBreakAsTheLayoutBreaksThem)
     // Bars after items 24 and 25: the first is drawn, the second would end the line.
     Drawn d(Repeat("n4nn0", 24) + "n4nn0/|/n4nn0/|/n4nn0");
     const Lines page = d.Page(1);
-    EXPECT_EQ(d.Score->UnitItems[25]->Rect, (CRect{18200, -1500, 18800, -5450}));
     EXPECT_EQ(d.Score->UnitItems[26]->Rect, (CRect{3200, -5450, 3800, -9400}));
     EXPECT_EQ(Count(page, "MoveTo 18200 -3200"), 1u);
     EXPECT_EQ(Count(page, "MoveTo 18800 -3200"), 0u);
 
     // An edge exactly on the line end fits; a hundredth of a millimetre less does not.
-    Drawn exact("$PageWidth:208/" + Repeat("r4", 26));
-    exact.Page(1);
-    EXPECT_EQ(exact.Score->UnitItems[25]->Rect.top, -1500);
-    Drawn under("$PageWidth:207.99/" + Repeat("r4", 26));
-    under.Page(1);
-    EXPECT_EQ(under.Score->UnitItems[25]->Rect, (CRect{3200, -5450, 3800, -9400}));
+    for (auto [width, top] : {std::pair{"208", -1500}, {"207.99", -5450}}) {
+        Drawn r("$PageWidth:" + std::string(width) + "/" + Repeat("r4", 26));
+        r.Page(1);
+        EXPECT_EQ(r.Score->UnitItems[25]->Rect.top, top) << width;
+    }
 
-    // An item wider than the space between the margins keeps a line of its own; without
-    // the head, items begin at the frame and no letters are drawn.
+    // An item wider than the margins keeps a line of its own; without the head, items
+    // begin at the frame and no letters are drawn.
     Drawn wide("$UnitWidth:200/$ShowTAB:N/" + Repeat("r4", 8));
     EXPECT_EQ(wide.Score->LineCount, 8);
     EXPECT_EQ(Count(wide.Page(1), "DrawText 37"), 0u);
@@ -179,8 +163,7 @@ TEST(PageDrawing, TitleBlockTakesTheFirstSlotOfPageOneOnly)
 {
     Drawn d("tmSong/tslt1Words/tslt3Capo 2/tslb2Low/tsrt2Right/tsrb1Key/" + Repeat("n4nn0", 26 * 6));
     ASSERT_EQ(d.Score->PageCount, 2);
-    // The screen frame holds the title and six lines; sub-title place k stands k - 1
-    // steps of the height of "Aq" in 12 pt (423) in.
+    // Sub-title place k stands k - 1 steps of the height of "Aq" in 12 pt (423) in.
     const Lines expected =
         Lines{"Brush hollow", "Rectangle 2000 -1500 19000 -29150", "Brush black",
               "Font \"" + DefaultTitleFace + "\" 240", "DrawText 37 2000 -1500 19000 -5450 \"Song\"",
@@ -189,9 +172,9 @@ TEST(PageDrawing, TitleBlockTakesTheFirstSlotOfPageOneOnly)
               "DrawText 34 2000 -1923 19000 -5450 \"Right\"", "DrawText 42 2000 -1500 19000 -5450 \"Key\"",
               "Font default"} +
         Staffs(1);
-    const Lines page1 = d.Page(1);
-    ASSERT_GT(page1.size(), expected.size());
-    EXPECT_EQ(Lines(page1.begin(), page1.begin() + static_cast<long>(expected.size())), expected);
+    Lines page1 = d.Page(1);
+    page1.resize(expected.size());
+    EXPECT_EQ(page1, expected);
 
     d.View.Prepare(*d.Score, true);
     EXPECT_EQ(Count(d.Page(2), "DrawText 37 2000 -1500 19000 -5450"), 0u);
@@ -201,36 +184,28 @@ TEST(PageDrawing, TitleBlockTakesTheFirstSlotOfPageOneOnly)
 TEST(PageDrawing, ScreenShowsEveryLineOnOneTallPagePrintingCutsIt)
 {
     Drawn d(Repeat("n4nn0", 26 * 20));
-    ASSERT_EQ(d.Score->LineCount, 20);
     EXPECT_EQ(d.View.DocumentHeight, 825.0);  // 20 lines and both margins
     EXPECT_EQ(d.Page(1).at(1), "Rectangle 2000 -1500 19000 -80500");
-    EXPECT_EQ(d.Score->UnitItems.back()->Rect.top, -1500 - 19 * 3950);
     d.View.Prepare(*d.Score, true);
     EXPECT_EQ(d.View.DocumentHeight, 290.0);
     EXPECT_EQ(d.Page(4).at(1), Frame[1]);
     EXPECT_EQ(d.Score->UnitItems[26 * 19]->Rect.top, -5450);  // line 20 is page 4's second
     ExpectPagesAgreeWithLayout(*d.Score);
-
     EXPECT_EQ(Drawn(Repeat("n4nn0", 26 * 3)).View.DocumentHeight, 290.0);  // shorter than a page
 }
 
 TEST(PageDrawing, PrintedPagesAgreeWithTheLayoutWhereTruncationsDiffer)
 {
-    // Margin and unit whose drawn x (2000 + 600) and laid-out x (trunc(26.01 x 100)) differ
-    // by one: a 26th item would fit the drawn x but not the layout's.
+    // The drawn x (2000 + 600) and the laid-out x (trunc(26.01 x 100)) differ by one: a
+    // 26th item would fit the drawn x but not the layout's.
     Drawn d("$MarginLeft:20.005/$UnitWidth:6.005/$UnitsForTAB:1/$PageWidth:202/" + Repeat("r8", 160));
-    ASSERT_EQ(d.Score->PageStarts[1], 150u);  // 25 items a line, 6 lines a page
-    d.Page(1);
-    EXPECT_EQ(d.Score->UnitItems[24]->Rect, (CRect{17000, -1500, 17600, -5450}));
-    EXPECT_EQ(d.Score->UnitItems[25]->Rect.top, -5450);
+    ASSERT_EQ(d.Score->PageStarts[1], 150u);  // 25 items a line
     ExpectPagesAgreeWithLayout(*d.Score);
 
     // Six lines ending a millionth of a mm into the bottom margin (the layout counts five);
     // a frame bottom that truncates one unit above the last slot's bottom on screen.
-    for (const char* settings : {"$TabLowerMargin:13.000001/", "$PitchBetweenLine:2.01/$TabLowerMargin:9.9/"}) {
-        Drawn s(settings + Repeat("n4nn0", 26 * 13));
-        ExpectPagesAgreeWithLayout(*s.Score);
-    }
+    for (const char* settings : {"$TabLowerMargin:13.000001/", "$PitchBetweenLine:2.01/$TabLowerMargin:9.9/"})
+        ExpectPagesAgreeWithLayout(*Drawn(settings + Repeat("n4nn0", 26 * 13)).Score);
     for (const char* margin : {"20", "20.005", "19.995", "20.555", "7.3"})
         for (const char* unit : {"6", "6.005", "5.995", "6.555", "4.15"})
             for (const char* head : {"$UnitsForTAB:3", "$ShowTAB:N"})
@@ -294,11 +269,7 @@ TEST(PageDrawing, SpanMarksDrawWithinALineOrAsHeadAndTailAcrossBreaks)
     EXPECT_EQ(probes, (Lines{Probe("within A", 5), Probe("head C", 10), Probe("head B", 20), Probe("tail D", 28),
                              Probe("tail B", 30), Probe("within E", 40), Probe("within E", 40),
                              Probe("tail C", 55)}));
-    // The heads follow the line's last item and come before the next line's strings.
-    const auto head = std::ranges::find(page, Probe("head B", 20));
-    ASSERT_NE(head, page.end());
-    EXPECT_EQ(*(head - 1), Probe("head C", 10));
-    EXPECT_EQ(*(head + 1), "MoveTo 2000 -7150");
+    EXPECT_EQ(*(std::ranges::find(page, Probe("head B", 20)) + 1), "MoveTo 2000 -7150");  // before line 2
     for (const CProbeMark* mark : marks)
         EXPECT_EQ(mark->DrawState, 2);
 
@@ -313,7 +284,7 @@ TEST(PageDrawing, SpanMarksDrawWithinALineOrAsHeadAndTailAcrossBreaks)
 
 TEST(PageView, PrepareMakesMissingFontsOnceAndPaintRestoresTheSurface)
 {
-    ReadScore r("\xEF\xBB\xBFtm\xE6\x9B\xB2/$FontNameFret:" + std::string(40, 'F') + "/$FontSizeTAB:13/n4nn0");
+    ReadScore r("\xEF\xBB\xBFtm\xE6\x9B\xB2/$FontNameFret:" + std::string(40, 'F') + "/n4nn0");
     CScore& score = *r.Score;
     score.LayoutScore();
     auto keep = std::make_unique<CFont>();
@@ -323,16 +294,10 @@ TEST(PageView, PrepareMakesMissingFontsOnceAndPaintRestoresTheSurface)
     view.Prepare(score, false);
     const CFont* fret = score.Settings.FontFret.Font.get();
     EXPECT_EQ(fret->Name, std::string(31, 'F'));  // cut to 31 bytes
-    EXPECT_EQ(fret->Size, 90);
-    EXPECT_EQ(fret->Height, 317);  // 317.5 truncated
-    EXPECT_EQ(score.Settings.FontTAB.Font->Height, 458);
+    EXPECT_EQ(fret->Height, 317);                 // 317.5 truncated
     EXPECT_EQ(score.Settings.FontSubTitle.Font.get(), kept);  // present fonts are kept
-    const CMemoryDC* memory = score.MemoryDC.get();
-    ASSERT_NE(memory, nullptr);
     view.Prepare(score, true);
-    EXPECT_EQ(score.MemoryDC.get(), memory);
     EXPECT_EQ(score.Settings.FontFret.Font.get(), fret);
-    EXPECT_EQ(CPageView::MakeFont(FontEntry(-720, "x")).Height, -2540);
     EXPECT_EQ(CPageView::MakeFont(FontEntry(std::numeric_limits<int32_t>::max(), "x")).Height,
               std::numeric_limits<int32_t>::max());
 
@@ -343,9 +308,7 @@ TEST(PageView, PrepareMakesMissingFontsOnceAndPaintRestoresTheSurface)
     dc.Clear();
     view.Paint(dc, score, 1);
     const auto& calls = dc.Calls();
-    ASSERT_GT(calls.size(), 2u);
     EXPECT_EQ(calls.front().Brush, CBrush::Black);
-    EXPECT_EQ(calls.back().What, CRecordedCall::Kind::Brush);
     EXPECT_EQ(calls.back().Brush, CBrush::White);
     for (const CRecordedCall& call : calls)
         EXPECT_TRUE(call.What != CRecordedCall::Kind::DrawText || call.Encoding == TextEncoding::Utf8) << call.Text;
@@ -362,9 +325,8 @@ TEST(PageDrawingGuards, LineWithoutUsableHeightGivesOneSlotPerPage)
     for (const char* strings : {"$Strings:1/", "$Strings:2/$PitchBetweenLine:-20/", "$Strings:2/$PitchBetweenLine:1e-5/"}) {
         SCOPED_TRACE(strings);
         Drawn d(strings + flat + Repeat("n4nn0", 60));
-        EXPECT_EQ(d.Score->PageCount, 3);  // every line a page of its own
+        EXPECT_EQ(d.Score->PageCount, 3);
         EXPECT_EQ(Count(d.Page(1), "LineTo 19000"), static_cast<std::size_t>(d.Score->Settings.Strings));
-        EXPECT_EQ(d.Score->UnitItems[26]->Rect, CRect{});  // the next line is on page 2
         ExpectPagesAgreeWithLayout(*d.Score, false);
     }
 }
@@ -379,13 +341,11 @@ TEST(PageDrawingGuards, EndlessPagesStopAfterTheCapOfBlankSlots)
 
     // NaN margins put every slot at one place; the cap still ends the page.
     Drawn nan(Repeat("n4nn0", 30));
-    nan.Score->Settings.MarginTop = std::nan("");
-    nan.Score->Settings.MarginBottom = std::nan("");
+    nan.Score->Settings.MarginTop = nan.Score->Settings.MarginBottom = std::nan("");
     for (bool printing : {false, true}) {
         nan.View.Prepare(*nan.Score, printing);
         const std::size_t lines = Count(nan.Page(1), "LineTo 19000");
-        EXPECT_GE(lines, 6u * 2);
-        EXPECT_LE(lines, 6u * (2 + CPageView::MaxBlankSlots));
+        EXPECT_TRUE(lines >= 6u * 2 && lines <= 6u * (2 + CPageView::MaxBlankSlots)) << lines;
     }
 }
 
@@ -396,7 +356,7 @@ TEST(PageDrawingGuards, HugeLengthsSaturateAndOddPagesDrawBlank)
     wide.Page(1);
     EXPECT_EQ(wide.Score->LineCount, 5);
     for (const auto& item : wide.Score->UnitItems)
-        EXPECT_EQ(item->Rect, (CRect{-1, item->Rect.top, std::numeric_limits<int32_t>::max() - 1, item->Rect.bottom}));
+        EXPECT_EQ(std::pair(item->Rect.left, item->Rect.right), std::pair(-1, std::numeric_limits<int32_t>::max() - 1));
     ExpectPagesAgreeWithLayout(*wide.Score);
 
     Drawn none("$Strings:0/" + Repeat("n4nn0", 30));  // no string lines, items still placed
