@@ -1,4 +1,5 @@
 #include <QSettings>
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -36,12 +37,14 @@ namespace
 {
 bool ReadStandardInput(const char* command, CScore& score, std::vector<CDiagnostic>* diagnostics)
 {
+    // One byte past the limit is enough to know it was passed.
     std::string bytes;
     char block[65536];
     while (bytes.size() <= MaxStdinBytes) {
-        const std::size_t got = std::fread(block, 1, sizeof block, stdin);
+        const std::size_t want = std::min(sizeof block, MaxStdinBytes + 1 - bytes.size());
+        const std::size_t got = std::fread(block, 1, want, stdin);
         bytes.append(block, got);
-        if (got < sizeof block)
+        if (got < want)
             break;
     }
     if (std::ferror(stdin)) {
