@@ -1,8 +1,7 @@
-// "plekto check FILE": reads the file as the viewer does and says what it refused or
+// "plekto check FILE...": reads each file as the viewer does and says what it refused or
 // ignored, one line per problem: FILE:LINE:COLUMN: error|warning: message.
 #include <cstdio>
-#include <filesystem>
-#include <fstream>
+#include <cstdint>
 
 #include "cli/Commands.h"
 #include "display/qt/TextCodec.h"
@@ -10,39 +9,37 @@
 #include "model/Score.h"
 #include "settings/SettingsStore.h"
 
-int RunCheck(const CArgs& args)
+const CCommandSpec CheckSpec = {
+    "check",
+    "FILE... [OPTIONS]",
+    "Read each FILE (\"-\": standard input) as the viewer does and print one line\n"
+    "per problem: FILE:LINE:COLUMN: error|warning: message. Errors are tokens that\n"
+    "were refused (with what the refusal skipped); warnings are tokens that were\n"
+    "ignored, marks never closed, unknown settings and cut-short fret lists.\n"
+    "A file that cannot be read is reported and the others are still checked.",
+    {DefaultsOption},
+    1,
+    SIZE_MAX,
+};
+
+int RunCheck(const CParsedArgs& args)
 {
-    CScoreOptions options;
-    for (const std::string& arg : args) {
-        if (arg == "--defaults") {
-            options.Defaults = true;
-        } else if ((!arg.empty() && arg[0] == '-') || !options.File.empty()) {
-            std::fprintf(stderr, "plekto check: unexpected argument %s (plekto check FILE [--defaults])\n",
-                         arg.c_str());
-            return 2;
-        } else {
-            options.File = arg;
+    const auto store = OpenSettingsStore(args.Has("--defaults"));
+    int status = ExitSuccess;
+    for (const std::string& file : args.Operands) {
+        CScore score(*store);
+        std::vector<CDiagnostic> diagnostics;
+        if (!ReadInput("check", file, score, &diagnostics)) {
+            status = ExitFailure;
+            continue;
+        }
+        const std::string name = DisplayName(file);
+        for (const CDiagnostic& d : diagnostics) {
+            status = d.IsError ? ExitFailure : status;
+            const std::string message = DecodeText(d.Message, score.Encoding).toStdString();
+            std::printf("%s:%d:%d: %s: %s\n", name.c_str(), d.Line, d.Column, d.IsError ? "error" : "warning",
+                        message.c_str());
         }
     }
-    if (options.File.empty()) {
-        std::fputs("plekto check: no file given (plekto check FILE [--defaults])\n", stderr);
-        return 2;
-    }
-    const auto store = OpenSettingsStore(options.Defaults);
-    CScore score(*store);
-    std::vector<CDiagnostic> diagnostics;
-    std::error_code ec;
-    if (std::filesystem::is_directory(options.File, ec) || !std::ifstream(options.File, std::ios::binary) ||
-        !ReadScoreFile(options.File, score, &diagnostics)) {
-        std::fprintf(stderr, "plekto check: cannot open %s\n", options.File.c_str());
-        return 2;
-    }
-    bool errors = false;
-    for (const CDiagnostic& d : diagnostics) {
-        errors = errors || d.IsError;
-        const std::string message = DecodeText(d.Message, score.Encoding).toStdString();
-        std::printf("%s:%d:%d: %s: %s\n", options.File.c_str(), d.Line, d.Column, d.IsError ? "error" : "warning",
-                    message.c_str());
-    }
-    return errors ? 1 : 0;
+    return status;
 }

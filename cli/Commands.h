@@ -1,38 +1,62 @@
-// The subcommands of the plekto command line. Each takes the arguments after its name
-// and returns the process exit status.
+// The subcommands of the plekto command line and what they share. Each command has an
+// option table (cli/Options.h) and a run function that returns the exit status.
 #pragma once
 
+#include <memory>
 #include <string>
 #include <vector>
 
-using CArgs = std::vector<std::string>;
-
-int RunDump(const CArgs& args);
-int RunCheck(const CArgs& args);
-int RunRender(const CArgs& args);
-int RunTrace(const CArgs& args);
-// Opens the viewer with an optional file; argc/argv go to the application object.
-int RunViewer(int argc, char** argv);
-
-// Shared by the subcommands: the help text, and the store to read settings from
-// (the user's, or none with --defaults).
-std::string UsageText();
-
-#include <memory>
+#include "cli/Options.h"
 
 class CSettingsStore;
 class CScore;
+struct CDiagnostic;
 
+extern const CCommandSpec DumpSpec;
+extern const CCommandSpec CheckSpec;
+extern const CCommandSpec RenderSpec;
+extern const CCommandSpec TraceSpec;
+extern const CCommandSpec ViewerSpec;
+
+int RunDump(const CParsedArgs& args);
+int RunCheck(const CParsedArgs& args);
+int RunRender(const CParsedArgs& args);
+int RunTrace(const CParsedArgs& args);
+// Opens the viewer with the file operand, if any; program is argv[0].
+int RunViewer(const CParsedArgs& args, const char* program);
+
+// The whole command line: picks the command (or the viewer) and runs it.
+int RunPlekto(int argc, char** argv);
+
+// "plekto --help".
+std::string UsageText();
+constexpr const char* VersionText = "plekto 1.06\n";
+
+// The option every command that reads a score takes.
+extern const COption DefaultsOption;
+extern const COption StrictOption;
+
+// The user's store, or an empty one with --defaults.
 std::unique_ptr<CSettingsStore> OpenSettingsStore(bool defaults);
+// The file that holds the user's store (for messages).
+std::string StoreFileName();
 
-// Options shared by the subcommands that read one score file.
-struct CScoreOptions
-{
-    std::string File;
-    bool Defaults = false;
-};
+// How a FILE operand is named in messages and in "check" lines ("-" is standard input).
+std::string DisplayName(const std::string& file);
 
-// Reads the file into a new score and lays it out; on failure prints one line to
-// stderr ("plekto COMMAND: ...") and returns null.
-std::unique_ptr<CScore> LoadScoreForCommand(const char* command, const CScoreOptions& options,
-                                            const CSettingsStore& store);
+// Reads FILE ("-": standard input, at most MaxStdinBytes) into score, collecting
+// diagnostics when a list is given. On failure prints "plekto COMMAND: cannot read FILE:
+// reason" and returns false.
+constexpr std::size_t MaxStdinBytes = std::size_t(64) << 20;
+bool ReadInput(const char* command, const std::string& file, CScore& score, std::vector<CDiagnostic>* diagnostics);
+
+// Reads FILE into a new score and lays it out, for the commands that draw or print it.
+// Problems in the score are counted on one line of stderr ("FILE: 2 errors, 1 warning
+// (plekto check FILE lists them)"); with strict, errors make it fail. Returns null with
+// the exit status in status on failure.
+std::unique_ptr<CScore> LoadScore(const char* command, const std::string& file, const CSettingsStore& store,
+                                  bool strict, int& status);
+
+// Checks that standard output took everything; prints the reason and returns
+// ExitFailure if not, else status.
+int FinishStandardOutput(const char* command, int status);

@@ -180,30 +180,22 @@ private:
 };
 }  // namespace
 
-int RunDump(const CArgs& args)
+const CCommandSpec DumpSpec = {
+    "dump",
+    "FILE [OPTIONS]",
+    "Read FILE (\"-\": standard input), lay it out and print the score as one JSON\n"
+    "object: \"settings\", \"title\", \"items\", \"marks\" and \"layout\". Texts are\n"
+    "printed as UTF-8.",
+    {StrictOption, DefaultsOption},
+};
+
+int RunDump(const CParsedArgs& args)
 {
-    CScoreOptions options;
-    for (const std::string& arg : args) {
-        if (arg == "--defaults") {
-            options.Defaults = true;
-        } else if (!arg.empty() && arg[0] == '-') {
-            std::fprintf(stderr, "plekto dump: unknown option %s\n", arg.c_str());
-            return 2;
-        } else if (options.File.empty()) {
-            options.File = arg;
-        } else {
-            std::fputs("plekto dump: more than one file given\n", stderr);
-            return 2;
-        }
-    }
-    if (options.File.empty()) {
-        std::fputs("plekto dump: no file given (plekto dump FILE [--defaults])\n", stderr);
-        return 2;
-    }
-    const auto store = OpenSettingsStore(options.Defaults);
-    const auto score = LoadScoreForCommand("dump", options, *store);
+    const auto store = OpenSettingsStore(args.Has("--defaults"));
+    int status = ExitSuccess;
+    const auto score = LoadScore("dump", args.Operands.front(), *store, args.Has("--strict"), status);
     if (!score)
-        return 1;
+        return status;
     CDumper(*score).Dump(stdout);
-    return 0;
+    return FinishStandardOutput("dump", ExitSuccess);
 }

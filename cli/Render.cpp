@@ -1,120 +1,127 @@
-// "plekto render FILE -o OUT": the score drawn as printing draws it (PDF) or as the
+// "plekto render FILE... -o OUT": the score drawn as printing draws it (PDF) or as the
 // screen and the copied image show it (PNG, SVG), through the same page drawing.
 #include <QGuiApplication>
 #include <algorithm>
 #include <cctype>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
+#include <limits>
 #include <memory>
+#include <set>
 #include <string>
+#include <unistd.h>
 
 #include "cli/Commands.h"
 #include "display/PageView.h"
 #include "display/qt/Export.h"
+#include "display/qt/OutputFile.h"
 #include "model/Score.h"
+#include "settings/ScoreSettings.h"
 #include "settings/SettingsStore.h"
 
 namespace
 {
-enum class COutputKind
+struct CRenderJob
 {
-    Pdf,
-    Png,
-    Svg,
-};
-
-struct CRenderOptions
-{
-    CScoreOptions Score;
-    std::string Output;
     int Page = 0;  // 0: every page (PDF) or the screen page (PNG, SVG)
     double Dpi = 150.0;
 };
 
-const char* const RenderUsage = "plekto render FILE -o OUT [--page N] [--dpi D] [--defaults]";
-
-bool ParsePositive(const std::string& text, int& value)
+// An output format: its name (also the file extension) and how it is drawn.
+struct CFormat
 {
-    char* end = nullptr;
-    const long v = std::strtol(text.c_str(), &end, 10);
-    if (text.empty() || *end != '\0' || v < 1 || v > 1000000)
-        return false;
-    value = static_cast<int>(v);
-    return true;
+    const char* Name;
+    bool Vector;        // --dpi means nothing to it
+    double MaxPageMm;   // the largest page side it can hold
+    bool (*Encode)(QByteArray& out, CScore& score, const CRenderJob& job, std::string& error);
+};
+
+bool EncodePdfScore(QByteArray& out, CScore& score, const CRenderJob& job, std::string& error)
+{
+    // Each page as printing draws it, prepared afresh as the print loop does.
+    const ScoreSettings& s = score.Settings;
+    const int first = job.Page ? job.Page : 1;
+    const int count = job.Page ? 1 : score.PageCount;
+    CPageView view;
+    return EncodePdf(
+        out, s.PageWidth, s.PageHeight, count,
+        [&](CSurface& surface, int page) {
+            view.Prepare(score, true);
+            view.Paint(surface, score, first + page - 1);
+        },
+        error);
 }
 
-bool ParseDpi(const std::string& text, double& value)
+// The screen page (page 1 as tall as the document), or printed page N.
+template <class Encoder>
+bool EncodePicture(CScore& score, const CRenderJob& job, Encoder encode)
 {
-    char* end = nullptr;
-    const double v = std::strtod(text.c_str(), &end);
-    if (text.empty() || *end != '\0' || !std::isfinite(v) || v < MinImageDpi || v > MaxImageDpi)
-        return false;
-    value = v;
-    return true;
+    CPageView view;
+    view.Prepare(score, job.Page != 0);
+    const int page = job.Page ? job.Page : 1;
+    return encode(score.Settings.PageWidth, view.DocumentHeight,
+                  [&](CSurface& surface) { view.Paint(surface, score, page); });
 }
 
-// Returns 0 when the arguments are complete, else the exit status after a message.
-int ParseArguments(const CArgs& args, CRenderOptions& options)
+bool EncodePngScore(QByteArray& out, CScore& score, const CRenderJob& job, std::string& error)
 {
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string& arg = args[i];
-        const bool hasValue = i + 1 < args.size();
-        if (arg == "--defaults") {
-            options.Score.Defaults = true;
-        } else if (arg == "-o" || arg == "--output") {
-            if (!hasValue) {
-                std::fprintf(stderr, "plekto render: %s needs a file name (%s)\n", arg.c_str(), RenderUsage);
-                return 2;
-            }
-            options.Output = args[++i];
-        } else if (arg == "--page") {
-            if (!hasValue || !ParsePositive(args[i + 1], options.Page)) {
-                std::fprintf(stderr, "plekto render: --page needs a page number from 1 (%s)\n", RenderUsage);
-                return 2;
-            }
-            ++i;
-        } else if (arg == "--dpi") {
-            if (!hasValue || !ParseDpi(args[i + 1], options.Dpi)) {
-                std::fprintf(stderr, "plekto render: --dpi needs a resolution from %g to %g\n", MinImageDpi,
-                             MaxImageDpi);
-                return 2;
-            }
-            ++i;
-        } else if (!arg.empty() && arg[0] == '-') {
-            std::fprintf(stderr, "plekto render: unknown option %s (%s)\n", arg.c_str(), RenderUsage);
-            return 2;
-        } else if (options.Score.File.empty()) {
-            options.Score.File = arg;
-        } else {
-            std::fprintf(stderr, "plekto render: more than one file given (%s)\n", RenderUsage);
-            return 2;
-        }
-    }
-    if (options.Score.File.empty() || options.Output.empty()) {
-        std::fprintf(stderr, "plekto render: %s given (%s)\n", options.Score.File.empty() ? "no file" : "no -o OUT",
-                     RenderUsage);
-        return 2;
-    }
-    return 0;
+    return EncodePicture(score, job, [&](double w, double h, const CPictureDrawer& draw) {
+        return EncodePng(out, w, h, job.Dpi, draw, error);
+    });
 }
 
-bool KindOf(const std::string& path, COutputKind& kind)
+bool EncodeSvgScore(QByteArray& out, CScore& score, const CRenderJob& job, std::string& error)
+{
+    return EncodePicture(score, job,
+                         [&](double w, double h, const CPictureDrawer& draw) { return EncodeSvg(out, w, h, draw, error); });
+}
+
+// A new output kind is one more row.
+const CFormat Formats[] = {
+    {"pdf", true, MaxPdfPageMm, EncodePdfScore},
+    {"png", false, std::numeric_limits<double>::infinity(), EncodePngScore},
+    {"svg", true, MaxSvgSideMm, EncodeSvgScore},
+};
+
+const CFormat* FindFormat(std::string name)
+{
+    std::transform(name.begin(), name.end(), name.begin(), [](unsigned char c) { return std::tolower(c); });
+    for (const CFormat& format : Formats)
+        if (name == format.Name)
+            return &format;
+    return nullptr;
+}
+
+const CFormat* FormatOfPath(const std::string& path)
 {
     const std::size_t dot = path.rfind('.');
     if (dot == std::string::npos || path.find('/', dot) != std::string::npos)
-        return false;
-    std::string ext = path.substr(dot + 1);
-    std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return std::tolower(c); });
-    if (ext == "pdf")
-        kind = COutputKind::Pdf;
-    else if (ext == "png")
-        kind = COutputKind::Png;
-    else if (ext == "svg")
-        kind = COutputKind::Svg;
-    else
-        return false;
-    return true;
+        return nullptr;
+    return FindFormat(path.substr(dot + 1));
+}
+
+const char* FormatList()
+{
+    static const std::string list = [] {
+        std::string text;
+        const std::size_t n = std::size(Formats);
+        for (std::size_t i = 0; i < n; ++i)
+            text += std::string(i == 0 ? "" : i + 1 == n ? " or " : ", ") + Formats[i].Name;
+        return text;
+    }();
+    return list.c_str();
+}
+
+bool IsFormat(const std::string& text) { return FindFormat(text) != nullptr; }
+
+bool IsDpi(const std::string& text)
+{
+    char* end = nullptr;
+    const double v = std::strtod(text.c_str(), &end);
+    return !text.empty() && *end == '\0' && std::isfinite(v) && v >= MinImageDpi && v <= MaxImageDpi;
 }
 
 // The command's own messages are its only output on stderr (one line per failure), so
@@ -141,58 +148,138 @@ std::unique_ptr<QGuiApplication> EnsureGuiApplication()
     return std::make_unique<QGuiApplication>(argc, argv);
 }
 
-bool Write(COutputKind kind, const CRenderOptions& options, CScore& score, std::string& error)
+// A page size no output can take is blamed on where it came from: the user's store
+// (which every render reads) or the file's own setting.
+bool CheckPageSize(const CScore& score, const std::string& file, const CFormat& format,
+                   const CSettingsStore& store, bool defaults)
 {
-    const ScoreSettings& s = score.Settings;
-    CPageView view;
-    if (kind == COutputKind::Pdf) {
-        // Each page as printing draws it, prepared afresh as the print loop does.
-        const int first = options.Page ? options.Page : 1;
-        const int count = options.Page ? 1 : score.PageCount;
-        return WritePdf(
-            options.Output, s.PageWidth, s.PageHeight, count,
-            [&](CSurface& surface, int page) {
-                view.Prepare(score, true);
-                view.Paint(surface, score, first + page - 1);
-            },
-            error);
+    ScoreSettings stored;
+    stored.LoadPageSettings(store);
+    const struct
+    {
+        double ScoreSettings::*Field;
+        const char* What;
+        const char* Key;
+        const char* Directive;
+    } sizes[] = {
+        {&ScoreSettings::PageWidth, "page width", "Page\\PageW", "$PageWidth"},
+        {&ScoreSettings::PageHeight, "page height", "Page\\PageH", "$PageHeight"},
+    };
+    for (const auto& size : sizes) {
+        const double mm = score.Settings.*size.Field;
+        if (std::isfinite(mm) && mm > 0.0 && mm <= format.MaxPageMm)
+            continue;
+        const std::string limit = mm > 0.0 ? " (at most " + std::to_string(std::lround(format.MaxPageMm)) +
+                                                  " mm for " + format.Name + ")"
+                                            : "";
+        if (!defaults && stored.*size.Field == mm)
+            std::fprintf(stderr,
+                         "plekto render: %s: a %s of %g mm cannot be drawn%s; it comes from the stored setting %s "
+                         "in [Settings] of %s: correct it, or render with --defaults\n",
+                         DisplayName(file).c_str(), size.What, mm, limit.c_str(), size.Key, StoreFileName().c_str());
+        else
+            std::fprintf(stderr, "plekto render: %s: a %s of %g mm cannot be drawn%s; it is set by %s in the file\n",
+                         DisplayName(file).c_str(), size.What, mm, limit.c_str(), size.Directive);
+        return false;
     }
-    // The screen page (page 1 as tall as the document), or printed page N.
-    const bool printing = options.Page != 0;
-    const int page = printing ? options.Page : 1;
-    view.Prepare(score, printing);
-    const auto draw = [&](CSurface& surface) { view.Paint(surface, score, page); };
-    if (kind == COutputKind::Png)
-        return WritePng(options.Output, s.PageWidth, view.DocumentHeight, options.Dpi, draw, error);
-    return WriteSvg(options.Output, s.PageWidth, view.DocumentHeight, draw, error);
+    return true;
+}
+
+// Draws one score into out ("-": standard output). Returns the exit status.
+int RenderOne(const std::string& file, const std::string& out, const CFormat& format, const CRenderJob& job,
+              const CSettingsStore& store, const CParsedArgs& args)
+{
+    int status = ExitSuccess;
+    const auto score = LoadScore("render", file, store, args.Has("--strict"), status);
+    if (!score)
+        return status;
+    if (job.Page > score->PageCount) {
+        std::fprintf(stderr, "plekto render: page %d does not exist: %s has %d page%s\n", job.Page,
+                     DisplayName(file).c_str(), score->PageCount, score->PageCount == 1 ? "" : "s");
+        return ExitUsage;
+    }
+    if (!CheckPageSize(*score, file, format, store, args.Has("--defaults")))
+        return ExitFailure;
+    QByteArray bytes;
+    std::string error;
+    const bool written = format.Encode(bytes, *score, job, error) &&
+                         (out == "-" ? WriteOutputDescriptor(STDOUT_FILENO, bytes, error)
+                                     : WriteOutputFile(out, bytes, error));
+    if (!written) {
+        std::fprintf(stderr, "plekto render: cannot write %s: %s\n", out == "-" ? "<stdout>" : out.c_str(),
+                     error.c_str());
+        return ExitFailure;
+    }
+    return ExitSuccess;
 }
 }  // namespace
 
-int RunRender(const CArgs& args)
+const CCommandSpec RenderSpec = {
+    "render",
+    "FILE... -o OUT [OPTIONS]",
+    "Draw the score in FILE (\"-\": standard input) into OUT (\"-\": standard output,\n"
+    "with --format). PDF: every printed page (or page N alone); PNG: the whole\n"
+    "score as the screen shows it, as a 1-bit image (or printed page N); SVG: as\n"
+    "the PNG, in vectors. The format is OUT's extension unless --format names it.\n"
+    "With several files, or when OUT is a directory, each FILE is drawn into\n"
+    "OUT/NAME.FORMAT (FORMAT: --format, else pdf); a failure does not stop the rest.\n"
+    "A PDF's creation date is SOURCE_DATE_EPOCH when that is set, else now.",
+    {{"--output", 'o', "OUT", "The file (or directory) to write; \"-\" for standard output."},
+     {"--format", 0, "F", "pdf, png or svg, whatever OUT ends in.", IsFormat, FormatList()},
+     {"--page", 0, "N", "Draw printed page N only.", IsPageNumber, "a page number from 1"},
+     {"--dpi", 0, "D", "PNG resolution in dots per inch (default 150).", IsDpi, "a resolution from 1 to 10000"},
+     StrictOption,
+     DefaultsOption},
+    1,
+    SIZE_MAX,
+};
+
+int RunRender(const CParsedArgs& args)
 {
-    CRenderOptions options;
-    if (const int status = ParseArguments(args, options))
-        return status;
-    COutputKind kind = COutputKind::Pdf;
-    if (!KindOf(options.Output, kind)) {
-        std::fprintf(stderr, "plekto render: %s: the output must end in .pdf, .png or .svg\n",
-                     options.Output.c_str());
-        return 2;
+    const std::vector<std::string>& files = args.Operands;
+    const std::string out = args.Value("--output");
+    if (out.empty())
+        return UsageError(RenderSpec, "no output given (-o OUT)");
+    std::error_code ec;
+    const bool toDirectory = out != "-" && (files.size() > 1 || std::filesystem::is_directory(out, ec));
+    if (files.size() > 1 && !std::filesystem::is_directory(out, ec))
+        return UsageError(RenderSpec, "several files need -o DIRECTORY, an existing one: " + out);
+    const CFormat* format = args.Has("--format") ? FindFormat(args.Value("--format"))
+                            : toDirectory        ? &Formats[0]
+                                                 : FormatOfPath(out);
+    if (!format)
+        return UsageError(RenderSpec, out == "-" ? std::string("standard output needs --format F")
+                                                 : out + ": give --format F (" + FormatList() +
+                                                       ") or use F as its extension");
+    if (format->Vector && args.Has("--dpi"))
+        return UsageError(RenderSpec, std::string("--dpi is for PNG output; ") + format->Name + " has no pixels");
+
+    // Each FILE with its output, all known before anything is read.
+    std::vector<std::pair<std::string, std::string>> jobs;
+    std::set<std::string> outputs;
+    for (const std::string& file : files) {
+        if (!toDirectory) {
+            jobs.emplace_back(file, out);
+            continue;
+        }
+        if (file == "-")
+            return UsageError(RenderSpec, "standard input needs -o FILE, not a directory");
+        const std::string name = (std::filesystem::path(out) / std::filesystem::path(file).stem()).string() +
+                                 "." + format->Name;
+        if (!outputs.insert(name).second)
+            return UsageError(RenderSpec, "two files would both be drawn into " + name);
+        jobs.emplace_back(file, name);
     }
+
+    CRenderJob job;
+    job.Page = args.Has("--page") ? PageNumber(args.Value("--page")) : 0;
+    job.Dpi = args.Has("--dpi") ? std::strtod(args.Value("--dpi").c_str(), nullptr) : job.Dpi;
+    // PDF dates in UTC whatever the machine's zone, so the bytes do not depend on it.
+    qputenv("TZ", "UTC");
     const auto app = EnsureGuiApplication();
-    const auto store = OpenSettingsStore(options.Score.Defaults);
-    const auto score = LoadScoreForCommand("render", options.Score, *store);
-    if (!score)
-        return 1;
-    if (options.Page > score->PageCount) {
-        std::fprintf(stderr, "plekto render: page %d does not exist: %s has %d page%s\n", options.Page,
-                     options.Score.File.c_str(), score->PageCount, score->PageCount == 1 ? "" : "s");
-        return 2;
-    }
-    std::string error;
-    if (!Write(kind, options, *score, error)) {
-        std::fprintf(stderr, "plekto render: cannot write %s: %s\n", options.Output.c_str(), error.c_str());
-        return 1;
-    }
-    return 0;
+    const auto store = OpenSettingsStore(args.Has("--defaults"));
+    int status = ExitSuccess;
+    for (const auto& [file, output] : jobs)
+        status = std::max(status, RenderOne(file, output, *format, job, *store, args));
+    return status;
 }

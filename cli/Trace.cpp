@@ -1,7 +1,6 @@
 // "plekto trace FILE": every drawing call of one page on the recording surface, one
 // per line, in 0.01 mm with y upward; texts and face names as UTF-8.
 #include <cstdio>
-#include <cstdlib>
 #include <string>
 
 #include "cli/Commands.h"
@@ -11,57 +10,29 @@
 #include "model/Score.h"
 #include "settings/SettingsStore.h"
 
-namespace
-{
-const char* const TraceUsage = "plekto trace FILE [--page N] [--defaults]";
+const CCommandSpec TraceSpec = {
+    "trace",
+    "FILE [OPTIONS]",
+    "Print every drawing call of the screen page of FILE (\"-\": standard input),\n"
+    "or of printed page N, one per line, in 0.01 mm units with y growing upward.",
+    {{"--page", 0, "N", "Trace printed page N instead of the screen page.", IsPageNumber, "a page number from 1"},
+     StrictOption,
+     DefaultsOption},
+};
 
-bool ParsePage(const std::string& text, int& page)
+int RunTrace(const CParsedArgs& args)
 {
-    char* end = nullptr;
-    const long v = std::strtol(text.c_str(), &end, 10);
-    if (text.empty() || *end != '\0' || v < 1 || v > 1000000)
-        return false;
-    page = static_cast<int>(v);
-    return true;
-}
-}  // namespace
-
-int RunTrace(const CArgs& args)
-{
-    CScoreOptions options;
-    int page = 0;  // 0: the screen page
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string& arg = args[i];
-        if (arg == "--defaults") {
-            options.Defaults = true;
-        } else if (arg == "--page") {
-            if (i + 1 >= args.size() || !ParsePage(args[i + 1], page)) {
-                std::fprintf(stderr, "plekto trace: --page needs a page number from 1 (%s)\n", TraceUsage);
-                return 2;
-            }
-            ++i;
-        } else if (!arg.empty() && arg[0] == '-') {
-            std::fprintf(stderr, "plekto trace: unknown option %s (%s)\n", arg.c_str(), TraceUsage);
-            return 2;
-        } else if (options.File.empty()) {
-            options.File = arg;
-        } else {
-            std::fprintf(stderr, "plekto trace: more than one file given (%s)\n", TraceUsage);
-            return 2;
-        }
-    }
-    if (options.File.empty()) {
-        std::fprintf(stderr, "plekto trace: no file given (%s)\n", TraceUsage);
-        return 2;
-    }
-    const auto store = OpenSettingsStore(options.Defaults);
-    const auto score = LoadScoreForCommand("trace", options, *store);
+    const auto store = OpenSettingsStore(args.Has("--defaults"));
+    const std::string& file = args.Operands.front();
+    int status = ExitSuccess;
+    const auto score = LoadScore("trace", file, *store, args.Has("--strict"), status);
     if (!score)
-        return 1;
+        return status;
+    const int page = args.Has("--page") ? PageNumber(args.Value("--page")) : 0;  // 0: the screen page
     if (page > score->PageCount) {
-        std::fprintf(stderr, "plekto trace: page %d does not exist: %s has %d page%s\n", page, options.File.c_str(),
-                     score->PageCount, score->PageCount == 1 ? "" : "s");
-        return 2;
+        std::fprintf(stderr, "plekto trace: page %d does not exist: %s has %d page%s\n", page,
+                     DisplayName(file).c_str(), score->PageCount, score->PageCount == 1 ? "" : "s");
+        return ExitUsage;
     }
 
     // Prepared as the view prepares a device, painted as the screen paint or the print
@@ -73,5 +44,5 @@ int RunTrace(const CArgs& args)
     const std::string trace = surface.Trace(
         [](std::string_view bytes, TextEncoding encoding) { return DecodeText(bytes, encoding).toStdString(); });
     std::fwrite(trace.data(), 1, trace.size(), stdout);
-    return 0;
+    return FinishStandardOutput("trace", ExitSuccess);
 }

@@ -1,7 +1,9 @@
 // The viewer: the application object on a QApplication, started with the file named on
 // the command line, if any.
 #include <QApplication>
+#include <QFile>
 #include <QStringList>
+#include <cstdint>
 #include <cstdio>
 #include <memory>
 
@@ -9,27 +11,60 @@
 #include "cli/Commands.h"
 #include "settings/qt/QtSettingsStore.h"
 
-int RunViewer(int argc, char** argv)
+// Qt's own application options, passed on to it; nothing else starts with a dash.
+const CCommandSpec ViewerSpec = {
+    "",
+    "[VIEWER OPTIONS] [FILE]\n       plekto COMMAND [OPTIONS] [FILE...]",
+    "Without a command Plekto opens the viewer, with FILE if one is given. The\n"
+    "viewer options are Qt's own.",
+    {{"-platform", 0, "NAME", "Qt's platform plugin (xcb, wayland, offscreen, ...)."},
+     {"-display", 0, "DISPLAY", "The X display to use."},
+     {"-style", 0, "STYLE", "Qt's widget style."},
+     {"-stylesheet", 0, "FILE", "A Qt style sheet."},
+     {"-qwindowgeometry", 0, "GEOMETRY", "The main window's size and place (WxH+X+Y)."},
+     {"-qwindowtitle", 0, "TITLE", "The main window's title."},
+     {"-reverse", 0, nullptr, "Lay the window out right to left."},
+     {"-session", 0, "ID", "Restore a session."}},
+    0,
+    SIZE_MAX,  // more than one is a mistyped command, which the caller reports
+};
+
+int RunViewer(const CParsedArgs& args, const char* program)
 {
+    if (!args.Operands.empty() && args.Operands.front() == "-")
+        return UsageError(ViewerSpec, "the viewer opens files by name, not standard input");
 #if defined(Q_OS_LINUX)
     // Without a display Qt would abort with a message about platform plugins; say what
     // to do instead. A platform chosen by the user (offscreen, vnc, ...) is respected.
     if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") &&
-        qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+        qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && !args.Has("-platform")) {
         std::fputs("plekto: no display to show the viewer on; \"plekto render FILE -o OUT.pdf\" draws a score "
                    "without one (plekto --help)\n",
                    stderr);
-        return 1;
+        return ExitFailure;
     }
 #endif
-    QApplication application(argc, argv);
+    // Qt sees its own options only, so a file name can never be taken for one.
+    std::vector<std::string> qtArgs = {program};
+    for (const auto& [name, value] : args.Values) {
+        qtArgs.push_back(name);
+        if (!value.empty() || name != "-reverse")
+            qtArgs.push_back(value);
+    }
+    std::vector<char*> argv;
+    for (std::string& arg : qtArgs)
+        argv.push_back(arg.data());
+    argv.push_back(nullptr);
+    int argc = static_cast<int>(qtArgs.size());
+
+    QApplication application(argc, argv.data());
     QCoreApplication::setOrganizationName(QStringLiteral("Vellmar"));
     QCoreApplication::setApplicationName(QStringLiteral("Plekto"));
-    // Qt's own options (-platform, -style, ...) are gone from arguments() by now.
-    QStringList arguments = QCoreApplication::arguments();
-    arguments.removeFirst();
+    QStringList files;
+    if (!args.Operands.empty())
+        files << QFile::decodeName(QByteArray::fromStdString(args.Operands.front()));
     CPlektoApp app(std::make_unique<CQtSettingsStore>());
-    if (!app.InitInstance(arguments, QCoreApplication::applicationFilePath()))
-        return 1;
+    if (!app.InitInstance(files, QCoreApplication::applicationFilePath()))
+        return ExitFailure;
     return QApplication::exec();
 }

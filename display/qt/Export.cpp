@@ -1,13 +1,20 @@
 #include "display/qt/Export.h"
 
+#include <QBuffer>
+#include <QDateTime>
 #include <QMarginsF>
 #include <QPageLayout>
 #include <QPageSize>
 #include <QPainter>
 #include <QPdfWriter>
 #include <QSvgGenerator>
+#include <QTimeZone>
+#include <cctype>
+#include <cerrno>
 #include <cmath>
+#include <cstdlib>
 
+#include "display/qt/OutputFile.h"
 #include "display/qt/PainterSurface.h"
 
 namespace
@@ -80,64 +87,120 @@ QImage RenderMonoImage(double widthMm, double heightMm, double dpi, const CPictu
     return image;
 }
 
-bool WritePng(const std::string& path, double widthMm, double heightMm, double dpi, const CPictureDrawer& draw,
-              std::string& error)
+namespace
+{
+// The PDF's creation date: SOURCE_DATE_EPOCH when set (the reproducible-builds
+// convention), else now; in UTC either way, so the bytes do not depend on the machine's
+// time zone.
+bool CreationDigits(QByteArray& digits, std::string& error)
+{
+    qint64 seconds = QDateTime::currentSecsSinceEpoch();
+    if (const char* epoch = std::getenv("SOURCE_DATE_EPOCH"); epoch && *epoch) {
+        // Up to the last second of year 9999, the last a PDF date can hold.
+        constexpr qint64 Last = 253402300799;
+        char* end = nullptr;
+        errno = 0;
+        const long long value = std::strtoll(epoch, &end, 10);
+        if (*end != '\0' || errno != 0 || value < 0 || value > Last || !std::isdigit(static_cast<unsigned char>(*epoch))) {
+            error = "SOURCE_DATE_EPOCH is not a number of seconds since 1970 up to year 9999";
+            return false;
+        }
+        seconds = value;
+    }
+    digits = QDateTime::fromSecsSinceEpoch(seconds, QTimeZone::utc()).toString(QStringLiteral("yyyyMMddHHmmss")).toLatin1();
+    return true;
+}
+
+// QPdfWriter writes the current local time and has no way to set it: the date is
+// overwritten in place with the same number of bytes, so the cross-reference offsets
+// stay right. Its zone is "Z" or "+HH'mm'"; either becomes UTC.
+bool StampCreationDate(QByteArray& pdf, std::string& error)
+{
+    static const QByteArray Key = "/CreationDate (D:";
+    const qsizetype key = pdf.indexOf(Key);
+    if (key < 0)
+        return true;
+    const qsizetype start = key + Key.size();
+    const qsizetype end = pdf.indexOf(')', start);
+    QByteArray date;
+    if (end < 0 || !CreationDigits(date, error))
+        return end < 0;
+    const qsizetype zone = end - start - date.size();
+    if (zone == 1)
+        date += 'Z';
+    else if (zone == 7)
+        date += "+00'00'";
+    else
+        return true;  // a form this code does not know: left as Qt wrote it
+    pdf.replace(start, date.size(), date);
+    return true;
+}
+}  // namespace
+
+bool EncodePng(QByteArray& out, double widthMm, double heightMm, double dpi, const CPictureDrawer& draw,
+               std::string& error)
 {
     const QImage image = RenderMonoImage(widthMm, heightMm, dpi, draw, error);
     if (image.isNull())
         return false;
-    if (!image.save(QString::fromStdString(path), "PNG")) {
-        error = "cannot write " + path;
+    QBuffer buffer(&out);
+    if (!buffer.open(QIODevice::WriteOnly) || !image.save(&buffer, "PNG")) {
+        error = "the PNG encoder failed";
         return false;
     }
     return true;
 }
 
-bool WritePdf(const std::string& path, double pageWidthMm, double pageHeightMm, int pageCount,
-              const CPageDrawer& draw, std::string& error)
+bool EncodePdf(QByteArray& out, double pageWidthMm, double pageHeightMm, int pageCount, const CPageDrawer& draw,
+               std::string& error)
 {
-    if (!CheckLength("the page width", pageWidthMm, MaxVectorPageMm, error) ||
-        !CheckLength("the page height", pageHeightMm, MaxVectorPageMm, error))
+    if (!CheckLength("the page width", pageWidthMm, MaxPdfPageMm, error) ||
+        !CheckLength("the page height", pageHeightMm, MaxPdfPageMm, error))
         return false;
     if (pageCount < 1 || pageCount > MaxPdfPages) {
         error = "the page count must be between 1 and " + std::to_string(MaxPdfPages);
         return false;
     }
-    QPdfWriter writer(QString::fromStdString(path));
-    writer.setResolution(UnitsPerInch);
-    writer.setPageSize(QPageSize(QSizeF(pageWidthMm, pageHeightMm), QPageSize::Millimeter, QString(),
-                                 QPageSize::ExactMatch));
-    writer.setPageMargins(QMarginsF(0, 0, 0, 0), QPageLayout::Millimeter);
-    writer.setCreator(QStringLiteral("Plekto"));
+    QBuffer buffer(&out);
+    buffer.open(QIODevice::WriteOnly);
+    {
+        QPdfWriter writer(&buffer);
+        writer.setResolution(UnitsPerInch);
+        writer.setPageSize(QPageSize(QSizeF(pageWidthMm, pageHeightMm), QPageSize::Millimeter, QString(),
+                                     QPageSize::ExactMatch));
+        writer.setPageMargins(QMarginsF(0, 0, 0, 0), QPageLayout::Millimeter);
+        writer.setCreator(QStringLiteral("Plekto"));
 
-    QPainter painter;
-    if (!painter.begin(&writer)) {
-        error = "cannot write " + path;
-        return false;
+        QPainter painter;
+        if (!painter.begin(&writer)) {
+            error = "the PDF writer cannot start";
+            return false;
+        }
+        for (int page = 1; page <= pageCount; ++page) {
+            if (page > 1)
+                writer.newPage();
+            CPainterSurface surface(painter, {1.0, CPainterSurface::Target::Vector, true});
+            draw(surface, page);
+        }
+        if (!painter.end()) {
+            error = "the PDF writer cannot finish";
+            return false;
+        }
     }
-    for (int page = 1; page <= pageCount; ++page) {
-        if (page > 1)
-            writer.newPage();
-        CPainterSurface surface(painter, {1.0, CPainterSurface::Target::Vector, true});
-        draw(surface, page);
-    }
-    if (!painter.end()) {
-        error = "cannot finish " + path;
-        return false;
-    }
-    return true;
+    return StampCreationDate(out, error);
 }
 
-bool WriteSvg(const std::string& path, double widthMm, double heightMm, const CPictureDrawer& draw,
-              std::string& error)
+bool EncodeSvg(QByteArray& out, double widthMm, double heightMm, const CPictureDrawer& draw, std::string& error)
 {
-    if (!CheckLength("the width", widthMm, MaxVectorPageMm, error) ||
-        !CheckLength("the height", heightMm, MaxVectorPageMm, error))
+    if (!CheckLength("the width", widthMm, MaxSvgSideMm, error) ||
+        !CheckLength("the height", heightMm, MaxSvgSideMm, error))
         return false;
     const int width = static_cast<int>(std::ceil(widthMm * 100.0 - 1e-9));
     const int height = static_cast<int>(std::ceil(heightMm * 100.0 - 1e-9));
+    QBuffer buffer(&out);
+    buffer.open(QIODevice::WriteOnly);
     QSvgGenerator generator;
-    generator.setFileName(QString::fromStdString(path));
+    generator.setOutputDevice(&buffer);
     generator.setResolution(UnitsPerInch);
     generator.setSize(QSize(width, height));
     generator.setViewBox(QRect(0, 0, width, height));
@@ -145,7 +208,7 @@ bool WriteSvg(const std::string& path, double widthMm, double heightMm, const CP
 
     QPainter painter;
     if (!painter.begin(&generator)) {
-        error = "cannot write " + path;
+        error = "the SVG writer cannot start";
         return false;
     }
     {
@@ -153,8 +216,29 @@ bool WriteSvg(const std::string& path, double widthMm, double heightMm, const CP
         draw(surface);
     }
     if (!painter.end()) {
-        error = "cannot finish " + path;
+        error = "the SVG writer cannot finish";
         return false;
     }
     return true;
+}
+
+bool WritePng(const std::string& path, double widthMm, double heightMm, double dpi, const CPictureDrawer& draw,
+              std::string& error)
+{
+    QByteArray bytes;
+    return EncodePng(bytes, widthMm, heightMm, dpi, draw, error) && WriteOutputFile(path, bytes, error);
+}
+
+bool WritePdf(const std::string& path, double pageWidthMm, double pageHeightMm, int pageCount,
+              const CPageDrawer& draw, std::string& error)
+{
+    QByteArray bytes;
+    return EncodePdf(bytes, pageWidthMm, pageHeightMm, pageCount, draw, error) && WriteOutputFile(path, bytes, error);
+}
+
+bool WriteSvg(const std::string& path, double widthMm, double heightMm, const CPictureDrawer& draw,
+              std::string& error)
+{
+    QByteArray bytes;
+    return EncodeSvg(bytes, widthMm, heightMm, draw, error) && WriteOutputFile(path, bytes, error);
 }

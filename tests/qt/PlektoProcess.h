@@ -15,13 +15,33 @@ struct CRun
     QByteArray Err;
 };
 
-inline CRun Plekto(const QStringList& args, const QString& configHome)
+// More for one run: bytes for standard input, "NAME=VALUE" environment entries, and a
+// shell command line run instead ("$0" is plekto), for what QProcess cannot give: file
+// size limits and names that are not UTF-8.
+struct CRunExtras
+{
+    QByteArray Input;
+    QStringList Env;
+    QString Shell;
+    QString StdoutFile;
+};
+
+inline CRun Plekto(const QStringList& args, const QString& configHome, const CRunExtras& extras = {})
 {
     QProcess process;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert("XDG_CONFIG_HOME", configHome);
+    for (const QString& entry : extras.Env)
+        env.insert(entry.section('=', 0, 0), entry.section('=', 1));
     process.setProcessEnvironment(env);
-    process.start(PLEKTO_BINARY, args);
+    if (!extras.StdoutFile.isEmpty())
+        process.setStandardOutputFile(extras.StdoutFile);
+    if (extras.Shell.isEmpty())
+        process.start(PLEKTO_BINARY, args);
+    else
+        process.start("/bin/sh", QStringList{"-c", extras.Shell, PLEKTO_BINARY} + args);
+    process.write(extras.Input);
+    process.closeWriteChannel();
     process.waitForFinished(60000);
     return {process.exitCode(), process.readAllStandardOutput(), process.readAllStandardError()};
 }
@@ -33,4 +53,10 @@ inline QString WriteFile(const QTemporaryDir& dir, const char* name, const QByte
     file.open(QIODevice::WriteOnly | QIODevice::Truncate);
     file.write(bytes);
     return path;
+}
+
+inline QByteArray ReadFile(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }

@@ -1,7 +1,6 @@
 // "plekto check" end to end: output lines in the file's encoding, exit statuses.
 #include <gtest/gtest.h>
 
-
 #include "PlektoProcess.h"
 
 namespace
@@ -41,7 +40,11 @@ TEST(Check, ExitStatusSaysWhetherThereWereErrors)
     EXPECT_EQ(warningsOnly.Status, 0);
     EXPECT_TRUE(warningsOnly.Out.contains("warning: the tuplet is never closed"));
 
-    const CRun missing = Plekto({"check", dir.filePath("missing.tab")}, dir.path());
-    EXPECT_EQ(missing.Status, 2);
-    EXPECT_TRUE(missing.Err.startsWith("plekto check: cannot open"));
+    // Each file is checked, one that cannot be read too; standard input is "<stdin>".
+    const QString missing = dir.filePath("missing.tab");
+    const CRun several = Plekto({"check", missing, "-", WriteFile(dir, "ok.tab", "n4nn0\n")}, dir.path(),
+                                {"n4nn0/zz\n", {}, {}, {}});
+    EXPECT_EQ(several.Status, 1);
+    EXPECT_EQ(several.Err, "plekto check: cannot read " + missing.toUtf8() + ": No such file or directory\n");
+    EXPECT_TRUE(several.Out.startsWith("<stdin>:1:7: warning: ")) << several.Out.constData();
 }

@@ -8,7 +8,6 @@
 
 #include "PlektoProcess.h"
 
-
 // The exact form other tools rely on: every class and member, items by index, an
 // empty title place as null, and the layout.
 TEST(Dump, PrintsTheWholeScoreInItsExactForm)
@@ -103,12 +102,18 @@ TEST(Dump, FailuresSayWhyOnOneLine)
     EXPECT_EQ(missing.Status, 1);
     EXPECT_TRUE(missing.Out.isEmpty());
     EXPECT_EQ(missing.Err.count('\n'), 1);
-    EXPECT_TRUE(missing.Err.startsWith("plekto dump: cannot open")) << missing.Err.constData();
-    EXPECT_EQ(Plekto({"dump", dir.path()}, dir.path()).Status, 1);
+    EXPECT_EQ(missing.Err, "plekto dump: cannot read " + dir.filePath("none.tab").toUtf8() +
+                               ": No such file or directory\n");
+    EXPECT_EQ(Plekto({"dump", dir.path()}, dir.path()).Err,
+              "plekto dump: cannot read " + dir.path().toUtf8() + ": Is a directory\n");
+    // Standard output that cannot take the JSON fails the command.
+    const CRun full = Plekto({"dump", "-"}, dir.path(), {"n4nn0\n", {}, {}, "/dev/full"});
+    EXPECT_EQ(std::pair(full.Status, full.Err.toStdString()),
+              std::pair(1, std::string("plekto dump: cannot write <stdout>: No space left on device\n")));
     EXPECT_EQ(Plekto({"dump"}, dir.path()).Status, 2);
     EXPECT_EQ(Plekto({"dump", "--bogus", "x"}, dir.path()).Status, 2);
     const CRun help = Plekto({"--help"}, dir.path());
     EXPECT_EQ(help.Status, 0);
-    for (const char* command : {"dump", "render", "trace", "--defaults"})
+    for (const char* command : {"dump", "check", "render", "trace", "--defaults", "--strict", "Exit status"})
         EXPECT_TRUE(help.Out.contains(command)) << command;
 }
