@@ -588,6 +588,8 @@ bool CScoreReader::CloseMark(std::vector<std::unique_ptr<Mark>>& stack)
         return false;
     std::unique_ptr<Mark> mark = std::move(stack.back());
     stack.pop_back();
+    if (Diagnostics)
+        OpenedAt.erase(mark.get());  // only open marks are looked up again
     mark->EndItem = CurrentItem;
     CurrentItem->AttachMark(mark.get());
     Score.AddSpanMark(std::move(mark));
