@@ -76,7 +76,12 @@ std::string CReadResult::Reason() const
     case ReadError::None:
         return {};
     case ReadError::TooLarge:
-        return "larger than " + std::to_string(MaxScoreBytes / (1024 * 1024)) + " MB";
+    {
+        std::string reason = "larger than ";
+        reason += std::to_string(MaxScoreBytes / (1024 * 1024));
+        reason += " MB";
+        return reason;
+    }
     case ReadError::CannotOpen:
     case ReadError::ReadFailed:
         break;
@@ -93,6 +98,8 @@ CReadResult ReadScoreBytes(std::istream& in, std::string& bytes)
     while (in && bytes.size() <= MaxScoreBytes) {
         const std::size_t had = bytes.size();
         const std::size_t want = std::min(Piece, MaxScoreBytes + 1 - had);
+        if (had + want > bytes.capacity())  // doubling, but never past the limit's one byte more
+            bytes.reserve(std::min(std::max(2 * bytes.capacity(), had + want), MaxScoreBytes + 1));
         bytes.resize(had + want);
         errno = 0;
         in.read(bytes.data() + had, static_cast<std::streamsize>(want));
@@ -337,8 +344,11 @@ void CScoreReader::ReportRefusal(std::string_view rest)
     std::string message = Quote(Quoted.empty() ? Token : Quoted);
     message += ' ';
     message += Reason ? Reason : "was refused";
-    if (skipped > 0)
-        message += "; the rest of the line, " + std::to_string(skipped) + (skipped == 1 ? " token, was skipped" : " tokens, was skipped");
+    if (skipped > 0) {
+        message += "; the rest of the line, ";
+        message += std::to_string(skipped);
+        message += skipped == 1 ? " token, was skipped" : " tokens, was skipped";
+    }
     Report(true, Here(), std::move(message));
 }
 
@@ -452,9 +462,13 @@ bool CScoreReader::OnNoteToken(std::string_view arg)
         return Refuse(arg.size() < 2 ? "has no head letter" : "has no head letter (n, c or s) after its flag letter");
     }
     const int32_t stop = note->SetFrets(arg.substr(2));
-    if (stop && Diagnostics)
-        Warn(Quote(Token) + ": the fret list stops at the piece for string " + std::to_string(stop) +
-             ", which is not a fret, x or -; the strings from there on stay empty");
+    if (stop && Diagnostics) {
+        std::string message = Quote(Token);
+        message += ": the fret list stops at the piece for string ";
+        message += std::to_string(stop);
+        message += ", which is not a fret, x or -; the strings from there on stay empty";
+        Warn(std::move(message));
+    }
     AppendItem(std::move(note), true);
     return true;
 }
