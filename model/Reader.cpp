@@ -98,8 +98,14 @@ CReadResult ReadScoreBytes(std::istream& in, std::string& bytes)
     while (in && bytes.size() <= MaxScoreBytes) {
         const std::size_t had = bytes.size();
         const std::size_t want = std::min(Piece, MaxScoreBytes + 1 - had);
-        if (had + want > bytes.capacity())  // doubling, but never past the limit's one byte more
-            bytes.reserve(std::min(std::max(2 * bytes.capacity(), had + want), MaxScoreBytes + 1));
+        if (had + want > bytes.capacity()) {
+            // Doubling, but straight to the limit's one byte more once that is near, so
+            // that an oversize stream never holds two buffers of the limit's size.
+            std::size_t capacity = std::max(2 * bytes.capacity(), had + want);
+            if (capacity >= MaxScoreBytes)
+                capacity = MaxScoreBytes + 1;
+            bytes.reserve(capacity);
+        }
         bytes.resize(had + want);
         errno = 0;
         in.read(bytes.data() + had, static_cast<std::streamsize>(want));
