@@ -3,6 +3,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <new>
+#include <string>
 
 #include "model/Reader.h"
 #include "model/Score.h"
@@ -31,17 +32,24 @@ bool CPlektoDoc::OnNewDocument()
 {
     PathName.clear();
     Diagnostics.clear();
+    LastRead = {};
     return ReplaceScore();
 }
 
 bool CPlektoDoc::OnOpenDocument(const QString& path)
 {
+    // The bytes come first, so that a file refused whole leaves the score shown before.
+    std::string bytes;
+    LastRead = ReadScoreBytes(QFile::encodeName(path).toStdString(), bytes);
+    if (LastRead.Error == ReadError::TooLarge)
+        return false;
     PathName = QFileInfo(path).absoluteFilePath();
     Diagnostics.clear();
     if (!ReplaceScore())
         return false;
-    // Whatever the reader found, the file counts as opened.
-    (void)ReadScoreFile(QFile::encodeName(path).toStdString(), *Score, &Diagnostics);
+    // Whatever else the reader found, the file counts as opened.
+    if (LastRead)
+        (void)ReadScoreText(bytes, *Score, &Diagnostics);
     Score->LayoutScore();
     return true;
 }

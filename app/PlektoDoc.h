@@ -23,8 +23,9 @@ public:
     // A fresh, empty score with the stored settings; no reading, no layout.
     bool OnNewDocument();
     // A fresh score read from the file and laid out. A file that cannot be read still
-    // counts as opened: the document shows an empty score under the file's name.
-    // Reloading is opening the same path again.
+    // counts as opened: the document shows an empty score under the file's name. A file
+    // larger than MaxScoreBytes is refused: false, and the document keeps its score, name
+    // and diagnostics. Reloading is opening the same path again.
     bool OnOpenDocument(const QString& path);
 
     // "無題" for a new document, else the file's name without its directory.
@@ -38,6 +39,8 @@ public:
     // What the reader refused or ignored in the file last opened; empty for a new
     // document. Messages hold the file's bytes, in the score's encoding.
     std::vector<CDiagnostic> Diagnostics;
+    // How reading the file last opened or refused went.
+    CReadResult LastRead;
 
 private:
     bool ReplaceScore();

@@ -1,6 +1,8 @@
-// Reading a generated 10 MB score: the reader's throughput, from memory and from a file.
+// Reading generated scores: the reader's throughput from memory and from a file, and the
+// check path (reading with diagnostics).
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <fstream>
 #include <sstream>
@@ -47,4 +49,40 @@ void ReadFromFile(benchmark::State& state)
     std::remove(path.c_str());
 }
 BENCHMARK(ReadFromFile)->Unit(benchmark::kMillisecond);
+}  // namespace
+
+// The check path: reading with diagnostics must stay linear in the input, on ordinary
+// lines and on one long line holding every token (marks opened all along it).
+namespace
+{
+const std::string& TwoMegabytesOnOneLine()
+{
+    static const std::string text = [] {
+        std::string one = ScoreOfSize(2 * 1024 * 1024);
+        std::replace(one.begin(), one.end(), '\n', '/');
+        return one;
+    }();
+    return text;
+}
+
+void CheckText(benchmark::State& state, const std::string& text)
+{
+    CMemorySettingsStore store;
+    std::size_t found = 0;
+    for (auto _ : state) {
+        CScore score(store);
+        std::vector<CDiagnostic> diagnostics;
+        ReadScoreText(text, score, &diagnostics);
+        found = diagnostics.size();
+        benchmark::DoNotOptimize(score.UnitItems.size());
+    }
+    state.counters["diagnostics"] = static_cast<double>(found);
+    state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * static_cast<int64_t>(text.size()));
+}
+
+void ReadWithDiagnosticsOneLine(benchmark::State& state) { CheckText(state, TwoMegabytesOnOneLine()); }
+BENCHMARK(ReadWithDiagnosticsOneLine)->Unit(benchmark::kMillisecond);
+
+void ReadWithDiagnosticsTenMegabytes(benchmark::State& state) { CheckText(state, TenMegabytes()); }
+BENCHMARK(ReadWithDiagnosticsTenMegabytes)->Unit(benchmark::kMillisecond);
 }  // namespace

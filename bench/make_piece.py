@@ -3,6 +3,7 @@
 groups, chords of 3 to 6 notes, ties, triplets, rests and a title (TAB only).
 
     python3 bench/make_piece.py BARS > piece.tab
+    python3 bench/make_piece.py BARS --one-line > line.tab   (every token on one line)
 """
 import sys
 
@@ -44,11 +45,11 @@ def bar(n):
 
 
 def main():
-    bars = int(sys.argv[1]) if len(sys.argv) > 1 else 46
-    print("tmBenchmark piece/tslt1{} bars/tsrt1Plekto".format(bars))
-    print("-4,4")
-    for n in range(bars):
-        print(bar(n))
+    args = [a for a in sys.argv[1:] if a != "--one-line"]
+    bars = int(args[0]) if args else 46
+    lines = ["tmBenchmark piece/tslt1{} bars/tsrt1Plekto".format(bars), "-4,4"]
+    lines += [bar(n) for n in range(bars)]
+    print(("/" if "--one-line" in sys.argv[1:] else "\n").join(lines))
 
 
 if __name__ == "__main__":

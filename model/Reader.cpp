@@ -1,6 +1,8 @@
 #include "model/Reader.h"
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <istream>
@@ -18,7 +20,143 @@ char At(std::string_view text, std::size_t i) { return i < text.size() ? text[i]
 
 constexpr std::string_view Utf8Bom = "\xEF\xBB\xBF";
 constexpr char CtrlZ = '\x1A';
+
+bool IsCp932Lead(unsigned char c) { return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC); }
+
+// "'text'", built by appending: GCC 12 at -O2 and above warns falsely (-Wrestrict) about
+// "'" + std::string(...).
+std::string Quote(std::string_view text)
+{
+    std::string quoted;
+    quoted.reserve(text.size() + 2);
+    quoted += '\'';
+    quoted += text;
+    quoted += '\'';
+    return quoted;
+}
+
+// Columns of positions on one line taken from left to right, each counted on from where
+// the last one stopped, so that many positions on one long line cost no more than the
+// line. Counts as CountCharacters does.
+class CColumnCursor
+{
+public:
+    explicit CColumnCursor(TextEncoding encoding) : Encoding(encoding) {}
+
+    // The 1-based column just after `before`, a prefix of a line.
+    int Column(std::string_view before)
+    {
+        if (before.data() != Start || before.size() < Done) {
+            Start = before.data();
+            Done = 0;
+            Count = 0;
+        }
+        while (Done < before.size()) {
+            const auto c = static_cast<unsigned char>(before[Done]);
+            const bool pair = Encoding == TextEncoding::Cp932 && IsCp932Lead(c);
+            if (pair && Done + 1 == before.size())
+                return Count + 2;  // a lead byte at the end counts alone; a longer prefix pairs it
+            Done += pair ? 2 : 1;
+            Count += Encoding == TextEncoding::Cp932 || (c & 0xC0) != 0x80;
+        }
+        return Count + 1;
+    }
+
+private:
+    TextEncoding Encoding;
+    const char* Start = nullptr;
+    std::size_t Done = 0;
+    int Count = 0;
+};
 }  // namespace
+
+std::string CReadResult::Reason() const
+{
+    switch (Error) {
+    case ReadError::None:
+        return {};
+    case ReadError::TooLarge:
+    {
+        std::string reason = "larger than ";
+        reason += std::to_string(MaxScoreBytes / (1024 * 1024));
+        reason += " MB";
+        return reason;
+    }
+    case ReadError::CannotOpen:
+    case ReadError::ReadFailed:
+        break;
+    }
+    return std::strerror(SystemError);
+}
+
+CReadResult ReadScoreBytes(std::istream& in, std::string& bytes)
+{
+    // Read in pieces up to one byte past the limit: a size the system reports cannot be
+    // trusted (pipes, /dev/zero, a file still growing).
+    constexpr std::size_t Piece = 1 << 16;
+    bytes.clear();
+    while (in && bytes.size() <= MaxScoreBytes) {
+        const std::size_t had = bytes.size();
+        const std::size_t want = std::min(Piece, MaxScoreBytes + 1 - had);
+        if (had + want > bytes.capacity()) {
+            // Doubling, but straight to the limit's one byte more once that is near, so
+            // that an oversize stream never holds two buffers of the limit's size.
+            std::size_t capacity = std::max(2 * bytes.capacity(), had + want);
+            if (capacity >= MaxScoreBytes)
+                capacity = MaxScoreBytes + 1;
+            bytes.reserve(capacity);
+        }
+        bytes.resize(had + want);
+        errno = 0;
+        in.read(bytes.data() + had, static_cast<std::streamsize>(want));
+        if (in.bad()) {
+            const int error = errno ? errno : EIO;
+            bytes.clear();
+            return {ReadError::ReadFailed, error};
+        }
+        bytes.resize(had + static_cast<std::size_t>(in.gcount()));
+    }
+    if (bytes.size() > MaxScoreBytes) {
+        bytes.clear();
+        bytes.shrink_to_fit();
+        return {ReadError::TooLarge};
+    }
+    return {};
+}
+
+CReadResult ReadScoreBytes(const std::string& path, std::string& bytes)
+{
+    bytes.clear();
+    std::error_code ec;
+    if (std::filesystem::is_directory(path, ec))
+        return {ReadError::CannotOpen, EISDIR};
+    errno = 0;
+    std::ifstream in(path, std::ios::binary);
+    if (!in)
+        return {ReadError::CannotOpen, errno ? errno : ENOENT};
+    return ReadScoreBytes(in, bytes);
+}
+
+CReadResult ReadScoreText(std::string_view text, CScore& score, std::vector<CDiagnostic>* diagnostics)
+{
+    CScoreReader reader(score);
+    reader.Diagnostics = diagnostics;
+    return reader.Read(text);
+}
+
+CReadResult ReadScoreStream(std::istream& in, CScore& score, std::vector<CDiagnostic>* diagnostics)
+{
+    std::string bytes;
+    const CReadResult result = ReadScoreBytes(in, bytes);
+    return result ? ReadScoreText(bytes, score, diagnostics) : result;
+}
+
+CReadResult ReadScoreFile(const std::string& path, CScore& score, std::vector<CDiagnostic>* diagnostics)
+{
+    std::string bytes;
+    const CReadResult result = ReadScoreBytes(path, bytes);
+    return result ? ReadScoreText(bytes, score, diagnostics) : result;
+}
 
 bool ReadSmallNumber(std::string_view& cursor, int& value)
 {
@@ -35,20 +173,6 @@ bool ReadSmallNumber(std::string_view& cursor, int& value)
     return true;
 }
 
-bool ReadScoreFile(const std::string& path, CScore& score, std::vector<CDiagnostic>* diagnostics)
-{
-    std::error_code ec;
-    if (std::filesystem::is_directory(path, ec))
-        return false;
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
-        return false;
-    CScoreReader reader(score);
-    reader.Diagnostics = diagnostics;
-    reader.Read(in);
-    return true;
-}
-
 CScoreReader::CScoreReader(CScore& score)
     : Score(score), DirectiveTable(std::make_unique<CDirectiveTable>(score.Settings))
 {
@@ -56,56 +180,57 @@ CScoreReader::CScoreReader(CScore& score)
 
 CScoreReader::~CScoreReader() { Finish(); }
 
-void CScoreReader::Read(std::istream& in)
+CReadResult CScoreReader::Read(std::istream& in)
 {
+    std::string bytes;
+    const CReadResult result = ReadScoreBytes(in, bytes);
+    return result ? Read(bytes) : result;
+}
+
+CReadResult CScoreReader::Read(std::string_view text)
+{
+    if (text.size() > MaxScoreBytes)
+        return {ReadError::TooLarge};
+    const bool bom = text.starts_with(Utf8Bom);
+    if (bom)
+        text.remove_prefix(Utf8Bom.size());
+    text = text.substr(0, text.find(CtrlZ));
+    // The whole text at once, line feeds included: a sequence broken by a line feed is
+    // not UTF-8.
     CUtf8Validator utf8;
-    bool bom = false;
-    bool first = true;
-    std::string line;  // the one line buffer, reused for every line whatever its length
-    while (std::getline(in, line)) {
+    utf8.Feed(text);
+    while (!text.empty()) {
+        const std::size_t feed = text.find('\n');
         ++LineNumber;
-        if (first) {
-            first = false;
-            if (line.compare(0, Utf8Bom.size(), Utf8Bom) == 0) {
-                bom = true;
-                line.erase(0, Utf8Bom.size());
-            }
-        }
-        const std::size_t eof = line.find(CtrlZ);
-        const bool stop = eof != std::string::npos;
-        if (stop)
-            line.resize(eof);
-        utf8.Feed(line);
         // A carriage return before the line feed goes with the trailing white space.
-        DispatchLine(line);
-        if (stop)
-            break;
+        DispatchLine(text.substr(0, feed));
+        text.remove_prefix(feed == std::string_view::npos ? text.size() : feed + 1);
     }
     Score.Encoding = bom || utf8.Valid() ? TextEncoding::Utf8 : TextEncoding::Cp932;
     Finish();
     if (!Diagnostics)
-        return;
-    // Columns need the encoding, which is known only now that the whole file is read.
+        return {};
+    // Columns need the encoding, which is known only now that the whole text is read.
     std::stable_sort(Found.begin(), Found.end(), [](const CPending& a, const CPending& b) {
         return a.Where.Line != b.Where.Line ? a.Where.Line < b.Where.Line : a.Where.Before.size() < b.Where.Before.size();
     });
+    CColumnCursor columns(Score.Encoding);
     for (CPending& found : Found)
-        Diagnostics->push_back({found.IsError, found.Where.Line,
-                                CountCharacters(found.Where.Before, Score.Encoding) + 1, std::move(found.Message)});
+        Diagnostics->push_back(
+            {found.IsError, found.Where.Line, columns.Column(found.Where.Before), std::move(found.Message)});
     Found.clear();
+    OpenedAt.clear();
+    return {};
 }
 
-bool CScoreReader::DispatchLine(std::string& line)
+bool CScoreReader::DispatchLine(std::string_view line)
 {
-    const std::size_t nul = line.find('\0');
-    if (nul != std::string::npos)
-        line.resize(nul);
+    line = line.substr(0, line.find('\0'));
     std::size_t end = line.size();
     while (end > 0 && IsWhite(line[end - 1]))
         --end;
-    line.resize(end);
 
-    const std::string_view text(line);
+    const std::string_view text = line.substr(0, end);
     if (Diagnostics)
         LineText = text;
     std::size_t start = 0;
@@ -197,14 +322,14 @@ bool CScoreReader::DispatchToken(std::string_view token)
 bool CScoreReader::Ignored(std::string_view token)
 {
     if (Diagnostics)
-        Warn("'" + std::string(token) + "' was ignored: its first character selects no token");
+        Warn(Quote(token) + " was ignored: its first character selects no token");
     return true;
 }
 
 CScoreReader::CPosition CScoreReader::Here() const
 {
     const std::size_t offset = Token.empty() ? 0 : static_cast<std::size_t>(Token.data() - LineText.data());
-    return {LineNumber, std::string(LineText.substr(0, offset))};
+    return {LineNumber, LineText.substr(0, offset)};
 }
 
 void CScoreReader::Report(bool isError, CPosition where, std::string message)
@@ -222,9 +347,14 @@ void CScoreReader::ReportRefusal(std::string_view rest)
             ++skipped;
         inToken = !separator;
     }
-    std::string message = "'" + std::string(Quoted.empty() ? Token : Quoted) + "' " + (Reason ? Reason : "was refused");
-    if (skipped > 0)
-        message += "; the rest of the line, " + std::to_string(skipped) + (skipped == 1 ? " token, was skipped" : " tokens, was skipped");
+    std::string message = Quote(Quoted.empty() ? Token : Quoted);
+    message += ' ';
+    message += Reason ? Reason : "was refused";
+    if (skipped > 0) {
+        message += "; the rest of the line, ";
+        message += std::to_string(skipped);
+        message += skipped == 1 ? " token, was skipped" : " tokens, was skipped";
+    }
     Report(true, Here(), std::move(message));
 }
 
@@ -252,7 +382,7 @@ int CountCharacters(std::string_view bytes, TextEncoding encoding)
             count += (c & 0xC0) != 0x80;
         } else {
             ++count;
-            if (((c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC)) && i + 1 < bytes.size())
+            if (IsCp932Lead(c) && i + 1 < bytes.size())
                 ++i;
         }
     }
@@ -338,9 +468,13 @@ bool CScoreReader::OnNoteToken(std::string_view arg)
         return Refuse(arg.size() < 2 ? "has no head letter" : "has no head letter (n, c or s) after its flag letter");
     }
     const int32_t stop = note->SetFrets(arg.substr(2));
-    if (stop && Diagnostics)
-        Warn("'" + std::string(Token) + "': the fret list stops at the piece for string " + std::to_string(stop) +
-             ", which is not a fret, x or -; the strings from there on stay empty");
+    if (stop && Diagnostics) {
+        std::string message = Quote(Token);
+        message += ": the fret list stops at the piece for string ";
+        message += std::to_string(stop);
+        message += ", which is not a fret, x or -; the strings from there on stay empty";
+        Warn(std::move(message));
+    }
     AppendItem(std::move(note), true);
     return true;
 }
@@ -474,6 +608,8 @@ bool CScoreReader::CloseMark(std::vector<std::unique_ptr<Mark>>& stack)
         return false;
     std::unique_ptr<Mark> mark = std::move(stack.back());
     stack.pop_back();
+    if (Diagnostics)
+        OpenedAt.erase(mark.get());  // only open marks are looked up again
     mark->EndItem = CurrentItem;
     CurrentItem->AttachMark(mark.get());
     Score.AddSpanMark(std::move(mark));
@@ -560,6 +696,6 @@ bool CScoreReader::ApplyDirective(std::string_view text)
     }
     // A key outside the table is skipped on its own; the rest of the line still counts.
     if (!DirectiveTable->Apply(key, value) && Diagnostics)
-        Warn("'" + std::string(Quoted) + "' is not a setting and was ignored");
+        Warn(Quote(Quoted) + " is not a setting and was ignored");
     return true;
 }

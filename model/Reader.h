@@ -2,6 +2,7 @@
 // into tokens at "/" and handed to the handler that the token's first characters select.
 #pragma once
 
+#include <cstddef>
 #include <iosfwd>
 #include <memory>
 #include <string>
@@ -32,9 +33,38 @@ struct CDiagnostic
     std::string Message;
 };
 
-// Returns false (score unchanged) when the file cannot be opened; true after reading it.
-// Diagnostics are collected only when a list is given.
-bool ReadScoreFile(const std::string& path, CScore& score, std::vector<CDiagnostic>* diagnostics = nullptr);
+// The largest score text read, in bytes. A real score is a few kilobytes; the bound keeps
+// an endless stream (/dev/zero, a pipe) or a wrong file from exhausting memory, so no more
+// than one byte past it is ever read.
+inline constexpr std::size_t MaxScoreBytes = std::size_t{64} * 1024 * 1024;
+
+enum class ReadError
+{
+    None,
+    CannotOpen,  // missing, not permitted, a directory
+    ReadFailed,  // the system reported an error part way through
+    TooLarge,    // more than MaxScoreBytes
+};
+
+// How a read ended; true when it succeeded. A failed read leaves the score unchanged.
+struct CReadResult
+{
+    ReadError Error = ReadError::None;
+    int SystemError = 0;  // errno for CannotOpen and ReadFailed
+    explicit operator bool() const { return Error == ReadError::None; }
+    // Why it failed, to follow the file's name: "larger than 64 MB", "No such file or directory".
+    std::string Reason() const;
+};
+
+// The bytes of a stream or a file, at most MaxScoreBytes; TooLarge once there are more.
+CReadResult ReadScoreBytes(std::istream& in, std::string& bytes);
+CReadResult ReadScoreBytes(const std::string& path, std::string& bytes);
+
+// Reads score text from memory, a stream (standard input) or a file into a freshly
+// constructed score. Diagnostics are collected only when a list is given.
+CReadResult ReadScoreText(std::string_view text, CScore& score, std::vector<CDiagnostic>* diagnostics = nullptr);
+CReadResult ReadScoreStream(std::istream& in, CScore& score, std::vector<CDiagnostic>* diagnostics = nullptr);
+CReadResult ReadScoreFile(const std::string& path, CScore& score, std::vector<CDiagnostic>* diagnostics = nullptr);
 
 // The reading state of one read: the current item, the one-time string count rule and
 // the stacks of marks opened but not yet closed.
@@ -46,12 +76,14 @@ public:
     CScoreReader(const CScoreReader&) = delete;
     CScoreReader& operator=(const CScoreReader&) = delete;
 
-    // Reads every line of the stream (a UTF-8 byte-order mark is skipped, Ctrl-Z ends
-    // the text), sets the score's encoding and runs the end-of-file clean-up.
-    void Read(std::istream& in);
+    // Reads every line of the text (a UTF-8 byte-order mark is skipped, Ctrl-Z ends it),
+    // sets the score's encoding and runs the end-of-file clean-up. Text longer than
+    // MaxScoreBytes is refused whole.
+    CReadResult Read(std::string_view text);
+    CReadResult Read(std::istream& in);
     // Trims, splits and dispatches one line (without its line feed). False when a token
     // was refused and the rest of the line skipped.
-    bool DispatchLine(std::string& line);
+    bool DispatchLine(std::string_view line);
     bool DispatchToken(std::string_view token);
     // Discards open marks and resets the state, as at the end of every read.
     void Finish();
@@ -88,7 +120,9 @@ private:
     struct CPosition
     {
         int Line = 0;
-        std::string Before;  // the line's bytes before the token, for its column
+        // The line's bytes before the token, for its column: a view into the text read,
+        // never a copy, so that many positions on one long line stay cheap.
+        std::string_view Before;
     };
     struct CPending
     {

@@ -129,4 +129,15 @@ TEST(Diagnostics, ColumnsCountDecodedCharacters)
     // UTF-8 (the file is valid UTF-8 throughout): the same title in three-byte characters.
     EXPECT_EQ(Check("tm\xe6\x9b\xb2\xe6\x9b\xb2/_e\n").back(), "1:6: error: '_e' closes no open tie");
     EXPECT_TRUE(Check("tmClean/n4nn0/|/r4\n").empty());
+    // Several positions on a line, each counted on from the last, and again on the next line.
+    for (const std::string character : {"\x8b\xc8", "\xe6\x9b\xb2"}) {
+        const std::vector<std::string> expected = {
+            "1:1: warning: 'x' was ignored: its first character selects no token",
+            "1:3: warning: '" + character + "y' was ignored: its first character selects no token",
+            "1:6: error: '_e' closes no open tie",
+            "2:1: warning: '" + character + "' was ignored: its first character selects no token",
+            "2:3: warning: 'z' was ignored: its first character selects no token",
+        };
+        EXPECT_EQ(Check("x/" + character + "y/_e\n" + character + "/z\n"), expected);
+    }
 }

@@ -2,6 +2,9 @@
 // tokens and title tokens.
 #include <gtest/gtest.h>
 
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
 #include <fstream>
 
 #include "ScoreFixture.h"
@@ -284,22 +287,73 @@ TEST(Reader, TitleTokens)
 
 TEST(Reader, EncodingIsDetected)
 {
-    EXPECT_EQ(ReadScore("tmABC").Score->Encoding, TextEncoding::Utf8);  // ASCII is both
-    ReadScore bom("\xEF\xBB\xBFtmX/n4nn0");
-    EXPECT_EQ(bom.Score->Encoding, TextEncoding::Utf8);
-    EXPECT_EQ(bom.Score->TitleBlock->MainTitle, "X");  // the first token still counts
-    EXPECT_EQ(ReadScore("tm\xE6\x9B\xB2\n").Score->Encoding, TextEncoding::Utf8);
-    ReadScore sjis("tm\x8B\xC8\n");  // a code page 932 title
-    EXPECT_EQ(sjis.Score->Encoding, TextEncoding::Cp932);
-    EXPECT_EQ(sjis.Score->TitleBlock->MainTitle, "\x8B\xC8");
+    struct Case
+    {
+        const char* name;
+        std::string text;
+        TextEncoding encoding;
+    };
+    constexpr auto Utf8 = TextEncoding::Utf8;
+    constexpr auto Cp932 = TextEncoding::Cp932;
+    const Case cases[] = {
+        {"ASCII is both", "tmABC", Utf8},
+        {"three-byte characters", "tm\xE6\x9B\xB2\n", Utf8},
+        {"a code page 932 title", "tm\x8B\xC8\n", Cp932},
+        {"the byte-order mark decides over code page 932 bytes", "\xEF\xBB\xBFtm\x8B\xC8", Utf8},
+        {"a sequence broken by a line feed", "tmA\xE6\n\x9B\xB2", Cp932},
+        {"a sequence cut off at the end", "tm\xE6\x9B", Cp932},
+        {"bytes after Ctrl-Z do not count", "tm\xE6\x9B\xB2\x1A\xFF", Utf8},
+        {"overlong two bytes", "tm\xC0\xAF", Cp932},
+        {"overlong three bytes", "tm\xE0\x80\xAF", Cp932},
+        {"overlong four bytes", "tm\xF0\x80\x80\xAF", Cp932},
+        {"a surrogate", "tm\xED\xA0\x80", Cp932},
+        {"the last code point before the surrogates", "tm\xED\x9F\xBF", Utf8},
+        {"U+10FFFF", "tm\xF4\x8F\xBF\xBF", Utf8},
+        {"beyond U+10FFFF", "tm\xF4\x90\x80\x80", Cp932},
+        {"0x9F leads in code page 932, never in UTF-8", "tm\x9F\x40", Cp932},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(ReadScore(c.text).Score->Encoding, c.encoding);
+    }
+    // The mark is not part of the first token; the bytes are kept as the file has them.
+    ReadScore bom("\xEF\xBB\xBFtm\x8B\xC8/n4nn0");
+    EXPECT_EQ(bom.Score->TitleBlock->MainTitle, "\x8B\xC8");
+    EXPECT_EQ(bom.Items(), 1u);
+}
+
+TEST(Reader, InputOverTheLimitIsRefusedWhole)
+{
+    // Sparse files of zero bytes: one at the limit is read, one byte more is refused.
+    const std::string path = ::testing::TempDir() + "plekto_reader_limit.tab";
+    for (const std::size_t size : {MaxScoreBytes, MaxScoreBytes + 1}) {
+        SCOPED_TRACE(size);
+        std::ofstream(path, std::ios::binary) << "n4nn0\n";
+        std::filesystem::resize_file(path, size);
+        CMemorySettingsStore store;
+        CScore score(store);
+        const CReadResult result = ReadScoreFile(path, score);
+        EXPECT_EQ(result.Error, size > MaxScoreBytes ? ReadError::TooLarge : ReadError::None);
+        EXPECT_EQ(score.UnitItems.size(), size > MaxScoreBytes ? 0u : 1u);
+    }
+    std::remove(path.c_str());
+    // An endless stream ends too, and says why.
+    CMemorySettingsStore store;
+    CScore score(store);
+    const CReadResult endless = ReadScoreFile("/dev/zero", score);
+    EXPECT_EQ(endless.Error, ReadError::TooLarge);
+    EXPECT_EQ(endless.Reason(), "larger than 64 MB");
+    EXPECT_EQ(ReadScoreText(std::string(MaxScoreBytes + 1, 'r'), score).Error, ReadError::TooLarge);
 }
 
 TEST(Reader, FileThatCannotBeOpenedLeavesTheScoreUnchanged)
 {
     CMemorySettingsStore store;
     CScore score(store);
-    EXPECT_FALSE(ReadScoreFile("/nonexistent/dir/score.tab", score));
-    EXPECT_FALSE(ReadScoreFile("/", score));
+    const CReadResult missing = ReadScoreFile("/nonexistent/dir/score.tab", score);
+    const CReadResult directory = ReadScoreFile("/", score);
+    EXPECT_TRUE(missing.Error == ReadError::CannotOpen && missing.Reason() == std::strerror(ENOENT));
+    EXPECT_TRUE(directory.Error == ReadError::CannotOpen && directory.Reason() == std::strerror(EISDIR));
     EXPECT_TRUE(score.UnitItems.empty());
 
     const std::string path = ::testing::TempDir() + "plekto_reader_test.tab";

@@ -79,6 +79,15 @@ void TestView::openHeightAndKeyboardScrolling()
     QVERIFY(doc.OnOpenDocument(Notes(QStringLiteral("plain.tab"), 30)));
     QVERIFY(doc.Score->Settings.UnitWidth == 6.0 && !doc.Score->TitleBlock);
     QVERIFY(doc.Score->UnitItems.size() == 30 && doc.Score->LineCount == 2);
+    // A file over the size limit is refused whole: the score, name and problems stay.
+    const CScore* shown = doc.Score.get();
+    const QString plain = doc.GetPathName();
+    QFile big(Dir.filePath(QStringLiteral("big.tab")));
+    QVERIFY(big.open(QIODevice::WriteOnly) && big.resize(qint64(MaxScoreBytes) + 1));
+    big.close();
+    QVERIFY(!doc.OnOpenDocument(big.fileName()));
+    QVERIFY(doc.Score.get() == shown && doc.Score->UnitItems.size() == 30 && doc.GetPathName() == plain);
+    QVERIFY(doc.LastRead.Error == ReadError::TooLarge);
     // With no settings sheet installed the settings command does nothing.
     frame.GetView()->ScoreSettingsSheet = nullptr;
     frame.GetAction(CommandId::ScoreSettings)->trigger();
