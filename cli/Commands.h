@@ -44,10 +44,9 @@ std::string StoreFileName();
 // How a FILE operand is named in messages and in "check" lines ("-" is standard input).
 std::string DisplayName(const std::string& file);
 
-// Reads FILE ("-": standard input, at most MaxStdinBytes) into score, collecting
+// Reads FILE ("-": standard input; either at most MaxScoreBytes) into score, collecting
 // diagnostics when a list is given. On failure prints "plekto COMMAND: cannot read FILE:
 // reason" and returns false.
-constexpr std::size_t MaxStdinBytes = std::size_t(64) << 20;
 bool ReadInput(const char* command, const std::string& file, CScore& score, std::vector<CDiagnostic>* diagnostics);
 
 // Reads FILE into a new score and lays it out, for the commands that draw or print it.

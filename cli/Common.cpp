@@ -1,11 +1,8 @@
 #include <QSettings>
-#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <filesystem>
-#include <fstream>
-#include <sstream>
+#include <iostream>
 
 #include "cli/Commands.h"
 #include "model/Reader.h"
@@ -35,34 +32,6 @@ std::string DisplayName(const std::string& file) { return file == "-" ? "<stdin>
 
 namespace
 {
-bool ReadStandardInput(const char* command, CScore& score, std::vector<CDiagnostic>* diagnostics)
-{
-    // One byte past the limit is enough to know it was passed.
-    std::string bytes;
-    char block[65536];
-    while (bytes.size() <= MaxStdinBytes) {
-        const std::size_t want = std::min(sizeof block, MaxStdinBytes + 1 - bytes.size());
-        const std::size_t got = std::fread(block, 1, want, stdin);
-        bytes.append(block, got);
-        if (got < want)
-            break;
-    }
-    if (std::ferror(stdin)) {
-        std::fprintf(stderr, "plekto %s: cannot read <stdin>: %s\n", command, std::strerror(errno));
-        return false;
-    }
-    if (bytes.size() > MaxStdinBytes) {
-        std::fprintf(stderr, "plekto %s: cannot read <stdin>: it is larger than %zu MB\n", command,
-                     MaxStdinBytes >> 20);
-        return false;
-    }
-    std::istringstream in(std::move(bytes));
-    CScoreReader reader(score);
-    reader.Diagnostics = diagnostics;
-    reader.Read(in);
-    return true;
-}
-
 std::string Count(std::size_t n, const char* what)
 {
     return std::to_string(n) + " " + what + (n == 1 ? "" : "s");
@@ -71,21 +40,12 @@ std::string Count(std::size_t n, const char* what)
 
 bool ReadInput(const char* command, const std::string& file, CScore& score, std::vector<CDiagnostic>* diagnostics)
 {
-    if (file == "-")
-        return ReadStandardInput(command, score, diagnostics);
-    // The viewer shows an unreadable file as an empty score; a command says why it failed.
-    std::error_code ec;
-    const char* reason = nullptr;
-    errno = 0;
-    if (std::filesystem::is_directory(file, ec))
-        reason = std::strerror(EISDIR);
-    else if (!std::ifstream(file, std::ios::binary))
-        reason = std::strerror(errno ? errno : EIO);
-    else if (errno = 0; !ReadScoreFile(file, score, diagnostics))
-        reason = std::strerror(errno ? errno : EIO);
-    if (reason)
-        std::fprintf(stderr, "plekto %s: cannot read %s: %s\n", command, file.c_str(), reason);
-    return reason == nullptr;
+    const CReadResult result =
+        file == "-" ? ReadScoreStream(std::cin, score, diagnostics) : ReadScoreFile(file, score, diagnostics);
+    if (!result)
+        std::fprintf(stderr, "plekto %s: cannot read %s: %s\n", command, DisplayName(file).c_str(),
+                     result.Reason().c_str());
+    return bool(result);
 }
 
 std::unique_ptr<CScore> LoadScore(const char* command, const std::string& file, const CSettingsStore& store,
