@@ -19,7 +19,7 @@
 #include "app/PlektoApp.h"
 #include "app/PlektoDoc.h"
 #include "app/RecentFileList.h"
-#include "display/qt/PlektoView.h"
+#include "app/PlektoView.h"
 #include "display/qt/TextCodec.h"
 #include "model/Score.h"
 

@@ -15,8 +15,8 @@
 #include "app/Help.h"
 #include "app/MainFrame.h"
 #include "app/PlektoDoc.h"
-#include "display/qt/PlektoView.h"
-#include "settings/qt/PropScoreSetting.h"
+#include "app/PlektoView.h"
+#include "app/PropScoreSetting.h"
 #include "settings/qt/QtSettingsStore.h"
 
 // A value of the viewer's own, apart from the score settings.

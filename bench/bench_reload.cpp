@@ -15,7 +15,7 @@
 #include "app/FileWatcher.h"
 #include "app/PlektoDoc.h"
 #include "display/PageView.h"
-#include "display/qt/PlektoView.h"
+#include "app/PlektoView.h"
 #include "model/Score.h"
 #include "settings/SettingsStore.h"
 

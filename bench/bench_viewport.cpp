@@ -13,7 +13,7 @@
 #include "ScoreText.h"
 #include "display/PageView.h"
 #include "display/qt/PainterSurface.h"
-#include "display/qt/PlektoView.h"
+#include "app/PlektoView.h"
 #include "model/Reader.h"
 #include "model/Score.h"
 #include "settings/SettingsStore.h"

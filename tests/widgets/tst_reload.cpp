@@ -16,7 +16,7 @@
 #include "app/FileWatcher.h"
 #include "app/MainFrame.h"
 #include "app/PlektoDoc.h"
-#include "display/qt/PlektoView.h"
+#include "app/PlektoView.h"
 #include "model/Score.h"
 
 using namespace WidgetTest;

@@ -19,11 +19,11 @@
 #include "app/PlektoDoc.h"
 #include "display/qt/FontMatch.h"
 #include "model/Score.h"
-#include "settings/qt/PropDlgFontSet.h"
-#include "settings/qt/PropDlgNoteSet.h"
-#include "settings/qt/PropDlgPageSet.h"
-#include "settings/qt/PropDlgTabSet.h"
-#include "settings/qt/PropScoreSetting.h"
+#include "app/PropDlgFontSet.h"
+#include "app/PropDlgNoteSet.h"
+#include "app/PropDlgPageSet.h"
+#include "app/PropDlgTabSet.h"
+#include "app/PropScoreSetting.h"
 
 namespace
 {

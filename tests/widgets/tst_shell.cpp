@@ -20,7 +20,7 @@
 #include "app/MainFrame.h"
 #include "app/PlektoDoc.h"
 #include "app/RecentFileList.h"
-#include "display/qt/PlektoView.h"
+#include "app/PlektoView.h"
 #include "model/Score.h"
 
 using namespace WidgetTest;

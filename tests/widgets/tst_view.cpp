@@ -17,7 +17,7 @@
 #include "app/MainFrame.h"
 #include "app/PlektoDoc.h"
 #include "display/qt/PainterSurface.h"
-#include "display/qt/PlektoView.h"
+#include "app/PlektoView.h"
 #include "model/Score.h"
 #include "settings/Units.h"
 

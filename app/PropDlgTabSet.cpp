@@ -1,4 +1,4 @@
-#include "settings/qt/PropDlgTabSet.h"
+#include "app/PropDlgTabSet.h"
 
 #include <QCheckBox>
 #include <QFrame>
@@ -11,8 +11,8 @@
 
 #include "model/Score.h"
 #include "settings/DataExchange.h"
-#include "settings/qt/PropDlgPageSet.h"
-#include "settings/qt/PropScoreSetting.h"
+#include "app/PropDlgPageSet.h"
+#include "app/PropScoreSetting.h"
 
 CPropDlgTabSet::CPropDlgTabSet(CPropScoreSetting& sheet) : CPropertyPage(sheet, QStringLiteral("TAB行設定"))
 {

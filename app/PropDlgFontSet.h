@@ -5,7 +5,7 @@
 #include <QFont>
 #include <array>
 
-#include "settings/qt/PropertyPage.h"
+#include "app/PropertyPage.h"
 
 class QFontDialog;
 class QPushButton;

@@ -1,4 +1,4 @@
-#include "settings/qt/PropDlgFontSet.h"
+#include "app/PropDlgFontSet.h"
 
 #include <QCheckBox>
 #include <QFontDatabase>
@@ -17,7 +17,7 @@
 #include "model/Score.h"
 #include "settings/DataExchange.h"
 #include "settings/Units.h"
-#include "settings/qt/PropScoreSetting.h"
+#include "app/PropScoreSetting.h"
 
 namespace
 {

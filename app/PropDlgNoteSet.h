@@ -2,7 +2,7 @@
 // tips and a tuplet mark, in millimetres.
 #pragma once
 
-#include "settings/qt/PropertyPage.h"
+#include "app/PropertyPage.h"
 
 class CPropDlgNoteSet : public CPropertyPage
 {

@@ -1,4 +1,4 @@
-#include "display/qt/PlektoView.h"
+#include "app/PlektoView.h"
 
 #include <QClipboard>
 #include <QGuiApplication>

@@ -1,4 +1,4 @@
-#include "settings/qt/PropDlgNoteSet.h"
+#include "app/PropDlgNoteSet.h"
 
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -6,7 +6,7 @@
 #include <QLineEdit>
 
 #include "model/Score.h"
-#include "settings/qt/PropScoreSetting.h"
+#include "app/PropScoreSetting.h"
 
 CPropDlgNoteSet::CPropDlgNoteSet(CPropScoreSetting& sheet) : CPropertyPage(sheet, QStringLiteral("音符設定"))
 {

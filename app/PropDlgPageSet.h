@@ -1,7 +1,7 @@
 // The page "ページ設定": the page size and its four margins, in millimetres.
 #pragma once
 
-#include "settings/qt/PropertyPage.h"
+#include "app/PropertyPage.h"
 
 class CPropDlgPageSet : public CPropertyPage
 {

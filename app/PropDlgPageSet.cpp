@@ -1,4 +1,4 @@
-#include "settings/qt/PropDlgPageSet.h"
+#include "app/PropDlgPageSet.h"
 
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -6,7 +6,7 @@
 #include <QLineEdit>
 
 #include "model/Score.h"
-#include "settings/qt/PropScoreSetting.h"
+#include "app/PropScoreSetting.h"
 
 CPropDlgPageSet::CPropDlgPageSet(CPropScoreSetting& sheet) : CPropertyPage(sheet, QStringLiteral("ページ設定"))
 {

@@ -1,4 +1,4 @@
-#include "settings/qt/PropertyPage.h"
+#include "app/PropertyPage.h"
 
 #include <QCheckBox>
 #include <QGuiApplication>

@@ -2,7 +2,7 @@
 // "TAB" head, and read-outs of the line height, the lines per page and the strings.
 #pragma once
 
-#include "settings/qt/PropertyPage.h"
+#include "app/PropertyPage.h"
 
 class CPropDlgTabSet : public CPropertyPage
 {

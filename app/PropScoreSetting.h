@@ -8,7 +8,7 @@
 #include <QDialog>
 #include <array>
 
-#include "settings/qt/PropertyPage.h"
+#include "app/PropertyPage.h"
 
 class CPropDlgFontSet;
 class CPropDlgNoteSet;

@@ -1,4 +1,4 @@
-#include "settings/qt/PropScoreSetting.h"
+#include "app/PropScoreSetting.h"
 
 #include <QDialogButtonBox>
 #include <QPushButton>
@@ -7,10 +7,10 @@
 #include <QVBoxLayout>
 
 #include "model/Score.h"
-#include "settings/qt/PropDlgFontSet.h"
-#include "settings/qt/PropDlgNoteSet.h"
-#include "settings/qt/PropDlgPageSet.h"
-#include "settings/qt/PropDlgTabSet.h"
+#include "app/PropDlgFontSet.h"
+#include "app/PropDlgNoteSet.h"
+#include "app/PropDlgPageSet.h"
+#include "app/PropDlgTabSet.h"
 
 CPropScoreSetting::CPropScoreSetting(CScore& score, CSettingsStore& store, QWidget* parent)
     : QDialog(parent), Score(score), Store(store)
