@@ -9,10 +9,13 @@
 #include <QPdfWriter>
 #include <QSvgGenerator>
 #include <QTimeZone>
+#include <bit>
 #include <cctype>
 #include <cerrno>
 #include <cmath>
+#include <cstdint>
 #include <cstdlib>
+#include <cstring>
 
 #include "display/qt/OutputFile.h"
 #include "display/qt/PainterSurface.h"
@@ -43,6 +46,29 @@ long long PixelsFor(double mm, double dpi)
         return 0;
     return pixels < 1.0 ? 1 : static_cast<long long>(pixels);
 }
+// One row of 8-bit grey into 1-bit pixels, the first pixel in the high bit: a bit is set
+// where the grey is below 128, that is where its top bit is clear. Eight pixels at a
+// time: the top bits are gathered into one byte by a multiplication, which moves pixel i
+// (byte i of the word) to bit 63 - i and makes no carries.
+void PackDarkPixels(const uchar* grey, uchar* bits, int width)
+{
+    int x = 0;
+    if constexpr (std::endian::native == std::endian::little) {
+        for (; x + 8 <= width; x += 8) {
+            uint64_t word;
+            std::memcpy(&word, grey + x, sizeof word);
+            const uint64_t dark = (~word & 0x8080808080808080ULL) >> 7;
+            *bits++ = static_cast<uchar>((dark * 0x8040201008040201ULL) >> 56);
+        }
+    }
+    for (uchar byte = 0; x < width; ++x) {
+        byte = static_cast<uchar>(byte | ((grey[x] < 128 ? 1u : 0u) << (7 - x % 8)));
+        if (x % 8 == 7 || x + 1 == width) {
+            *bits++ = byte;
+            byte = 0;
+        }
+    }
+}
 }  // namespace
 
 QImage RenderMonoImage(double widthMm, double heightMm, double dpi, const CPictureDrawer& draw, std::string& error)
@@ -63,18 +89,24 @@ QImage RenderMonoImage(double widthMm, double heightMm, double dpi, const CPictu
                 std::to_string(MaxImageSide) + " pixels on a side";
         return {};
     }
+    // Painting straight onto 1-bit pixels is not reproducible: Qt hands runs of pixels to
+    // several threads, which then write into shared bytes. Bytes of their own are safe, so
+    // the drawing goes onto 8-bit grey (no antialiasing: every pixel black or white) and
+    // is packed into bits once afterwards.
+    QImage grey(static_cast<int>(width), static_cast<int>(height), QImage::Format_Grayscale8);
     QImage image(static_cast<int>(width), static_cast<int>(height), QImage::Format_Mono);
-    if (image.isNull()) {
+    if (grey.isNull() || image.isNull()) {
         error = "not enough memory for the image";
         return {};
     }
-    image.setColorTable({qRgb(255, 255, 255), qRgb(0, 0, 0)});
-    image.fill(0);
+    grey.fill(255);
     const int dotsPerMetre = static_cast<int>(std::lround(dpi / 0.0254));
-    image.setDotsPerMeterX(dotsPerMetre);
-    image.setDotsPerMeterY(dotsPerMetre);
+    for (QImage* target : {&grey, &image}) {
+        target->setDotsPerMeterX(dotsPerMetre);
+        target->setDotsPerMeterY(dotsPerMetre);
+    }
 
-    QPainter painter(&image);
+    QPainter painter(&grey);
     if (!painter.isActive()) {
         error = "cannot paint on the image";
         return {};
@@ -84,6 +116,11 @@ QImage RenderMonoImage(double widthMm, double heightMm, double dpi, const CPictu
         draw(surface);
     }
     painter.end();
+    // Index 1 is black; a set bit is a pixel darker than mid-grey.
+    image.setColorTable({qRgb(255, 255, 255), qRgb(0, 0, 0)});
+    for (int y = 0; y < image.height(); ++y)
+        PackDarkPixels(grey.constScanLine(y), image.scanLine(y), image.width());
+    grey = QImage();
     return image;
 }
 

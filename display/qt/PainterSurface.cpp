@@ -6,6 +6,7 @@
 #include <QPolygonF>
 #include <QRegion>
 #include <QTransform>
+#include <algorithm>
 #include <cmath>
 #include <map>
 #include <numbers>
@@ -144,9 +145,51 @@ void CPainterSurface::MoveTo(int32_t x, int32_t y) { Current = Pt(x, y); }
 void CPainterSurface::LineTo(int32_t x, int32_t y)
 {
     const QPointF to = Pt(x, y);
-    Painter.setPen(LinePen);
-    Painter.drawLine(Current, to);
+    if (!FillStraightLine(Current, to)) {
+        Painter.setPen(LinePen);
+        Painter.drawLine(Current, to);
+    }
     Current = to;
+}
+
+bool CPainterSurface::FillStraightLine(QPointF from, QPointF to)
+{
+    // Qt draws a one-pixel line pixel by pixel and hands long runs of them to other
+    // threads, which costs more than the pixels themselves. A level or upright line is a
+    // rectangle of whole pixels: the ones Qt's line would cover (the row or column under
+    // it, along it from the rounded start up to the rounded end) are filled at once.
+    if (Options.Kind != Target::Raster || Options.Antialias || (from.x() != to.x()) == (from.y() != to.y()))
+        return false;
+    const QTransform transform = Painter.worldTransform();
+    if (transform.type() > QTransform::TxScale)
+        return false;
+    const QPointF a = transform.map(from), b = transform.map(to);
+    QPaintDevice* device = Painter.device();
+    if (!device)
+        return false;
+    // Far outside the device nothing is drawn; clamping keeps the pixel numbers in range.
+    const auto pixel = [](double v, double limit) {
+        return static_cast<int>(std::clamp(v, -2.0, limit + 2.0));
+    };
+    const double w = device->width(), h = device->height();
+    QRect pixels;
+    if (from.y() == to.y()) {
+        const int row = pixel(std::floor(a.y()), h);
+        const int left = pixel(std::floor(std::min(a.x(), b.x()) + 0.5), w);
+        const int right = pixel(std::floor(std::max(a.x(), b.x()) + 0.5), w);
+        pixels = QRect(QPoint(left, row), QPoint(right - 1, row));
+    } else {
+        const int column = pixel(std::floor(a.x()), w);
+        const int top = pixel(std::floor(std::min(a.y(), b.y()) + 0.5), h);
+        const int bottom = pixel(std::floor(std::max(a.y(), b.y()) + 0.5), h);
+        pixels = QRect(QPoint(column, top), QPoint(column, bottom - 1));
+    }
+    if (pixels.isEmpty())
+        return true;
+    Painter.setWorldTransform(QTransform());
+    Painter.fillRect(pixels, LinePen.color());
+    Painter.setWorldTransform(transform);
+    return true;
 }
 
 void CPainterSurface::Rectangle(int32_t l, int32_t t, int32_t r, int32_t b)

@@ -76,6 +76,9 @@ private:
     using CBitmapKey = std::tuple<const CBitmap*, int, int, int, int>;
 
     const QFont& FontFor(const CFont* font);
+    // Fills a level or upright line on a raster target as whole pixels; false for lines
+    // the painter has to draw.
+    bool FillStraightLine(QPointF from, QPointF to);
     const QPainterPath& BitmapPath(const CBitmap& bitmap, int sx, int sy, int sw, int sh);
 
     QPainter& Painter;

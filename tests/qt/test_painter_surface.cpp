@@ -10,6 +10,7 @@
 #include <array>
 #include <limits>
 #include <utility>
+#include <vector>
 
 #include "display/Font.h"
 #include "display/qt/Export.h"
@@ -130,6 +131,29 @@ TEST(PainterSurface, TextIsMeasuredAndDrawnInItsRectangleClippedUnlessNoClip)
     EXPECT_GT(CountBlack(image, 121, 300, 600, 400), 100);
 }
 
+TEST(Export, SameDrawingGivesTheSamePixelsEveryTime)
+{
+    // A regression test: one-pixel lines went to the 1-bit image as runs of single pixels,
+    // handed in batches to several threads that wrote into shared bytes, so now and then a
+    // pixel was lost. Many long lines make such a race show within a few renders.
+    std::string error;
+    const auto render = [&] {
+        return RenderMonoImage(800, 40, Dpi, [](CSurface& dc) {
+            for (int32_t y = 0; y > -4000; y -= 20) {
+                dc.MoveTo(0, y);
+                dc.LineTo(80000, y);
+            }
+        }, error);
+    };
+    const QImage first = render();
+    ASSERT_FALSE(first.isNull()) << error;
+    EXPECT_GE(CountBlack(first, 0, 0, 8000, 400), 200 * 7900);
+    int differing = 0;
+    for (int run = 1; run < 8; ++run)
+        differing += render() == first ? 0 : 1;
+    EXPECT_EQ(differing, 0) << "of 7 renders differ from the first";
+}
+
 TEST(FontMatch, WindowsFaceNamesFindInstalledFonts)
 {
     // Drawing must not depend on a face being installed: every name gives a usable font.
@@ -209,3 +233,4 @@ TEST(Export, RefusesAbsurdSizesAndUnwritablePathsWithAReason)
                 refused(WritePdf(missing + ".pdf", 10, 10, 1, drawPage, error)) &&
                 refused(WriteSvg(missing + ".svg", 10, 10, draw, error)));
 }
+
