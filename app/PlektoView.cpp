@@ -20,6 +20,7 @@
 
 #include "app/PlektoDoc.h"
 #include "display/qt/Export.h"
+#include "display/qt/PageDrawer.h"
 #include "display/qt/FontMatch.h"
 #include "display/qt/PainterSurface.h"
 #include "model/Score.h"
@@ -40,19 +41,6 @@ int ToPixels(int32_t units, double pixelsPerUnit)
         return 0;
     return pixels >= std::numeric_limits<int>::max() / 2 ? std::numeric_limits<int>::max() / 2
                                                            : static_cast<int>(pixels);
-}
-
-// How far a slot's symbols may reach beyond it: a line, and the largest font's height
-// (text is the one thing the settings can make taller than its zone).
-int32_t BleedAllowance(const ScoreSettings& s)
-{
-    const int64_t line = std::max(ToUnits(s.LineHeight()), 0);
-    int64_t tallest = 0;
-    for (const FontEntry* entry : {&s.FontFret, &s.FontTAB, &s.FontMainTitle, &s.FontSubTitle}) {
-        const CFont font = CPageView::MakeFont(*entry);
-        tallest = std::max<int64_t>(tallest, EmHeightFor(&font));  // the height text is drawn at
-    }
-    return SatFrom64(line + tallest);
 }
 
 // A scroll bar for a total extent, a visible page and a line step, in pixels. A page
@@ -154,9 +142,9 @@ void CPlektoView::PaintViewport(QPainter& painter, const CPageView& pageView, CS
     painter.setClipRect(exposed, Qt::IntersectClip);
     painter.fillRect(exposed, Qt::white);
     const double scale = dpi / UnitsPerInch;
-    const int32_t allowance = BleedAllowance(score.Settings);
-    const CBand band{SatAdd(TruncSat(-(exposed.top() + scroll.y()) / scale), allowance),
-                     SatSub(TruncSat(-(exposed.bottom() + 1 + scroll.y()) / scale), allowance)};
+    const CBand band = WidenedBand({TruncSat(-(exposed.top() + scroll.y()) / scale),
+                                    TruncSat(-(exposed.bottom() + 1 + scroll.y()) / scale)},
+                                   BleedAllowance(score.Settings));
     painter.translate(-scroll.x(), -scroll.y());
     {
         CPainterSurface surface(painter, {scale, CPainterSurface::Target::Raster, false});
@@ -291,8 +279,7 @@ void CPlektoView::OnCopyImage()
     const double widthMm = ToUnits(score.Settings.PageWidth) / 100.0;
     const double heightMm = ToUnits(PageView.DocumentHeight) / 100.0;
     std::string error;
-    const QImage image = RenderMonoImage(widthMm, heightMm, ScreenDpi(),
-                                         [&](CSurface& surface) { PageView.Paint(surface, score, 1); }, error);
+    const QImage image = RenderMonoImage(widthMm, heightMm, ScreenDpi(), PageDrawer(PageView, score, 1), error);
     // Any failure leaves the clipboard as it was.
     if (image.isNull())
         return;

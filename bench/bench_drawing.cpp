@@ -12,6 +12,7 @@
 #include "display/PageView.h"
 #include "display/RecordingSurface.h"
 #include "display/qt/Export.h"
+#include "display/qt/PageDrawer.h"
 #include "model/Reader.h"
 #include "model/Score.h"
 #include "settings/SettingsStore.h"
@@ -112,9 +113,7 @@ void OnePageToPng(benchmark::State& state)
     const std::string path = "/tmp/plekto_bench_page.png";
     for (auto _ : state) {
         std::string error;
-        if (!WritePng(
-                path, score->Settings.PageWidth, view.DocumentHeight, 150.0,
-                [&](CSurface& surface) { view.Paint(surface, *score, 1); }, error))
+        if (!WritePng(path, score->Settings.PageWidth, view.DocumentHeight, 150.0, PageDrawer(view, *score, 1), error))
             state.SkipWithError(error.c_str());
     }
     if (score->PageCount != 1)
@@ -122,4 +121,27 @@ void OnePageToPng(benchmark::State& state)
     std::remove(path.c_str());
 }
 BENCHMARK(OnePageToPng)->Unit(benchmark::kMillisecond);
+
+// The whole screen page of a 4,600-bar score (some 180,000 rows at 150 dpi), encoded as
+// "plekto render" encodes it.
+void WholeScorePng4600(benchmark::State& state)
+{
+    CMemorySettingsStore store;
+    std::string text = "tmBenchmark/tslt1Generated\n-4,4/\n";
+    for (int bar = 0; bar < 4600; ++bar)
+        text += BarOfMusic(bar);
+    const auto score = ReadText(store, text);
+    CPageView view;
+    view.Prepare(*score, false);
+    QByteArray png;
+    for (auto _ : state) {
+        std::string error;
+        png.clear();
+        if (!EncodePng(png, score->Settings.PageWidth, view.DocumentHeight, 150.0, PageDrawer(view, *score, 1), error))
+            state.SkipWithError(error.c_str());
+    }
+    state.counters["rows"] = view.DocumentHeight / 25.4 * 150.0;
+    state.counters["bytes"] = static_cast<double>(png.size());
+}
+BENCHMARK(WholeScorePng4600)->Unit(benchmark::kMillisecond);
 }  // namespace

@@ -18,6 +18,7 @@
 #include "display/PageView.h"
 #include "display/qt/Export.h"
 #include "display/qt/OutputFile.h"
+#include "display/qt/PageDrawer.h"
 #include "model/Score.h"
 #include "settings/ScoreSettings.h"
 #include "settings/SettingsStore.h"
@@ -62,8 +63,7 @@ bool EncodePicture(CScore& score, const CRenderJob& job, Encoder encode)
     CPageView view;
     view.Prepare(score, job.Page != 0);
     const int page = job.Page ? job.Page : 1;
-    return encode(score.Settings.PageWidth, view.DocumentHeight,
-                  [&](CSurface& surface) { view.Paint(surface, score, page); });
+    return encode(score.Settings.PageWidth, view.DocumentHeight, PageDrawer(view, score, page));
 }
 
 bool EncodePngScore(QByteArray& out, CScore& score, const CRenderJob& job, std::string& error)

@@ -9,6 +9,7 @@
 #include <QPdfWriter>
 #include <QSvgGenerator>
 #include <QTimeZone>
+#include <algorithm>
 #include <bit>
 #include <cctype>
 #include <cerrno>
@@ -19,11 +20,16 @@
 
 #include "display/qt/OutputFile.h"
 #include "display/qt/PainterSurface.h"
+#include "settings/Units.h"
 
 namespace
 {
 // A device unit of 0.01 mm: the drawing's own units, so vector output needs no scaling.
 constexpr int UnitsPerInch = 2540;
+// Rows of an image painted at a time.
+constexpr long long BandRows = 2048;
+// How far beyond its band a band is painted: more than a line of the score reaches.
+constexpr double BandMarginMm = 40.0;
 
 bool CheckLength(const char* what, double mm, double maxMm, std::string& error)
 {
@@ -92,35 +98,49 @@ QImage RenderMonoImage(double widthMm, double heightMm, double dpi, const CPictu
     // Painting straight onto 1-bit pixels is not reproducible: Qt hands runs of pixels to
     // several threads, which then write into shared bytes. Bytes of their own are safe, so
     // the drawing goes onto 8-bit grey (no antialiasing: every pixel black or white) and
-    // is packed into bits once afterwards.
-    QImage grey(static_cast<int>(width), static_cast<int>(height), QImage::Format_Grayscale8);
+    // is packed into bits. The grey is one strip of rows reused band after band, which
+    // keeps its memory small and Qt's clipping cheap (its cost grows with the device's
+    // height); the painter is moved up by whole pixels, so every band gets exactly the
+    // pixels a single tall paint would give it.
+    const int rows = static_cast<int>(std::min<long long>(height, BandRows));
+    // Shapes that cross a band's edge are drawn whole into rows above and below it that
+    // are then thrown away: Qt clips outlines at the device's edge in ways that move
+    // pixels far from it.
+    const int margin = static_cast<int>(std::ceil(BandMarginMm / 25.4 * dpi)) + 4;
+    QImage grey(static_cast<int>(width), rows + 2 * margin, QImage::Format_Grayscale8);
     QImage image(static_cast<int>(width), static_cast<int>(height), QImage::Format_Mono);
     if (grey.isNull() || image.isNull()) {
         error = "not enough memory for the image";
         return {};
     }
-    grey.fill(255);
     const int dotsPerMetre = static_cast<int>(std::lround(dpi / 0.0254));
     for (QImage* target : {&grey, &image}) {
         target->setDotsPerMeterX(dotsPerMetre);
         target->setDotsPerMeterY(dotsPerMetre);
     }
-
-    QPainter painter(&grey);
-    if (!painter.isActive()) {
-        error = "cannot paint on the image";
-        return {};
-    }
-    {
-        CPainterSurface surface(painter, {dpi / UnitsPerInch, CPainterSurface::Target::Raster, false});
-        draw(surface);
-    }
-    painter.end();
     // Index 1 is black; a set bit is a pixel darker than mid-grey.
     image.setColorTable({qRgb(255, 255, 255), qRgb(0, 0, 0)});
-    for (int y = 0; y < image.height(); ++y)
-        PackDarkPixels(grey.constScanLine(y), image.scanLine(y), image.width());
-    grey = QImage();
+    const double scale = dpi / UnitsPerInch;
+    for (int top = 0; top < image.height(); top += rows) {
+        grey.fill(255);
+        QPainter painter(&grey);
+        if (!painter.isActive()) {
+            error = "cannot paint on the image";
+            return {};
+        }
+        painter.translate(0, margin - top);
+        // The rows painted, margins included, in logical y, rounded outward.
+        const int bottom = std::min(top + rows, image.height());
+        const CBand band{SatAdd(TruncSat(std::ceil((margin - top) / scale)), 1),
+                         SatSub(TruncSat(std::floor(-(bottom + margin) / scale)), 1)};
+        {
+            CPainterSurface surface(painter, {scale, CPainterSurface::Target::Raster, false, margin});
+            draw(surface, band);
+        }
+        painter.end();
+        for (int y = top; y < bottom; ++y)
+            PackDarkPixels(grey.constScanLine(y - top + margin), image.scanLine(y), image.width());
+    }
     return image;
 }
 
@@ -250,7 +270,7 @@ bool EncodeSvg(QByteArray& out, double widthMm, double heightMm, const CPictureD
     }
     {
         CPainterSurface surface(painter, {1.0, CPainterSurface::Target::Vector, true});
-        draw(surface);
+        draw(surface, std::nullopt);
     }
     if (!painter.end()) {
         error = "the SVG writer cannot finish";

@@ -16,14 +16,19 @@
 #include <QByteArray>
 #include <QImage>
 #include <functional>
+#include <optional>
 #include <string>
+
+#include "display/PageView.h"
 
 class CSurface;
 
 // Draws one page (numbered from 1) onto the surface.
 using CPageDrawer = std::function<void(CSurface& surface, int page)>;
-// Draws the single picture of a PNG or SVG.
-using CPictureDrawer = std::function<void(CSurface& surface)>;
+// Draws the single picture of a PNG or SVG. An image is painted in horizontal bands, one
+// call each, with `visible` the band in logical y: what lies wholly outside it may be
+// left out (it is clipped anyway). SVG draws once, with no band.
+using CPictureDrawer = std::function<void(CSurface& surface, std::optional<CBand> visible)>;
 
 // The largest PDF page, in millimetres: the format's own limit of 200 in.
 constexpr double MaxPdfPageMm = 5080.0;

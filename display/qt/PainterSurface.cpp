@@ -195,7 +195,31 @@ bool CPainterSurface::FillStraightLine(QPointF from, QPointF to)
 void CPainterSurface::Rectangle(int32_t l, int32_t t, int32_t r, int32_t b)
 {
     Painter.setPen(LinePen);
-    Painter.drawRect(Box(l, t, r, b));
+    Painter.drawRect(KeptOnDevice(Box(l, t, r, b)));
+}
+
+QRectF CPainterSurface::KeptOnDevice(QRectF box) const
+{
+    // An edge beyond the device moves, by whole pixels, into the rows thrown away, so Qt
+    // sees a rectangle it need not clip and draws the kept rows as a tall device would.
+    const QPaintDevice* device = Painter.device();
+    const QTransform transform = Painter.worldTransform();
+    if (Options.DiscardedRows < 4 || !device || transform.type() > QTransform::TxScale)
+        return box;
+    const double low = 2.0, high = device->height() - 2.0;
+    const double top = transform.map(QPointF(0, box.top())).y(), bottom = transform.map(QPointF(0, box.bottom())).y();
+    if (!(bottom >= low && top <= high))
+        return box;  // wholly outside (or not a number): Qt draws none of it
+    const QTransform back = transform.inverted();
+    const auto pulled = [&](double y, double limit, double base) {
+        const double device = transform.map(QPointF(0, y)).y();
+        if (!std::isfinite(device) || (limit == low ? device >= low : device <= high))
+            return y;
+        return back.map(QPointF(0, base + (device - std::floor(device)))).y();
+    };
+    box.setTop(pulled(box.top(), low, low));
+    box.setBottom(pulled(box.bottom(), high, high - 1.0));
+    return box;
 }
 
 void CPainterSurface::Ellipse(int32_t l, int32_t t, int32_t r, int32_t b)

@@ -39,6 +39,10 @@ public:
         double Scale = 1.0;  // device units per 0.01 mm; must be positive and finite
         Target Kind = Target::Raster;
         bool Antialias = false;  // off for 1-bit images, where partial pixels are lost anyway
+        // Rows at the top and at the bottom of a raster device that the caller throws away
+        // (an image painted in bands): rectangles reaching beyond the device are cut short
+        // inside them, because Qt draws the corners of a clipped outline differently.
+        int DiscardedRows = 0;
     };
 
     // Width of a line on vector targets, in 0.01 mm: about one pixel of a 600 dpi printer.
@@ -79,6 +83,9 @@ private:
     // Fills a level or upright line on a raster target as whole pixels; false for lines
     // the painter has to draw.
     bool FillStraightLine(QPointF from, QPointF to);
+    // The box of a rectangle with the edges beyond a banded device moved into its
+    // discarded rows.
+    QRectF KeptOnDevice(QRectF box) const;
     const QPainterPath& BitmapPath(const CBitmap& bitmap, int sx, int sy, int sw, int sh);
 
     QPainter& Painter;

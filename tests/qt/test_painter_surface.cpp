@@ -8,6 +8,7 @@
 #include <QSvgRenderer>
 #include <QTemporaryDir>
 #include <array>
+#include <functional>
 #include <limits>
 #include <utility>
 #include <vector>
@@ -24,10 +25,10 @@ namespace
 // 254 dpi: one pixel is 0.1 mm, ten logical units, so expected pixels are easy to read.
 constexpr double Dpi = 254.0;
 
-QImage Render(double widthMm, double heightMm, const CPictureDrawer& draw)
+QImage Render(double widthMm, double heightMm, const std::function<void(CSurface&)>& draw)
 {
     std::string error;
-    QImage image = RenderMonoImage(widthMm, heightMm, Dpi, draw, error);
+    QImage image = RenderMonoImage(widthMm, heightMm, Dpi, [&](CSurface& dc, std::optional<CBand>) { draw(dc); }, error);
     EXPECT_FALSE(image.isNull()) << error;
     return image;
 }
@@ -138,7 +139,7 @@ TEST(Export, SameDrawingGivesTheSamePixelsEveryTime)
     // pixel was lost. Many long lines make such a race show within a few renders.
     std::string error;
     const auto render = [&] {
-        return RenderMonoImage(800, 40, Dpi, [](CSurface& dc) {
+        return RenderMonoImage(800, 40, Dpi, [](CSurface& dc, std::optional<CBand>) {
             for (int32_t y = 0; y > -4000; y -= 20) {
                 dc.MoveTo(0, y);
                 dc.LineTo(80000, y);
@@ -204,7 +205,7 @@ TEST(Export, WritesPdfPagesInOrderAndSvgOfThePageSize)
     ASSERT_TRUE(pdf.open(QIODevice::ReadOnly));
     EXPECT_EQ(QString::fromLatin1(pdf.readAll()).count(QRegularExpression("/Type\\s*/Page\\b")), 3);
 
-    ASSERT_TRUE(WriteSvg(path("page.svg"), 50, 30, [](CSurface&) {}, error)) << error;
+    ASSERT_TRUE(WriteSvg(path("page.svg"), 50, 30, [](CSurface&, std::optional<CBand>) {}, error)) << error;
     EXPECT_EQ(QSvgRenderer(dir.filePath("page.svg")).viewBox(), QRect(0, 0, 5000, 3000));
 }
 
@@ -213,7 +214,7 @@ TEST(Export, RefusesAbsurdSizesAndUnwritablePathsWithAReason)
     QTemporaryDir dir;
     const std::string path = dir.filePath("x").toStdString(), missing = dir.filePath("missing/x").toStdString();
     int drawn = 0;
-    const CPictureDrawer draw = [&](CSurface&) { ++drawn; };
+    const CPictureDrawer draw = [&](CSurface&, std::optional<CBand>) { ++drawn; };
     const CPageDrawer drawPage = [&](CSurface&, int) { ++drawn; };
     std::string error;
     const auto refused = [&](bool written) { return !written && !std::exchange(error, {}).empty(); };
