@@ -194,8 +194,35 @@ bool CPainterSurface::FillStraightLine(QPointF from, QPointF to)
 
 void CPainterSurface::Rectangle(int32_t l, int32_t t, int32_t r, int32_t b)
 {
+    const QRectF box = Box(l, t, r, b);
+    if (FillUprightEdges(box))
+        return;
     Painter.setPen(LinePen);
-    Painter.drawRect(KeptOnDevice(Box(l, t, r, b)));
+    Painter.drawRect(KeptOnDevice(box));
+}
+
+bool CPainterSurface::FillUprightEdges(const QRectF& box)
+{
+    // A hollow rectangle taller than the raster device at both ends (the page frame on a
+    // band of a long image) shows only its two upright edges: Qt would stroke them pixel
+    // by pixel, handing the runs to other threads; the same columns are filled at once.
+    if (Options.Kind != Target::Raster || Options.Antialias || CurrentBrush() != CBrush::Hollow)
+        return false;
+    const QTransform transform = Painter.worldTransform();
+    QPaintDevice* device = Painter.device();
+    if (!device || transform.type() > QTransform::TxScale)
+        return false;
+    const QPointF a = transform.map(box.topLeft()), b = transform.map(box.bottomRight());
+    const double h = device->height(), w = device->width();
+    if (!(a.y() < -2.0 && b.y() > h + 2.0 && std::isfinite(a.x()) && std::isfinite(b.x())))
+        return false;
+    Painter.setWorldTransform(QTransform());
+    for (const double x : {a.x(), b.x()}) {
+        const int column = static_cast<int>(std::clamp(std::floor(x), -2.0, w + 2.0));
+        Painter.fillRect(QRect(column, 0, 1, device->height()), LinePen.color());
+    }
+    Painter.setWorldTransform(transform);
+    return true;
 }
 
 QRectF CPainterSurface::KeptOnDevice(QRectF box) const

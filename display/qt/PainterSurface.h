@@ -10,8 +10,8 @@
 // D / 2540; a QPdfWriter or QSvgGenerator at resolution 2540, 1.
 //
 // Text: fonts are matched by face name (FontMatch.h) and sized by their em height in
-// logical units. DrawText clips to its rectangle unless DT_NOCLIP, and treats "&" as
-// the platform's text drawing does: "&x" underlines x, "&&" shows one "&".
+// logical units. DrawText clips to its rectangle unless DT_NOCLIP and shows text as
+// written: "&" is an ampersand, never a marker that underlines the next letter.
 #pragma once
 
 #include <QColor>
@@ -83,6 +83,9 @@ private:
     // Fills a level or upright line on a raster target as whole pixels; false for lines
     // the painter has to draw.
     bool FillStraightLine(QPointF from, QPointF to);
+    // Fills the upright edges of a hollow rectangle that spans the raster device from
+    // above to below; false when the painter has to draw it.
+    bool FillUprightEdges(const QRectF& box);
     // The box of a rectangle with the edges beyond a banded device moved into its
     // discarded rows.
     QRectF KeptOnDevice(QRectF box) const;

@@ -10,6 +10,8 @@
 #include <array>
 #include <functional>
 #include <limits>
+#include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -90,15 +92,81 @@ TEST(PainterSurface, ShapesBrushesAndBitmapsLandAtTheirPixelsWithYUp)
 
 TEST(PainterSurface, ArcRunsCounterClockwiseFromTheFirstRay)
 {
-    // Ellipse x 50..350 px, y 50..250 px: which halves, above or below the centre row 150, get ink.
-    const auto arc = [](int x1, int y1, int x2, int y2) {
-        const QImage image = Render(40, 30, [&](CSurface& dc) { dc.Arc(500, -500, 3500, -2500, x1, y1, x2, y2); });
-        const auto ink = [&](int y0, int y1) { return std::min(2, (CountBlack(image, 0, y0, 400, y1) + 99) / 100); };
-        return std::pair(ink(0, 148), ink(152, 300));  // 0 none, 1 a little, 2 a half's worth
+    // Ellipse x 50..350 px, y 50..250 px around (200, 150); rays toward the right, top,
+    // left and bottom points. Ink per quadrant, counter-clockwise from the upper right
+    // (y up): upper right, upper left, lower left, lower right.
+    const CPoint right{4000, -1500}, top{2000, 0}, left{0, -1500}, bottom{2000, -3000};
+    const std::tuple<CPoint, CPoint, const char*> rows[] = {
+        {right, top, "1000"}, {top, left, "0100"}, {left, bottom, "0010"}, {bottom, right, "0001"},
+        {top, right, "0111"}, {left, right, "0011"}, {right, right, "1111"},  // equal rays: the whole ellipse
     };
-    EXPECT_EQ(arc(0, -1500, 4000, -1500), std::pair(0, 2));  // from the left point through the bottom to the right
-    EXPECT_EQ(arc(4000, -1500, 0, -1500), std::pair(2, 0));
-    EXPECT_EQ(arc(0, 0, 0, 0), std::pair(2, 2));  // equal rays give the whole ellipse
+    for (const auto& [from, to, quadrants] : rows) {
+        const QImage image = Render(40, 30, [&](CSurface& dc) { dc.Arc(500, -500, 3500, -2500, from.x, from.y, to.x, to.y); });
+        // Quadrants leave out 4 pixels each side of the axes, where neighbouring ends meet.
+        const auto ink = [&](int x0, int y0, int x1, int y1) { return CountBlack(image, x0, y0, x1, y1) > 20 ? '1' : '0'; };
+        const std::string found{ink(204, 0, 400, 146), ink(0, 0, 196, 146), ink(0, 154, 196, 300), ink(204, 154, 400, 300)};
+        EXPECT_EQ(found, quadrants) << from.x << "," << from.y << " to " << to.x << "," << to.y;
+    }
+}
+
+TEST(PainterSurface, SingleLineTextIsPlacedByItsAlignmentFlags)
+{
+    // "HH" in a rectangle of x 100..500 px, y 100..300 px with an em of 100 px: where
+    // its ink lies, measured from the rectangle's sides in pixels.
+    CFont font{"Courier New", 280, 1000};
+    struct CRow
+    {
+        uint32_t Flags;
+        const char* What;
+    };
+    const CRow rows[] = {{DT_LEFT | DT_TOP, "left top"}, {DT_CENTER | DT_VCENTER, "centred"}, {DT_RIGHT | DT_BOTTOM, "right bottom"}};
+    for (const CRow& row : rows) {
+        const QImage image = Render(60, 40, [&](CSurface& dc) {
+            dc.SelectFont(&font);
+            CRect rect{1000, -1000, 5000, -3000};
+            dc.DrawText("HH", rect, row.Flags | DT_SINGLELINE);
+        });
+        int left = 600, right = -1, top = 400, bottom = -1;
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x)
+                if (Black(image, x, y)) {
+                    left = std::min(left, x), right = std::max(right, x), top = std::min(top, y), bottom = std::max(bottom, y);
+                }
+        ASSERT_GE(right, left) << row.What;
+        const int centreX = (left + right + 1) / 2 - 300, centreY = (top + bottom + 1) / 2 - 200;
+        if (row.Flags & DT_CENTER)  // the ink of "H" sits a little above the middle of its line
+            EXPECT_TRUE(std::abs(centreX) <= 5 && std::abs(centreY) <= 15) << row.What << ": " << centreX << ", " << centreY;
+        else if (row.Flags & DT_RIGHT)  // the descent lies below the ink
+            EXPECT_TRUE(500 - right <= 20 && 300 - bottom <= 45 && 300 - bottom > 0) << row.What << ": " << right << ", " << bottom;
+        else  // the ascent lies above it
+            EXPECT_TRUE(left - 100 <= 20 && top - 100 <= 30 && top > 100) << row.What << ": " << left << ", " << top;
+    }
+}
+
+TEST(PainterSurface, AnAmpersandIsDrawnAsWritten)
+{
+    // Not a marker that underlines the next letter: "A&B" is three cells of ink wide, and
+    // "&" alone has ink.
+    CFont font{"Courier New", 280, 1000};
+    const auto inkWidth = [&](const char* text) {
+        const QImage image = Render(60, 20, [&](CSurface& dc) {
+            dc.SelectFont(&font);
+            CRect rect{0, 0, 6000, -2000};
+            dc.DrawText(text, rect, DT_SINGLELINE);
+        });
+        int left = 600, right = -1;
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x)
+                if (Black(image, x, y))
+                    left = std::min(left, x), right = std::max(right, x);
+        return right < left ? 0 : right - left + 1;
+    };
+    const int cell = inkWidth("AB") - inkWidth("A");  // about 60 px
+    EXPECT_GT(cell, 40);
+    // Side bearings differ by a few pixels; a lost "&" would take a whole cell.
+    EXPECT_NEAR(inkWidth("A&B"), inkWidth("AB") + cell, cell / 4);
+    EXPECT_NEAR(inkWidth("A&&B"), inkWidth("AB") + 2 * cell, cell / 4);
+    EXPECT_GT(inkWidth("&"), 20);
 }
 
 TEST(PainterSurface, TextIsMeasuredAndDrawnInItsRectangleClippedUnlessNoClip)
