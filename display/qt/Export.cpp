@@ -27,7 +27,7 @@ namespace
 // A device unit of 0.01 mm: the drawing's own units, so vector output needs no scaling.
 constexpr int UnitsPerInch = 2540;
 // Rows of an image painted at a time.
-constexpr long long BandRows = 2048;
+constexpr long long BandRows = 4096;
 // How far beyond its band a band is painted: more than a line of the score reaches.
 constexpr double BandMarginMm = 40.0;
 
