@@ -2,6 +2,7 @@
 // every choice here has its twin in the page drawing.
 #include <cmath>
 
+#include "display/LineGeometry.h"
 #include "model/Score.h"
 #include "settings/Units.h"
 
@@ -22,20 +23,19 @@ int32_t CScore::LinesPerPage() const
 void CScore::LayoutScore()
 {
     PageStarts.fill(NoItem);
+    Geometry.Clear();
     if (UnitItems.empty())
         return;
 
     const ScoreSettings& s = Settings;
     const int32_t linesPerPage = LinesPerPage();
-    const double tabHeadWidth = s.ShowTAB ? s.UnitsForTAB * s.UnitWidth : 0.0;
-    const int64_t lineStart = ToUnits(tabHeadWidth + s.MarginLeft);
-    const int64_t lineEnd = ToUnits(s.PageWidth - s.MarginRight);
+    const LineGeometry::CLineFit fit(s);
 
     int64_t lineInPage = TitleBlock ? 2 : 1;
     int64_t lineCount = lineInPage;
     int32_t pageCount = 1;
     PageStarts[0] = 0;
-    int64_t x = lineStart;
+    int64_t x = fit.Start;
 
     for (std::size_t i = 0; i < UnitItems.size(); ++i) {
         if (pageCount > static_cast<int32_t>(MaxPages) - 1)
@@ -43,11 +43,9 @@ void CScore::LayoutScore()
         const CScoreItem* item = UnitItems[i].get();
         if (!item)
             break;
-        const int64_t w = ToUnits(item->Units * s.UnitWidth);
-        // An item wider than a whole line is not pushed off an empty line: it keeps a
-        // line of its own, and the page drawing places it there too.
-        if (x + w > lineEnd && x != lineStart) {
-            x = lineStart;
+        const int64_t w = LineGeometry::ItemWidth(s, item->Units);
+        if (!fit.Fits(x, w)) {
+            x = fit.Start;
             ++lineCount;
             ++lineInPage;
             if (lineInPage > linesPerPage) {
@@ -60,4 +58,5 @@ void CScore::LayoutScore()
     }
     PageCount = pageCount;
     LineCount = SatFrom64(lineCount);
+    Geometry.Build(*this);
 }

@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "display/Font.h"
+#include "display/LineGeometry.h"
 #include "model/Score.h"
 #include "settings/ScoreSettings.h"
 #include "settings/Units.h"
@@ -12,12 +13,6 @@ namespace
 {
 // Longest face name a platform font takes (32 bytes with the terminating zero).
 constexpr std::size_t MaxFaceNameBytes = 31;
-
-// A line needs at least one logical unit of height, as the layout's LinesPerPage
-// requires; otherwise every slot would lie on the one before and the slots never
-// reach the bottom margin. Each page then gets a single slot, as the layout gives
-// each line a page of its own.
-bool LineHeightUsable(double lineHeight) { return std::isfinite(lineHeight) && lineHeight * 100.0 >= 1.0; }
 }  // namespace
 
 double CPageView::ScreenDocumentHeight(const CScore& score)
@@ -34,7 +29,7 @@ CFont CPageView::MakeFont(const FontEntry& entry)
     CFont font;
     font.Name = entry.Name.substr(0, MaxFaceNameBytes);
     font.Size = entry.Size;
-    font.Height = SatFrom64(int64_t{entry.Size} * 2540 / 720);
+    font.Height = SatFrom64(PointTenthsToUnits(entry.Size));
     return font;
 }
 
@@ -67,9 +62,9 @@ void CPageView::Paint(CSurface& dc, CScore& score, int32_t pageNumber, std::opti
 void CPageView::DrawStaffLines(CSurface& dc, const CScore& score, int32_t yLine) const
 {
     const ScoreSettings& s = score.Settings;
-    const int32_t left = ToUnits(s.MarginLeft);
-    const int32_t right = ToUnits(s.PageWidth - s.MarginRight);
-    const int32_t top = SatAdd(yLine, TruncSat((s.TripletZoneHeight + s.ChordZoneHeight + s.TabUpperMargin) * -100.0));
+    const int32_t left = LineGeometry::FrameLeftX(s);
+    const int32_t right = LineGeometry::LineRightX(s);
+    const int32_t top = LineGeometry::StaffTopY(s, yLine);
     const int64_t pitch = ToUnits(s.PitchBetweenLine);
     // Files and the store hold at most MaxStrings strings; a record set beyond that
     // in code draws no more lines than that either.
@@ -84,58 +79,66 @@ void CPageView::DrawStaffLines(CSurface& dc, const CScore& score, int32_t yLine)
 void CPageView::DrawPage(CSurface& dc, CScore& score, int32_t pageNumber, std::optional<CBand> visible) const
 {
     const ScoreSettings& s = score.Settings;
-    constexpr int32_t maxPages = static_cast<int32_t>(CScore::MaxPages);
-    const bool inTable = pageNumber >= 1 && pageNumber <= maxPages;
-    std::size_t cursor = inTable ? score.PageStarts[static_cast<std::size_t>(pageNumber - 1)] : CScore::NoItem;
-    // A printed page ends where the layout begins the next one; the screen's page 1
-    // runs on through the whole score.
-    std::size_t pageEnd = CScore::NoItem;
-    if (Printing && inTable && pageNumber < score.PageCount && pageNumber < maxPages)
-        pageEnd = score.PageStarts[static_cast<std::size_t>(pageNumber)];
+    CPageSlots slots(score, pageNumber, Printing, DocumentHeight);
 
-    const int32_t frameLeft = ToUnits(s.MarginLeft);
+    const int32_t frameLeft = LineGeometry::FrameLeftX(s);
     const int32_t frameTop = TruncSat(s.MarginTop * -100.0);
-    const int32_t frameRight = ToUnits(s.PageWidth - s.MarginRight);
+    const int32_t frameRight = LineGeometry::LineRightX(s);
     const int32_t frameBottom = TruncSat((DocumentHeight - s.MarginBottom) * -100.0);
     const CBrush previous = dc.SelectBrush(CBrush::Hollow);
     dc.Rectangle(frameLeft, frameTop, frameRight, frameBottom);
     dc.SelectBrush(previous);
 
-    const double lineHeight = s.LineHeight();
-    const bool usable = LineHeightUsable(lineHeight);
-    // The slots the layout filled with lines on this page (the title counts as one).
-    const int64_t layoutSlots = Printing ? score.LinesPerPage() : score.LineCount;
-    int32_t blankSlots = 0;
+    // Slots outside the band are passed over with the geometry's line table.
+    const bool culling = visible && slots.Usable();
+    if (culling && !score.Geometry.BuiltFor(score))
+        score.Geometry.Build(score);
+    const std::size_t pageStart = slots.PageStart();
+    std::size_t cursor = pageStart;
+    bool skipped = false;
     for (int64_t r = 0;; ++r) {
-        const int32_t yLine = TruncSat((static_cast<double>(r) * lineHeight + s.MarginTop) * -100.0);
+        const int32_t yLine = slots.Top(r);
         const std::size_t before = cursor;
-        // Slots lie one below the other only when a line has a usable height.
-        const int32_t yNext = TruncSat((static_cast<double>(r + 1) * lineHeight + s.MarginTop) * -100.0);
-        const bool outside = visible && usable && (yNext > visible->Top || yLine < visible->Bottom);
+        const bool outside = culling && (slots.Top(r + 1) > visible->Top || yLine < visible->Bottom);
         if (outside) {
-            if (!(score.TitleBlock && pageNumber == 1 && r == 0) && cursor != pageEnd)
-                WalkTabLine(score, frameLeft, yLine, cursor);
-        } else if (score.TitleBlock && pageNumber == 1 && r == 0) {
-            const CRect rect{frameLeft, frameTop, frameRight, TruncSat((lineHeight + s.MarginTop) * -100.0)};
+            if (!slots.IsTitle(r) && slots.LineAt(cursor)) {
+                cursor = score.Geometry.LineEnd(cursor);
+                skipped = true;
+            }
+        } else if (slots.IsTitle(r)) {
+            const CRect rect{frameLeft, frameTop, frameRight, TruncSat((s.LineHeight() + s.MarginTop) * -100.0)};
             score.TitleBlock->DrawTitleBlock(dc, rect);
         } else {
             DrawStaffLines(dc, score, yLine);
-            if (cursor != pageEnd)
+            if (slots.LineAt(cursor)) {
+                if (skipped)
+                    PlaceSpanStarts(score, slots, pageStart, cursor, r);
                 score.DrawTabLine(dc, frameLeft, yLine, cursor);
+            }
         }
-        if (cursor == before)
-            ++blankSlots;
-        if (!usable || blankSlots >= MaxBlankSlots)
+        if (!slots.Continues(r, before, cursor))
             break;
-        // The next slot must end at or above the bottom margin. A line the layout put
-        // on this page is drawn even when rounding in the last digit says otherwise.
-        const bool fits = TruncSat((static_cast<double>(r + 2) * lineHeight + s.MarginTop) * -100.0) >= frameBottom;
-        const bool itemsLeft = cursor < score.UnitItems.size() && cursor != pageEnd;
-        if (!fits && !(itemsLeft && r + 1 < layoutSlots))
-            break;
-        // A blank slot that would not move down the page (a NaN or saturated margin)
-        // would only draw the same string lines again.
-        if (!itemsLeft && yNext == yLine)
-            break;
+    }
+}
+
+void CPageView::PlaceSpanStarts(CScore& score, const CPageSlots& slots, std::size_t pageStart, std::size_t cursor,
+                                int64_t slot)
+{
+    // A mark ending on this line decides between its whole drawing and its tail by the
+    // start item's Rect; a start item on a line passed over gets the Rect the full
+    // paint gives it. Lines of a page lie in consecutive slots.
+    const CScoreGeometry& geometry = score.Geometry;
+    const std::size_t line = geometry.LineOf(cursor);
+    for (std::size_t i = cursor; i < geometry.LineEnd(cursor); ++i) {
+        CScoreItem* item = score.UnitItems[i].get();
+        for (CScoreInterUnit* mark : item->Marks) {
+            if (!mark || mark->EndItem != item || !mark->StartItem)
+                continue;
+            const std::size_t start = geometry.MarkStart(mark);
+            if (start == CScoreGeometry::NoLine || start < pageStart || start >= cursor)
+                continue;
+            const int64_t startSlot = slot - static_cast<int64_t>(line - geometry.LineOf(start));
+            mark->StartItem->Rect = geometry.ItemRect(start, slots.Top(startSlot));
+        }
     }
 }

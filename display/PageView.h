@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <optional>
 
+#include "display/ScoreGeometry.h"
 #include "display/Surface.h"
 
 class CScore;
@@ -28,7 +29,7 @@ public:
     // with a page of kilometres or NaN margins would otherwise draw without end, or
     // for so long, over 129 pages, that printing seems to hang. No real page has more
     // than a few dozen slots; 512 are 20 m of paper at the default line height.
-    static constexpr int32_t MaxBlankSlots = 512;
+    static constexpr int32_t MaxBlankSlots = CPageSlots::MaxBlankSlots;
 
     // The prepare step's drawing part: the document height (the page height when
     // printing, else tall enough for every line of the score), then the score's
@@ -50,9 +51,10 @@ public:
 
     // The frame, then line slot by line slot the title block or the string lines with
     // the items of the page, down to the bottom margin of the document height.
-    // With a visible band, slots that lie wholly outside it are walked instead of drawn
-    // (WalkTabLine): every item still gets its Rect and every mark its DrawState as in
-    // a full paint, so a repaint of a strip costs little more than the strip itself.
+    // With a visible band, slots that lie wholly outside it are passed over with the
+    // score's geometry, not walked: a repaint of a strip costs the strip. Everything
+    // drawn, and the Rect, StemX and DrawState the drawing sets for it, is as in a full
+    // paint; items and marks only outside the band keep what they had.
     void DrawPage(CSurface& dc, CScore& score, int32_t pageNumber,
                   std::optional<CBand> visible = std::nullopt) const;
     // The string lines of the slot whose top is yLine, from frame left to frame right.
@@ -60,9 +62,10 @@ public:
 
     double DocumentHeight = 0.0;  // mm; set by Prepare
     bool Printing = false;        // set by Prepare: pages stop at the next page's start
-};
 
-// A TAB line as DrawTabLine goes through it, with nothing drawn: the same line break,
-// every item's Rect, and the marks' queueing, DrawState and line-end flush, with the
-// items' own drawing left out. Defined beside DrawTabLine so that the two share one loop.
-void WalkTabLine(CScore& score, int32_t x, int32_t yLine, std::size_t& cursor);
+private:
+    // Before the line at cursor (in the given slot) is drawn after lines passed over:
+    // the start items, on those lines, of marks ending on this one get their Rects.
+    static void PlaceSpanStarts(CScore& score, const CPageSlots& slots, std::size_t pageStart, std::size_t cursor,
+                                int64_t slot);
+};

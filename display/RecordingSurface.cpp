@@ -68,7 +68,7 @@ std::string PassBytes(std::string_view bytes, TextEncoding) { return std::string
 
 int32_t CRecordingSurface::EmHeight(int32_t size)
 {
-    const int64_t em = int64_t{size} * 2540 / 720;
+    const int64_t em = PointTenthsToUnits(size);
     return SatFrom64(em < 0 ? -em : em);
 }
 

@@ -8,13 +8,13 @@
 #include <istream>
 
 #include "model/Score.h"
+#include "settings/Ascii.h"
 #include "settings/Directives.h"
 #include "symbols/Items.h"
 #include "symbols/Marks.h"
 
 namespace
 {
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 bool IsWhite(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f'; }
 char At(std::string_view text, std::size_t i) { return i < text.size() ? text[i] : '\0'; }
 

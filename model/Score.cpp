@@ -29,6 +29,7 @@ bool CScore::ClearContents()
 {
     UnitItems.clear();
     SpanMarks.clear();
+    Geometry.Clear();
     return true;
 }
 

@@ -9,6 +9,7 @@
 #include <string_view>
 #include <vector>
 
+#include "display/ScoreGeometry.h"
 #include "display/Surface.h"
 #include "model/TextEncoding.h"
 #include "model/TitleBlock.h"
@@ -43,7 +44,8 @@ public:
 
     // TAB lines per page; below 1 when a line has no usable height.
     int32_t LinesPerPage() const;
-    // Sets PageCount, LineCount and PageStarts from the settings and the items.
+    // Sets PageCount, LineCount and PageStarts from the settings and the items, then
+    // Geometry: where every item lies on the screen and on each printed page.
     void LayoutScore();
 
     // Page drawing: one TAB line from the cursor on, the "TAB" head, and the
@@ -69,6 +71,7 @@ public:
     int32_t PageCount = 1;
     int32_t LineCount = 0;
     std::array<std::size_t, MaxPages> PageStarts;  // NoItem where a page has no entry
+    CScoreGeometry Geometry;                        // set by LayoutScore; see ScoreGeometry.h
     TextEncoding Encoding = TextEncoding::Cp932;    // of every text in the score
 
 private:

@@ -6,6 +6,7 @@
 #include <limits>
 #include <system_error>
 
+#include "settings/Ascii.h"
 #include "settings/Units.h"
 
 namespace DataExchange
@@ -13,7 +14,6 @@ namespace DataExchange
 namespace
 {
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
 std::size_t SkipBlanks(std::string_view text, std::size_t i)
 {

@@ -4,12 +4,12 @@
 #include <cmath>
 #include <limits>
 
+#include "settings/Ascii.h"
 #include "settings/ScoreSettings.h"
 
 namespace
 {
 bool IsCSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r'; }
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
 std::string_view SkipSpace(std::string_view text)
 {

@@ -33,3 +33,7 @@ inline int32_t SatFrom64(int64_t v)
 inline int32_t SatAdd(int32_t a, int32_t b) { return SatFrom64(int64_t{a} + b); }
 inline int32_t SatSub(int32_t a, int32_t b) { return SatFrom64(int64_t{a} - b); }
 inline int32_t SatMul(int32_t a, int32_t b) { return SatFrom64(int64_t{a} * b); }
+
+// A font size in tenths of a point as an em height in 0.01 mm, truncated: 720 tenths of
+// a point and 2540 units to the inch. Every font maker converts through this.
+inline int64_t PointTenthsToUnits(int64_t size) { return size * 2540 / 720; }

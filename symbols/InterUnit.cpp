@@ -1,5 +1,6 @@
 #include "symbols/InterUnit.h"
 
+#include "display/LineGeometry.h"
 #include "model/Score.h"
 #include "settings/Units.h"
 #include "symbols/ScoreItem.h"
@@ -13,20 +14,9 @@ void CScoreInterUnit::DrawAtEnd(CSurface& dc, const CRect& endRect)
     DrawState = 2;
 }
 
-int32_t CScoreInterUnit::LineRightX() const
-{
-    const ScoreSettings& s = Score->Settings;
-    return ToUnits(s.PageWidth - s.MarginRight);
-}
+int32_t CScoreInterUnit::LineRightX() const { return LineGeometry::LineRightX(Score->Settings); }
 
-int32_t CScoreInterUnit::LineLeftX() const
-{
-    const ScoreSettings& s = Score->Settings;
-    int32_t x = ToUnits(s.MarginLeft);
-    if (s.ShowTAB)
-        x = SatAdd(x, ToUnits(s.UnitsForTAB * s.UnitWidth));
-    return x;
-}
+int32_t CScoreInterUnit::LineLeftX() const { return LineGeometry::LineLeftX(Score->Settings); }
 
 int32_t CScoreInterUnit::Centre(const CScoreItem& item)
 {

@@ -3,6 +3,7 @@
 #include <new>
 
 #include "model/Score.h"
+#include "settings/Ascii.h"
 
 namespace
 {
@@ -15,8 +16,6 @@ std::unique_ptr<CScoreItem> CloneOf(const Item& item)
         return nullptr;
     }
 }
-
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 }  // namespace
 
 CItemNote::CItemNote(CScore* score, int32_t units)

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <string>
 
+#include "display/LineGeometry.h"
 #include "model/Score.h"
 #include "settings/Units.h"
 #include "symbols/Items.h"
@@ -28,12 +29,9 @@ CColumn ColumnOf(const CScoreItem& item)
 
 int32_t At(int64_t v) { return SatFrom64(v); }
 
-// The line k strings below the top string line (k may be fractional), measured from
-// the line's top: T - trunc((k x PBL + TZH + CZH + TUM) x 100).
-int32_t StringY(const ScoreSettings& s, int32_t top, double k)
-{
-    return SatSub(top, ToUnits(k * s.PitchBetweenLine + s.TripletZoneHeight + s.ChordZoneHeight + s.TabUpperMargin));
-}
+using LineGeometry::BelowZone;
+using LineGeometry::StringY;
+using LineGeometry::StringZone;
 
 // A solid dot 0.5 mm across with its top-left corner at (x, y).
 void Dot(CSurface& dc, int32_t x, int32_t y) { dc.Ellipse(x, y, SatAdd(x, 50), SatSub(y, 50)); }
@@ -66,8 +64,7 @@ void CItemNote::Draw(CSurface& dc)
     const ScoreSettings& s = Score->Settings;
     const CColumn c = ColumnOf(*this);
     const int32_t cx = At(c.L + c.W / 2);
-    const int32_t stemTip =
-        SatSub(c.T, ToUnits(s.TripletZoneHeight + s.ChordZoneHeight + s.TabUpperMargin - s.StemHeight));
+    const int32_t stemTip = SatSub(c.T, ToUnits(StringZone(s) - s.StemHeight));
     StemX = cx;
     StemTipY = stemTip;
     int32_t stemEnd = stemTip;
@@ -108,10 +105,9 @@ void CItemNote::Draw(CSurface& dc)
                          SatAdd(StringY(s, c.T, lastString - 1.0), h / 2), corner, corner);
         }
     } else if (HeadKind == Cross || HeadKind == Slash) {
-        const double zone = s.TripletZoneHeight + s.ChordZoneHeight + s.TabUpperMargin;
-        const int32_t yA = SatSub(c.T, ToUnits(zone + s.PitchBetweenLine));
-        const int32_t yB = SatSub(c.T, ToUnits((s.Strings - 1.0) * s.PitchBetweenLine + s.TripletZoneHeight +
-                                               s.ChordZoneHeight + s.TabUpperMargin - s.PitchBetweenLine));
+        const int32_t yA = SatSub(c.T, ToUnits(StringZone(s) + s.PitchBetweenLine));
+        const int32_t yB =
+            SatSub(c.T, ToUnits(BelowZone(s, (s.Strings - 1.0) * s.PitchBetweenLine) - s.PitchBetweenLine));
         stemEnd = yA;
         if (HeadKind == Cross) {
             const int64_t t = c.W / 3;
@@ -192,7 +188,7 @@ void CItemMusicalTime::Draw(CSurface& dc)
         DrawTextIn(dc, std::to_string(Numerator), c.L, topString, c.R,
                    SatSub(topString, ToUnits(staff * 0.5)), flags);
 
-    const int32_t yBot = SatSub(c.T, ToUnits(staff + s.TripletZoneHeight + s.ChordZoneHeight + s.TabUpperMargin));
+    const int32_t yBot = SatSub(c.T, ToUnits(BelowZone(s, staff)));
     if (Denominator < 100)
         DrawTextIn(dc, std::to_string(Denominator), c.L, SatSub(yBot, TruncSat(staff * 0.5 * -100.0)), c.R, yBot,
                    flags);

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <string>
 
+#include "display/LineGeometry.h"
 #include "model/Score.h"
 #include "settings/Units.h"
 #include "symbols/Items.h"
@@ -15,9 +16,8 @@ namespace
 {
 const CFont* FretFont(const CScore& score) { return score.Settings.FontFret.Font.get(); }
 
-// Distance from a line's top to its top string line, in mm (triplet zone, chord zone,
-// upper margin, added in that order).
-double StringZone(const ScoreSettings& s) { return s.TripletZoneHeight + s.ChordZoneHeight + s.TabUpperMargin; }
+using LineGeometry::StringYAfterZone;
+using LineGeometry::StringZone;
 
 void DrawTextIn(CSurface& dc, const std::string& text, int32_t l, int32_t t, int32_t r, int32_t b,
                 uint32_t flags)
@@ -116,10 +116,9 @@ CTieBand TieBand(CSurface& dc, const CScore& score, int32_t string, int32_t line
 {
     const ScoreSettings& s = score.Settings;
     const double q = 2.0 / 3.0;
-    const double z = StringZone(s);
     CTieBand band{};
-    band.Top = SatSub(lineTop, ToUnits(((string - 2.0) + q) * s.PitchBetweenLine + z));
-    band.Mid = SatSub(lineTop, ToUnits(((string - 1.0) + q) * s.PitchBetweenLine + z));
+    band.Top = StringYAfterZone(s, lineTop, (string - 2.0) + q);
+    band.Mid = StringYAfterZone(s, lineTop, (string - 1.0) + q);
     band.Low = SatSub(band.Top, ToUnits(2 * s.PitchBetweenLine));
     band.Label = score.TextHeightInFretFont(dc, "shpgAZ");
     return band;
@@ -293,7 +292,7 @@ void CVibrato::DrawWaves(CSurface& dc, int32_t x0, int32_t yTop, int32_t xEnd)
     if (bw * scale > u)
         scale = u / bw;
 
-    const int32_t yS = SatSub(yTop, ToUnits((Level - 1.0) * s.PitchBetweenLine + StringZone(s)));
+    const int32_t yS = StringYAfterZone(s, yTop, Level - 1.0);
     int64_t left = x0;
     int64_t top = yS;
     int64_t right = TruncSat(x0 + bw * scale);

@@ -9,6 +9,7 @@
 
 #include "display/Font.h"
 #include "display/qt/TextCodec.h"
+#include "settings/Units.h"
 
 namespace
 {
@@ -177,7 +178,7 @@ int32_t EmHeightFor(const CFont* font)
     int64_t height = font ? font->Height : 0;
     if (height == 0) {
         const int64_t size = font && font->Size != 0 ? font->Size : DefaultFontSize;
-        height = size * 2540 / 720;
+        height = PointTenthsToUnits(size);
     }
     height = std::llabs(height);
     if (height < 1)

@@ -1,6 +1,6 @@
-// A paint limited to a band of the page walks the slots outside the band without
-// drawing them, yet leaves every item's Rect and every mark's DrawState as a full paint
-// does, and draws inside the band what the full paint draws there. The score crosses
+// A paint limited to a band of the page passes over the slots outside the band, draws
+// inside it what the full paint draws there, and sets for what it draws the Rects and
+// DrawStates a full paint sets; items only outside keep what they had. The score crosses
 // every line break with each kind of mark, and ends some marks on rests (no head piece).
 #include <gtest/gtest.h>
 
@@ -88,7 +88,18 @@ struct CBandedPaint : ReadScore
         SCOPED_TRACE(what);
         View.Prepare(*Score, printing);
         CRecordingSurface full, banded;
-        EXPECT_EQ(Paint(banded, page, band), Paint(full, page));
+        const auto [bandedRects, bandedStates] = Paint(banded, page, band);
+        const auto [fullRects, fullStates] = Paint(full, page);
+        for (std::size_t i = 0; i < fullRects.size(); ++i) {
+            if (bandedRects[i] != CRect{}) {
+                EXPECT_EQ(bandedRects[i], fullRects[i]) << "item " << i;
+                continue;
+            }
+            EXPECT_TRUE(fullRects[i].bottom >= band.Top || fullRects[i].top <= band.Bottom) << "item " << i;
+        }
+        // A mark whose end lies only outside stays queued (1) where the full paint drew it (2).
+        for (std::size_t m = 0; m < fullStates.size(); ++m)
+            EXPECT_LE(bandedStates[m], fullStates[m]) << "mark " << m;
         // Nothing is drawn that the full paint does not draw, in the same order ...
         auto it = full.Calls().begin();
         for (const CRecordedCall& call : banded.Calls()) {
@@ -132,10 +143,12 @@ TEST(VisibleBand, RectsAndMarkDecisionsAreThoseOfAFullPaint)
     paint.Compare(Slots(0, 1), true, 2, "the top of page 2");
     paint.Compare(Slots(4, 5), true, 3, "the bottom of page 3");
 
-    // A band below the page draws only the frame, and still leaves the same state.
+    // A band below the page draws only the frame, and sets nothing.
     paint.View.Prepare(*paint.Score, false);
-    CRecordingSurface full, below;
-    EXPECT_EQ(paint.Paint(below, 1, CBand{-10'000'000, -20'000'000}), paint.Paint(full, 1));
+    CRecordingSurface below;
+    const auto [rects, states] = paint.Paint(below, 1, CBand{-10'000'000, -20'000'000});
+    EXPECT_EQ(std::count(rects.begin(), rects.end(), CRect{}), static_cast<std::ptrdiff_t>(rects.size()));
+    EXPECT_EQ(std::count(states.begin(), states.end(), 0), static_cast<std::ptrdiff_t>(states.size()));
     EXPECT_EQ(below.TraceLines(), (std::vector<std::string>{"Brush black", "Brush hollow",
                                                             "Rectangle 2000 -1500 19000 -64700", "Brush black",
                                                             "Brush black"}));
