@@ -43,6 +43,8 @@ struct CSetting
 };
 
 // In the order the store reads and writes them, group by group (page, TAB, note, font).
+// A length's directive, control and dump key are its member's name; a font setting's
+// directive, control and store value name are "FontName"/"FontSize" and the entry's name.
 inline constexpr CSetting SettingsTable[] = {
 #define LENGTH(member, mm, group, stored) \
     {#member, &ScoreSettings::member, SettingKind::Length, mm, SettingsGroup::group, stored, #member}
