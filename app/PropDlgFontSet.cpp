@@ -16,15 +16,12 @@
 #include "display/qt/TextCodec.h"
 #include "model/Score.h"
 #include "settings/DataExchange.h"
+#include "settings/SettingsTable.h"
 #include "settings/Units.h"
 #include "app/PropScoreSetting.h"
 
 namespace
 {
-// The record's entries in row order.
-constexpr std::array<FontEntry ScoreSettings::*, CPropDlgFontSet::RowCount> Entries = {
-    &ScoreSettings::FontMainTitle, &ScoreSettings::FontSubTitle, &ScoreSettings::FontFret, &ScoreSettings::FontTAB};
-
 // The longest face name the dialog is given.
 constexpr int MaxFaceChars = 31;
 
@@ -51,9 +48,19 @@ void HideEffects(QFontDialog& dialog)
 }
 }  // namespace
 
-CPropDlgFontSet::CPropDlgFontSet(CPropScoreSetting& sheet) : CPropertyPage(sheet, QStringLiteral("フォント設定"))
+CPropDlgFontSet::CPropDlgFontSet(CPropScoreSetting& sheet)
+    : CPropertyPage(sheet, QStringLiteral("フォント設定"), SettingsGroup::Font)
 {
-    static const char* const keys[RowCount] = {"MainTitle", "SubTitle", "Fret", "TAB"};
+    // The rows follow the table's names and sizes, in its order.
+    int names = 0;
+    int sizes = 0;
+    for (const CSetting& setting : SettingsTable) {
+        if (setting.Kind == SettingKind::FontName && names < RowCount)
+            NameSettings[names++] = &setting;
+        else if (setting.Kind == SettingKind::FontSize && sizes < RowCount)
+            SizeSettings[sizes++] = &setting;
+    }
+    Q_ASSERT(names == RowCount && sizes == RowCount);
     const QString labels[RowCount] = {
         QStringLiteral("(a).メインタイトルフォント(&M)："),
         QStringLiteral("(b).サブタイトルフォント(&S)："),
@@ -65,14 +72,15 @@ CPropDlgFontSet::CPropDlgFontSet(CPropScoreSetting& sheet) : CPropertyPage(sheet
     grid->addWidget(new QLabel(QStringLiteral("フォント名"), this), 0, 1);
     grid->addWidget(new QLabel(QStringLiteral("サイズ"), this), 0, 2);
     for (int row = 0; row < RowCount; ++row) {
-        const QString key = QLatin1String(keys[row]);
-        NameEdits[row] = MakeEdit(QStringLiteral("FontName") + key);
+        const auto name = [](const CSetting* setting) { return QString::fromLatin1(setting->Key); };
+        NameEdits[row] = MakeEdit(name(NameSettings[row]));
         NameEdits[row]->setMinimumWidth(150);
         NameEdits[row]->setMaximumWidth(QWIDGETSIZE_MAX);
-        SizeEdits[row] = MakeEdit(QStringLiteral("FontSize") + key);
+        SizeEdits[row] = MakeEdit(name(SizeSettings[row]));
         SizeEdits[row]->setFixedWidth(48);
         auto* choose = new QPushButton(QStringLiteral("選択..."), this);
-        choose->setObjectName(QStringLiteral("ChooseFont") + key);
+        // "FontNameTAB" has the button "ChooseFontTAB".
+        choose->setObjectName(QStringLiteral("Choose") + name(NameSettings[row]).remove(QStringLiteral("Name")));
         choose->setAutoDefault(false);
         connect(choose, &QPushButton::clicked, this, [this, row] { ChooseRowFont(row); });
 
@@ -89,11 +97,10 @@ CPropDlgFontSet::CPropDlgFontSet(CPropScoreSetting& sheet) : CPropertyPage(sheet
     layout->addStretch(1);
 }
 
-void CPropDlgFontSet::Load()
+void CPropDlgFontSet::Load(const ScoreSettings& record)
 {
-    const ScoreSettings& s = Sheet.Score.Settings;
     for (int row = 0; row < RowCount; ++row) {
-        const FontEntry& entry = s.*Entries[row];
+        const FontEntry& entry = SettingField<FontEntry>(record, *NameSettings[row]);
         Rows[row].Name = DecodeName(entry.Name);
         Rows[row].Points = entry.Size / 10;
     }
@@ -111,13 +118,13 @@ void CPropDlgFontSet::OnOK()
 {
     ScoreSettings& s = Sheet.Score.Settings;
     for (int row = 0; row < RowCount; ++row) {
-        FontEntry& entry = s.*Entries[row];
+        FontEntry& entry = SettingField<FontEntry>(s, *NameSettings[row]);
         entry.SetName(NameBytes(Rows[row].Name, entry.Name));
         entry.SetSize(SatMul(Rows[row].Points, 10));
     }
     // Every cached font goes, changed or not: the view builds them again.
     s.ClearFonts();
-    s.SaveFontSettings(Sheet.Store);
+    s.Save(Sheet.Store, Group);
 }
 
 QFont CPropDlgFontSet::DialogFont(const Row& row, int pixelsPerInch)

@@ -26,7 +26,7 @@ public:
     explicit CPropDlgFontSet(CPropScoreSetting& sheet);
 
     // Copies the record's four entries into the rows (tenths of a point / 10).
-    void Load();
+    void Load(const ScoreSettings& record) override;
     void OnOK() override;
 
     // The button of a row: takes the fields back, opens the font dialog on the row's face
@@ -47,6 +47,9 @@ protected:
     void DoDataExchange(CDataExchange& dx) override;
 
 private:
+    // The table's name and size settings of each row.
+    std::array<const CSetting*, RowCount> NameSettings{};
+    std::array<const CSetting*, RowCount> SizeSettings{};
     std::array<QLineEdit*, RowCount> NameEdits{};
     std::array<QLineEdit*, RowCount> SizeEdits{};
 };

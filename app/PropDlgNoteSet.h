@@ -10,20 +10,4 @@ class CPropDlgNoteSet : public CPropertyPage
 
 public:
     explicit CPropDlgNoteSet(CPropScoreSetting& sheet);
-
-    void OnOK() override;
-
-    double FlagHeight = 0;
-    double FlagMargin = 0;
-    double StemHeight = 0;
-    double StemMargin = 0;
-
-protected:
-    void DoDataExchange(CDataExchange& dx) override;
-
-private:
-    QLineEdit* FlagHeightEdit;
-    QLineEdit* FlagMarginEdit;
-    QLineEdit* StemHeightEdit;
-    QLineEdit* StemMarginEdit;
 };

@@ -5,30 +5,21 @@
 #include <QLabel>
 #include <QLineEdit>
 
-#include "model/Score.h"
-#include "app/PropScoreSetting.h"
-
-CPropDlgPageSet::CPropDlgPageSet(CPropScoreSetting& sheet) : CPropertyPage(sheet, QStringLiteral("ページ設定"))
+CPropDlgPageSet::CPropDlgPageSet(CPropScoreSetting& sheet)
+    : CPropertyPage(sheet, QStringLiteral("ページ設定"), SettingsGroup::Page)
 {
-    PageWidthEdit = MakeEdit(QStringLiteral("PageWidth"));
-    PageHeightEdit = MakeEdit(QStringLiteral("PageHeight"));
-    MarginLeftEdit = MakeEdit(QStringLiteral("MarginLeft"));
-    MarginTopEdit = MakeEdit(QStringLiteral("MarginTop"));
-    MarginRightEdit = MakeEdit(QStringLiteral("MarginRight"));
-    MarginBottomEdit = MakeEdit(QStringLiteral("MarginBottom"));
-
     auto* fields = new QGridLayout;
-    const std::pair<QString, QLineEdit*> rows[] = {
-        {QStringLiteral("(a)ページ幅(&W)："), PageWidthEdit},
-        {QStringLiteral("(b)ページ高さ(&H)："), PageHeightEdit},
-        {QStringLiteral("(c)左側余白(&L)："), MarginLeftEdit},
-        {QStringLiteral("(d)上側余白(&T)："), MarginTopEdit},
-        {QStringLiteral("(e)右側余白(&R)："), MarginRightEdit},
-        {QStringLiteral("(f)下側余白(&B)："), MarginBottomEdit},
+    const std::pair<QString, std::string_view> rows[] = {
+        {QStringLiteral("(a)ページ幅(&W)："), "PageWidth"},     {QStringLiteral("(b)ページ高さ(&H)："), "PageHeight"},
+        {QStringLiteral("(c)左側余白(&L)："), "MarginLeft"},    {QStringLiteral("(d)上側余白(&T)："), "MarginTop"},
+        {QStringLiteral("(e)右側余白(&R)："), "MarginRight"},   {QStringLiteral("(f)下側余白(&B)："), "MarginBottom"},
     };
+    QLineEdit* edits[std::size(rows)];
+    for (std::size_t i = 0; i < std::size(rows); ++i)
+        edits[i] = MakeField(rows[i].second);
     int row = 0;
-    for (const auto& [text, edit] : rows) {
-        fields->addWidget(MakeLabel(text, edit), row, 0);
+    for (QLineEdit* edit : edits) {
+        fields->addWidget(MakeLabel(rows[row].first, edit), row, 0);
         fields->addWidget(edit, row, 1);
         ++row;
     }
@@ -39,26 +30,4 @@ CPropDlgPageSet::CPropDlgPageSet(CPropScoreSetting& sheet) : CPropertyPage(sheet
     layout->addSpacing(12);
     layout->addLayout(fields);
     layout->addStretch(1);
-}
-
-void CPropDlgPageSet::DoDataExchange(CDataExchange& dx)
-{
-    dx.Real(PageWidthEdit, PageWidth);
-    dx.Real(PageHeightEdit, PageHeight);
-    dx.Real(MarginLeftEdit, MarginLeft);
-    dx.Real(MarginTopEdit, MarginTop);
-    dx.Real(MarginRightEdit, MarginRight);
-    dx.Real(MarginBottomEdit, MarginBottom);
-}
-
-void CPropDlgPageSet::OnOK()
-{
-    ScoreSettings& s = Sheet.Score.Settings;
-    s.PageHeight = PageHeight;
-    s.PageWidth = PageWidth;
-    s.MarginLeft = MarginLeft;
-    s.MarginTop = MarginTop;
-    s.MarginRight = MarginRight;
-    s.MarginBottom = MarginBottom;
-    s.SavePageSettings(Sheet.Store);
 }

@@ -14,35 +14,35 @@
 #include "app/PropDlgPageSet.h"
 #include "app/PropScoreSetting.h"
 
-CPropDlgTabSet::CPropDlgTabSet(CPropScoreSetting& sheet) : CPropertyPage(sheet, QStringLiteral("TAB行設定"))
+CPropDlgTabSet::CPropDlgTabSet(CPropScoreSetting& sheet)
+    : CPropertyPage(sheet, QStringLiteral("TAB行設定"), SettingsGroup::Tab)
 {
-    ChordZoneHeightEdit = MakeEdit(QStringLiteral("ChordZoneHeight"));
-    TripletZoneHeightEdit = MakeEdit(QStringLiteral("TripletZoneHeight"));
-    TabUpperMarginEdit = MakeEdit(QStringLiteral("TabUpperMargin"));
-    PitchBetweenLineEdit = MakeEdit(QStringLiteral("PitchBetweenLine"));
-    TabLowerMarginEdit = MakeEdit(QStringLiteral("TabLowerMargin"));
-    UnitWidthEdit = MakeEdit(QStringLiteral("UnitWidth"));
-    UnitsForTabEdit = MakeEdit(QStringLiteral("UnitsForTAB"));
+    const std::pair<QString, std::string_view> rows[] = {
+        {QStringLiteral("(a).コード表示の高さ(&C)"), "ChordZoneHeight"},
+        {QStringLiteral("(b).３連符部分の高さ(&3)："), "TripletZoneHeight"},
+        {QStringLiteral("(c).TAB上側余白(&U)："), "TabUpperMargin"},
+        {QStringLiteral("(d).６線の線間ピッチ(&P)："), "PitchBetweenLine"},
+        {QStringLiteral("(e).TAB下側余白(&L)："), "TabLowerMargin"},
+        {QStringLiteral("(f)１描画単位の幅(&W)："), "UnitWidth"},
+    };
+    QLineEdit* edits[std::size(rows)];
+    for (std::size_t i = 0; i < std::size(rows); ++i)
+        edits[i] = MakeField(rows[i].second);
+    UnitsForTabEdit = MakeEdit(QString());
 
     auto* fields = new QGridLayout;
-    const std::pair<QString, QLineEdit*> rows[] = {
-        {QStringLiteral("(a).コード表示の高さ(&C)"), ChordZoneHeightEdit},
-        {QStringLiteral("(b).３連符部分の高さ(&3)："), TripletZoneHeightEdit},
-        {QStringLiteral("(c).TAB上側余白(&U)："), TabUpperMarginEdit},
-        {QStringLiteral("(d).６線の線間ピッチ(&P)："), PitchBetweenLineEdit},
-        {QStringLiteral("(e).TAB下側余白(&L)："), TabLowerMarginEdit},
-        {QStringLiteral("(f)１描画単位の幅(&W)："), UnitWidthEdit},
-    };
     int row = 0;
-    for (const auto& [text, edit] : rows) {
-        fields->addWidget(MakeLabel(text, edit), row, 0);
+    for (QLineEdit* edit : edits) {
+        fields->addWidget(MakeLabel(rows[row].first, edit), row, 0);
         fields->addWidget(edit, row, 1);
         ++row;
     }
 
     auto* head = new QGroupBox(QStringLiteral("(g).行頭表示設定："), this);
     ShowTabBox = new QCheckBox(QStringLiteral("文字列\"TAB\"を行頭に表示する(&T)"), head);
-    ShowTabBox->setObjectName(QStringLiteral("ShowTAB"));
+    // Exchanged after the six lengths and before the units, as the form reads.
+    Bind("ShowTAB", ShowTabBox);
+    Bind("UnitsForTAB", UnitsForTabEdit);
     connect(ShowTabBox, &QCheckBox::clicked, this, &CPropDlgTabSet::OnShowTabClicked);
     auto* headLayout = new QGridLayout(head);
     headLayout->addWidget(ShowTabBox, 0, 0, 1, 3);
@@ -79,14 +79,15 @@ CPropDlgTabSet::CPropDlgTabSet(CPropScoreSetting& sheet) : CPropertyPage(sheet, 
 
 void CPropDlgTabSet::OnSetActive()
 {
-    UnitsForTabEdit->setEnabled(ShowTAB == 1);
+    const ScoreSettings& v = Values;
+    UnitsForTabEdit->setEnabled(v.ShowTAB);
 
-    const double lineHeight = DataExchange::LineHeightReadout(PitchBetweenLine, ChordZoneHeight, TabUpperMargin,
-                                                              TabLowerMargin, TripletZoneHeight);
+    const double lineHeight = DataExchange::LineHeightReadout(v.PitchBetweenLine, v.ChordZoneHeight,
+                                                              v.TabUpperMargin, v.TabLowerMargin, v.TripletZoneHeight);
     LineHeightText->setText(QStringLiteral("１行の高さ： %1 mm")
                                 .arg(QString::fromStdString(DataExchange::FormatFixed1(lineHeight))));
 
-    const CPropDlgPageSet& page = Sheet.PageSet();
+    const ScoreSettings& page = Sheet.PageSet().Values;
     const int32_t lines =
         DataExchange::LinesPerPageReadout(page.PageHeight, page.MarginTop, page.MarginBottom, lineHeight);
     LinesPerPageText->setText(QStringLiteral("１ページの行数： %1 行").arg(lines));
@@ -96,33 +97,7 @@ void CPropDlgTabSet::OnSetActive()
 
 void CPropDlgTabSet::OnShowTabClicked()
 {
-    ShowTAB = ShowTAB == 0 ? 1 : 0;
-    UnitsForTabEdit->setEnabled(ShowTAB == 1);
+    Values.ShowTAB = !Values.ShowTAB;
+    UnitsForTabEdit->setEnabled(Values.ShowTAB);
     SetModified(true);
-}
-
-void CPropDlgTabSet::DoDataExchange(CDataExchange& dx)
-{
-    dx.Real(ChordZoneHeightEdit, ChordZoneHeight);
-    dx.Real(TripletZoneHeightEdit, TripletZoneHeight);
-    dx.Real(TabUpperMarginEdit, TabUpperMargin);
-    dx.Real(PitchBetweenLineEdit, PitchBetweenLine);
-    dx.Real(TabLowerMarginEdit, TabLowerMargin);
-    dx.Real(UnitWidthEdit, UnitWidth);
-    dx.Check(ShowTabBox, ShowTAB);
-    dx.Int(UnitsForTabEdit, UnitsForTAB);
-}
-
-void CPropDlgTabSet::OnOK()
-{
-    ScoreSettings& s = Sheet.Score.Settings;
-    s.TabUpperMargin = TabUpperMargin;
-    s.TabLowerMargin = TabLowerMargin;
-    s.TripletZoneHeight = TripletZoneHeight;
-    s.PitchBetweenLine = PitchBetweenLine;
-    s.UnitWidth = UnitWidth;
-    s.ShowTAB = ShowTAB == 1;
-    s.UnitsForTAB = UnitsForTAB;
-    s.ChordZoneHeight = ChordZoneHeight;
-    s.SaveTabSettings(Sheet.Store);
 }

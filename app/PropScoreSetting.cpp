@@ -52,29 +52,8 @@ CPropScoreSetting::~CPropScoreSetting() = default;
 
 void CPropScoreSetting::LoadFromScore()
 {
-    const ScoreSettings& s = Score.Settings;
-    Page1->PageWidth = s.PageWidth;
-    Page1->PageHeight = s.PageHeight;
-    Page1->MarginLeft = s.MarginLeft;
-    Page1->MarginTop = s.MarginTop;
-    Page1->MarginRight = s.MarginRight;
-    Page1->MarginBottom = s.MarginBottom;
-
-    Page2->ChordZoneHeight = s.ChordZoneHeight;
-    Page2->TripletZoneHeight = s.TripletZoneHeight;
-    Page2->TabUpperMargin = s.TabUpperMargin;
-    Page2->PitchBetweenLine = s.PitchBetweenLine;
-    Page2->TabLowerMargin = s.TabLowerMargin;
-    Page2->UnitWidth = s.UnitWidth;
-    Page2->ShowTAB = s.ShowTAB ? 1 : 0;
-    Page2->UnitsForTAB = s.UnitsForTAB;
-
-    Page3->FlagHeight = s.FlagHeight;
-    Page3->FlagMargin = s.FlagMargin;
-    Page3->StemHeight = s.StemHeight;
-    Page3->StemMargin = s.StemMargin;
-
-    Page4->Load();
+    for (CPropertyPage* page : Pages)
+        page->Load(Score.Settings);
 
     // A page already on screen shows the new values at once.
     if (Started)

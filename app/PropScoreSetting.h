@@ -27,7 +27,7 @@ public:
     CPropScoreSetting(CScore& score, CSettingsStore& store, QWidget* parent = nullptr);
     ~CPropScoreSetting() override;
 
-    // Copies the record into the pages' members (font sizes as whole points).
+    // Copies the record into the pages' copies (font sizes as whole points).
     void LoadFromScore();
 
     CScore& Score;

@@ -9,7 +9,10 @@
 #include <QPixmap>
 #include <QSvgRenderer>
 
+#include "app/PropScoreSetting.h"
+#include "model/Score.h"
 #include "settings/DataExchange.h"
+#include "settings/SettingsTable.h"
 
 namespace
 {
@@ -67,15 +70,69 @@ void CDataExchange::Text(QLineEdit* edit, QString& value)
         value = edit->text();
 }
 
-void CDataExchange::Check(QCheckBox* box, int32_t& value)
+void CDataExchange::Check(QCheckBox* box, bool& value)
 {
     if (!SaveAndValidate)
-        box->setChecked(value == 1);
+        box->setChecked(value);
     else if (Reading())
-        value = box->isChecked() ? 1 : 0;
+        value = box->isChecked();
 }
 
-CPropertyPage::CPropertyPage(CPropScoreSetting& sheet, const QString& title) : Sheet(sheet), PageTitle(title) {}
+CPropertyPage::CPropertyPage(CPropScoreSetting& sheet, const QString& title, SettingsGroup group)
+    : Sheet(sheet), Group(group), PageTitle(title)
+{
+}
+
+void CPropertyPage::Load(const ScoreSettings& record)
+{
+    for (const auto& [setting, control] : Fields)
+        CopySetting(*setting, record, Values);
+}
+
+void CPropertyPage::OnOK()
+{
+    ScoreSettings& record = Sheet.Score.Settings;
+    for (const auto& [setting, control] : Fields)
+        CopySetting(*setting, Values, record);
+    record.Save(Sheet.Store, Group);
+}
+
+void CPropertyPage::Bind(std::string_view key, QWidget* control)
+{
+    const CSetting* setting = FindSetting(key);
+    Q_ASSERT(setting && setting->Group == Group && setting->Editable);
+    Q_ASSERT(setting->Kind == SettingKind::Flag ? qobject_cast<QCheckBox*>(control) != nullptr
+                                                : qobject_cast<QLineEdit*>(control) != nullptr);
+    control->setObjectName(QString::fromUtf8(key.data(), static_cast<qsizetype>(key.size())));
+    Fields.emplace_back(setting, control);
+}
+
+QLineEdit* CPropertyPage::MakeField(std::string_view key)
+{
+    QLineEdit* edit = MakeEdit(QString());
+    Bind(key, edit);
+    return edit;
+}
+
+void CPropertyPage::DoDataExchange(CDataExchange& dx)
+{
+    for (const auto& [setting, control] : Fields) {
+        switch (setting->Kind) {
+        case SettingKind::Length:
+            dx.Real(static_cast<QLineEdit*>(control), SettingField<double>(Values, *setting));
+            break;
+        case SettingKind::Count:
+            dx.Int(static_cast<QLineEdit*>(control), SettingField<int32_t>(Values, *setting));
+            break;
+        case SettingKind::Flag:
+            dx.Check(static_cast<QCheckBox*>(control), SettingField<bool>(Values, *setting));
+            break;
+        case SettingKind::FontName:
+        case SettingKind::FontSize:
+            break;  // the font page exchanges its own rows
+        }
+    }
+}
 
 void CPropertyPage::Activate()
 {

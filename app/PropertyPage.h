@@ -1,13 +1,19 @@
-// One page of the settings sheet. A page keeps its own copy of its settings group in
-// members: its controls are filled from them each time it becomes active and read back
-// (and checked) when it is left and when OK or Apply is pressed. Only a page that has
-// been shown stores its members into the record.
+// One page of the settings sheet. A page keeps its own copy of its settings group:
+// its controls are filled from it each time it becomes active and read back (and
+// checked) when it is left and when OK or Apply is pressed. Only a page that has been
+// shown stores its copy into the record.
 #pragma once
 
 #include <QString>
 #include <QWidget>
 #include <cstdint>
+#include <string_view>
+#include <utility>
+#include <vector>
 
+#include "settings/ScoreSettings.h"
+
+struct CSetting;
 class CPropScoreSetting;
 class QCheckBox;
 class QLabel;
@@ -24,7 +30,7 @@ public:
     void Real(QLineEdit* edit, double& value);
     void Int(QLineEdit* edit, int32_t& value);
     void Text(QLineEdit* edit, QString& value);
-    void Check(QCheckBox* box, int32_t& value);
+    void Check(QCheckBox* box, bool& value);
 
     bool Failed() const { return Refused; }
 
@@ -46,7 +52,7 @@ public:
     // so that their small letters stay legible.
     static constexpr double PictureScale = 1.5;
 
-    CPropertyPage(CPropScoreSetting& sheet, const QString& title);
+    CPropertyPage(CPropScoreSetting& sheet, const QString& title, SettingsGroup group);
 
     const QString& Title() const { return PageTitle; }
     bool WasShown() const { return Shown; }
@@ -55,11 +61,18 @@ public:
     // left (false keeps it, a field having been refused); OK or Apply.
     void Activate();
     virtual bool OnKillActive();
-    virtual void OnOK() = 0;
+    // Stores the page's fields into the record, then its group into the store.
+    virtual void OnOK();
+
+    // Copies the page's fields from the record.
+    virtual void Load(const ScoreSettings& record);
 
     // Fills the controls from the members, or reads them back; false when a field was
     // refused.
     bool UpdateData(bool saveAndValidate);
+
+    // The page's copy of its settings group; only the page's own fields are used.
+    ScoreSettings Values;
 
     bool IsModified() const { return Modified; }
     void SetModified(bool modified);
@@ -69,18 +82,26 @@ signals:
 
 protected:
     virtual void OnSetActive() {}
-    virtual void DoDataExchange(CDataExchange& dx) = 0;
+    // The bound fields in the order they were bound.
+    virtual void DoDataExchange(CDataExchange& dx);
 
     // Building blocks of the pages' forms.
     QLineEdit* MakeEdit(const QString& name);
+    // The edit of one of the page's settings, named after its key, and bound to it.
+    QLineEdit* MakeField(std::string_view key);
+    // Exchanges the control with the page's copy of the setting; the control is named
+    // after the setting's key.
+    void Bind(std::string_view key, QWidget* control);
     QLabel* MakeLabel(const QString& text, QWidget* buddy);
     // The picture at the page's top left, tying the letters of the labels to what they
     // measure, in a sunken frame. Its size is given in picture pixels.
     QLabel* MakeIllustration(const QString& resource, int width, int height);
 
     CPropScoreSetting& Sheet;
+    const SettingsGroup Group;
 
 private:
+    std::vector<std::pair<const CSetting*, QWidget*>> Fields;
     QString PageTitle;
     bool Shown = false;
     bool Modified = false;

@@ -1,5 +1,8 @@
 // "plekto dump FILE": the score after reading and layout, as one JSON object.
+#include <algorithm>
 #include <cstdio>
+#include <functional>
+#include <vector>
 #include <string>
 #include <unordered_map>
 
@@ -8,6 +11,7 @@
 #include "display/qt/TextCodec.h"
 #include "model/Score.h"
 #include "settings/SettingsStore.h"
+#include "settings/SettingsTable.h"
 #include "symbols/Items.h"
 #include "symbols/Marks.h"
 
@@ -47,37 +51,47 @@ private:
                "}";
     }
 
+    // In the record's declaration order; a font entry's name and size make one object, and
+    // the font entries start a new line.
     std::string Settings() const
     {
         const ScoreSettings& s = Score.Settings;
+        std::vector<std::pair<const void*, const CSetting*>> rows;
+        for (const CSetting& setting : SettingsTable)
+            rows.emplace_back(std::visit([&s](auto member) -> const void* { return &(s.*member); }, setting.Member),
+                              &setting);
+        std::stable_sort(rows.begin(), rows.end(),
+                         [](const auto& a, const auto& b) { return std::less<const void*>()(a.first, b.first); });
         std::string out = "{";
-        auto length = [&out](const char* name, double value) {
-            out += "\"" + std::string(name) + "\": " + Json::Number(value) + ", ";
-        };
-        length("PageWidth", s.PageWidth);
-        length("PageHeight", s.PageHeight);
-        length("MarginLeft", s.MarginLeft);
-        length("MarginTop", s.MarginTop);
-        length("MarginRight", s.MarginRight);
-        length("MarginBottom", s.MarginBottom);
-        length("TabUpperMargin", s.TabUpperMargin);
-        length("TabLowerMargin", s.TabLowerMargin);
-        length("ChordZoneHeight", s.ChordZoneHeight);
-        length("TripletZoneHeight", s.TripletZoneHeight);
-        length("PitchBetweenLine", s.PitchBetweenLine);
-        length("UnitWidth", s.UnitWidth);
-        out += "\"Strings\": " + std::to_string(s.Strings) + ", ";
-        length("FlagHeight", s.FlagHeight);
-        length("FlagMargin", s.FlagMargin);
-        length("StemHeight", s.StemHeight);
-        length("StemMargin", s.StemMargin);
-        out += std::string("\"ShowTAB\": ") + (s.ShowTAB ? "true" : "false") + ", ";
-        out += "\"UnitsForTAB\": " + std::to_string(s.UnitsForTAB) + ",\n  ";
-        out += "\"FontMainTitle\": " + Font(s.FontMainTitle) + ", ";
-        out += "\"FontSubTitle\": " + Font(s.FontSubTitle) + ", ";
-        out += "\"FontFret\": " + Font(s.FontFret) + ", ";
-        out += "\"FontTAB\": " + Font(s.FontTAB) + "}";
-        return out;
+        const void* last = nullptr;
+        bool fonts = false;
+        for (const auto& [address, setting] : rows) {
+            if (address == last)
+                continue;
+            const bool font = setting->Kind == SettingKind::FontName || setting->Kind == SettingKind::FontSize;
+            if (last)
+                out += font && !fonts ? ",\n  " : ", ";
+            fonts = fonts || font;
+            last = address;
+            out += "\"" + std::string(setting->DumpKey) + "\": " + Value(s, *setting);
+        }
+        return out + "}";
+    }
+
+    static std::string Value(const ScoreSettings& s, const CSetting& setting)
+    {
+        switch (setting.Kind) {
+        case SettingKind::Length:
+            return Json::Number(SettingField<double>(s, setting));
+        case SettingKind::Count:
+            return std::to_string(SettingField<int32_t>(s, setting));
+        case SettingKind::Flag:
+            return Bool(SettingField<bool>(s, setting));
+        case SettingKind::FontName:
+        case SettingKind::FontSize:
+            break;
+        }
+        return Font(SettingField<FontEntry>(s, setting));
     }
 
     std::string Places(const CTitleBlock::LinePlaces& places) const

@@ -154,7 +154,7 @@ bool CheckPageSize(const CScore& score, const std::string& file, const CFormat& 
                    const CSettingsStore& store, bool defaults)
 {
     ScoreSettings stored;
-    stored.LoadPageSettings(store);
+    stored.Load(store, SettingsGroup::Page);
     const struct
     {
         double ScoreSettings::*Field;

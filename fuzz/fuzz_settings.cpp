@@ -5,31 +5,30 @@
 #include <cstdint>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "FuzzScore.h"
 #include "settings/SettingsStore.h"
+#include "settings/SettingsTable.h"
 
 namespace
 {
-const char* const Lengths[] = {"ChordZoneHeight", "FlagHeight", "FlagMargin", "MarginLeft", "MarginTop",
-                               "MarginRight", "MarginBottom", "PageWidth", "PageHeight", "PitchBetweenLine",
-                               "StemHeight", "StemMargin", "TripletZoneHeight", "TabUpperMargin",
-                               "TabLowerMargin", "UnitWidth"};
-const char* const Counts[] = {"UnitsForTAB", "Strings", "FontSizeMainTitle", "FontSizeSubTitle", "FontSizeFret",
-                              "FontSizeTAB"};
+// The table's lengths, its counts and font sizes (as directives), and every setting the
+// store keeps as an integer.
+std::vector<const CSetting*> Rows(bool (*keep)(SettingKind))
+{
+    std::vector<const CSetting*> rows;
+    for (const CSetting& setting : SettingsTable)
+        if (keep(setting.Kind))
+            rows.push_back(&setting);
+    return rows;
+}
+const std::vector<const CSetting*> Lengths = Rows([](SettingKind k) { return k == SettingKind::Length; });
+const std::vector<const CSetting*> Counts =
+    Rows([](SettingKind k) { return k == SettingKind::Count || k == SettingKind::FontSize; });
+const std::vector<const CSetting*> StoreValues = Rows([](SettingKind k) { return k != SettingKind::FontName; });
 const char* const Values[] = {"0", "-1", "-210", "1e300", "-1e300", "inf", "-inf", "nan", "1e-300", "0.004",
                               "0.5", "2.5", "6", "39.5", "290", "100000", "2147483647", "-2147483648", "64", "1"};
-const struct
-{
-    const char* Section;
-    const char* Name;
-} StoreValues[] = {{"Settings\\Page", "PageH"},    {"Settings\\Page", "PageW"},   {"Settings\\Page", "MgnL"},
-                   {"Settings\\Page", "MgnT"},     {"Settings\\Page", "MgnR"},    {"Settings\\Page", "MgnB"},
-                   {"Settings\\Tab", "MgnUp"},     {"Settings\\Tab", "MgnLo"},    {"Settings\\Tab", "ChordZoneH"},
-                   {"Settings\\Tab", "3ZoneH"},    {"Settings\\Tab", "LineSpace"}, {"Settings\\Tab", "UnitSize"},
-                   {"Settings\\Tab", "Strings"},   {"Settings\\Tab", "ShowTab"},  {"Settings\\Tab", "UnitTab"},
-                   {"Settings\\Note", "FlagH"},    {"Settings\\Note", "FlagMgn"}, {"Settings\\Note", "StemH"},
-                   {"Settings\\Note", "3SpaceH"},  {"Settings\\Font", "FontSizeFret"}};
 
 struct CBytes
 {
@@ -62,16 +61,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
                 break;
             int32_t value = 0;
             std::memcpy(&value, v, sizeof value);
-            const auto& slot = StoreValues[a % (sizeof StoreValues / sizeof StoreValues[0])];
-            store.WriteInt(slot.Section, slot.Name, value);
+            const CSetting& slot = *StoreValues[a % StoreValues.size()];
+            store.WriteInt(SectionOf(slot.Group), slot.StoreName, value);
         }
         for (int i = 0; i < (count >> 4); ++i) {
             if (!in.Take(a) || !in.Take(b))
                 break;
             const bool isCount = a & 0x80;
-            const char* key = isCount ? Counts[a % (sizeof Counts / sizeof Counts[0])]
-                                      : Lengths[a % (sizeof Lengths / sizeof Lengths[0])];
-            prefix += "$" + std::string(key) + ":" + Values[b % (sizeof Values / sizeof Values[0])] + "\n";
+            const CSetting& key = isCount ? *Counts[a % Counts.size()] : *Lengths[a % Lengths.size()];
+            prefix += "$" + std::string(key.Key) + ":" + Values[b % (sizeof Values / sizeof Values[0])] + "\n";
         }
     }
     ReadLayOutAndDraw(prefix + std::string(reinterpret_cast<const char*>(in.Data), in.Size), store);

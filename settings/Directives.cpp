@@ -6,6 +6,8 @@
 
 #include "settings/Ascii.h"
 #include "settings/ScoreSettings.h"
+#include "settings/Units.h"
+
 
 namespace
 {
@@ -110,36 +112,8 @@ int32_t ToCountValue(std::string_view text)
 
 CDirectiveTable::CDirectiveTable(ScoreSettings& s)
 {
-    using C = Converter;
-    Entries = {
-        {"ChordZoneHeight", {&s.ChordZoneHeight, C::Real}},
-        {"FlagHeight", {&s.FlagHeight, C::Real}},
-        {"FlagMargin", {&s.FlagMargin, C::Real}},
-        {"FontNameMainTitle", {&s.FontMainTitle, C::FontName}},
-        {"FontNameSubTitle", {&s.FontSubTitle, C::FontName}},
-        {"FontNameFret", {&s.FontFret, C::FontName}},
-        {"FontNameTAB", {&s.FontTAB, C::FontName}},
-        {"FontSizeMainTitle", {&s.FontMainTitle, C::FontSize}},
-        {"FontSizeSubTitle", {&s.FontSubTitle, C::FontSize}},
-        {"FontSizeFret", {&s.FontFret, C::FontSize}},
-        {"FontSizeTAB", {&s.FontTAB, C::FontSize}},
-        {"MarginLeft", {&s.MarginLeft, C::Real}},
-        {"MarginTop", {&s.MarginTop, C::Real}},
-        {"MarginRight", {&s.MarginRight, C::Real}},
-        {"MarginBottom", {&s.MarginBottom, C::Real}},
-        {"PageWidth", {&s.PageWidth, C::Real}},
-        {"PageHeight", {&s.PageHeight, C::Real}},
-        {"PitchBetweenLine", {&s.PitchBetweenLine, C::Real}},
-        {"ShowTAB", {&s.ShowTAB, C::Flag}},
-        {"StemHeight", {&s.StemHeight, C::Real}},
-        {"StemMargin", {&s.StemMargin, C::Real}},
-        {"TripletZoneHeight", {&s.TripletZoneHeight, C::Real}},
-        {"TabUpperMargin", {&s.TabUpperMargin, C::Real}},
-        {"TabLowerMargin", {&s.TabLowerMargin, C::Real}},
-        {"UnitWidth", {&s.UnitWidth, C::Real}},
-        {"UnitsForTAB", {&s.UnitsForTAB, C::Count}},
-        {"Strings", {&s.Strings, C::Count}},
-    };
+    for (const CSetting& setting : SettingsTable)
+        Entries.emplace(setting.Key, Entry{TargetIn(s, setting), setting.Kind});
 }
 
 bool CDirectiveTable::Knows(std::string_view key) const { return Entries.find(key) != Entries.end(); }
@@ -149,29 +123,24 @@ bool CDirectiveTable::Apply(std::string_view key, std::string_view value) const
     auto it = Entries.find(key);
     if (it == Entries.end())
         return false;
-    void* target = it->second.Target;
+    const SettingTarget& target = it->second.Target;
     switch (it->second.Kind) {
-    case Converter::Real:
-        *static_cast<double*>(target) = ToRealValue(value);
+    case SettingKind::Length:
+        *std::get<double*>(target) = ToRealValue(value);
         break;
-    case Converter::Count:
-        *static_cast<int32_t*>(target) = ToCountValue(value);
+    case SettingKind::Count:
+        *std::get<int32_t*>(target) = ToCountValue(value);
         break;
-    case Converter::Flag:
-        *static_cast<bool*>(target) = !value.empty() && (value[0] == 'Y' || value[0] == 'y');
+    case SettingKind::Flag:
+        *std::get<bool*>(target) = !value.empty() && (value[0] == 'Y' || value[0] == 'y');
         break;
-    case Converter::FontName:
-        static_cast<FontEntry*>(target)->SetName(std::string(value));
+    case SettingKind::FontName:
+        std::get<FontEntry*>(target)->SetName(std::string(value));
         break;
-    case Converter::FontSize: {
-        // Whole points in the file, tenths in the record; saturates rather than overflow.
-        const int64_t tenths = int64_t{ToCountValue(value)} * 10;
-        const int32_t size = tenths > std::numeric_limits<int32_t>::max()   ? std::numeric_limits<int32_t>::max()
-                             : tenths < std::numeric_limits<int32_t>::min() ? std::numeric_limits<int32_t>::min()
-                                                                            : static_cast<int32_t>(tenths);
-        static_cast<FontEntry*>(target)->SetSize(size);
+    case SettingKind::FontSize:
+        // Whole points in the file, tenths in the record.
+        std::get<FontEntry*>(target)->SetSize(SatMul(ToCountValue(value), 10));
         break;
-    }
     }
     return true;
 }

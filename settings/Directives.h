@@ -8,8 +8,7 @@
 #include <string_view>
 #include <unordered_map>
 
-struct ScoreSettings;
-struct FontEntry;
+#include "settings/SettingsTable.h"
 
 // Text to number as atof and atoi do it in the C locale, whatever the user's locale.
 // Out-of-range values saturate.
@@ -19,15 +18,6 @@ int32_t ToCountValue(std::string_view text);
 class CDirectiveTable
 {
 public:
-    enum class Converter
-    {
-        Real,
-        Count,
-        Flag,
-        FontName,
-        FontSize,
-    };
-
     explicit CDirectiveTable(ScoreSettings& settings);
 
     // False when the key is not one of the table's; the record is then untouched.
@@ -38,8 +28,8 @@ public:
 private:
     struct Entry
     {
-        void* Target;
-        Converter Kind;
+        SettingTarget Target;
+        SettingKind Kind;
     };
     std::unordered_map<std::string_view, Entry> Entries;
 };

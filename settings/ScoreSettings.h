@@ -1,5 +1,6 @@
 // The record of every setting that shapes a score, with the load and save operations
 // of its four groups. Lengths are millimetres; the store keeps hundredths of a mm.
+// Defaults, value names and units are in settings/SettingsTable.h.
 #pragma once
 
 #include <cstdint>
@@ -28,46 +29,54 @@ struct FontEntry
 };
 
 // "ＭＳ 明朝" in code page 932.
-inline const std::string DefaultTitleFace = "\x82\x6C\x82\x72\x20\x96\xBE\x92\xA9";
+inline constexpr const char* DefaultTitleFaceBytes = "\x82\x6C\x82\x72\x20\x96\xBE\x92\xA9";
+inline const std::string DefaultTitleFace = DefaultTitleFaceBytes;
 
 // $Strings and the store accept at most this many strings: each note keeps one entry
 // per string, and a larger count only exhausts memory.
 constexpr int32_t MaxStrings = 64;
 
+// The store's groups, in the order a score loads them; the settings sheet has one page each.
+enum class SettingsGroup
+{
+    Page,
+    Tab,
+    Note,
+    Font,
+};
+
 struct ScoreSettings
 {
-    double PageWidth = 210.0;
-    double PageHeight = 290.0;
-    double MarginLeft = 20.0;
-    double MarginTop = 15.0;
-    double MarginRight = 20.0;
-    double MarginBottom = 20.0;
-    double TabUpperMargin = 10.0;
-    double TabLowerMargin = 10.0;
-    double ChordZoneHeight = 4.5;
-    double TripletZoneHeight = 2.5;
-    double PitchBetweenLine = 2.5;
-    double UnitWidth = 6.0;
-    int32_t Strings = 6;
-    double FlagHeight = 1.5;
-    double FlagMargin = 0.5;
-    double StemHeight = 9.0;
-    double StemMargin = 0.5;
-    bool ShowTAB = true;
-    int32_t UnitsForTAB = 2;
-    FontEntry FontMainTitle{240, DefaultTitleFace};
-    FontEntry FontSubTitle{120, DefaultTitleFace};
-    FontEntry FontFret{90, "Courier New Bold"};
-    FontEntry FontTAB{120, "Courier New"};
+    // Every member starts at its default from the settings table.
+    ScoreSettings();
 
-    void LoadPageSettings(const CSettingsStore& store);
-    void LoadTabSettings(const CSettingsStore& store);
-    void LoadNoteSettings(const CSettingsStore& store);
-    void LoadFontSettings(const CSettingsStore& store);
-    void SavePageSettings(CSettingsStore& store) const;
-    void SaveTabSettings(CSettingsStore& store) const;
-    void SaveNoteSettings(CSettingsStore& store) const;
-    void SaveFontSettings(CSettingsStore& store) const;
+    double PageWidth{};
+    double PageHeight{};
+    double MarginLeft{};
+    double MarginTop{};
+    double MarginRight{};
+    double MarginBottom{};
+    double TabUpperMargin{};
+    double TabLowerMargin{};
+    double ChordZoneHeight{};
+    double TripletZoneHeight{};
+    double PitchBetweenLine{};
+    double UnitWidth{};
+    int32_t Strings{};
+    double FlagHeight{};
+    double FlagMargin{};
+    double StemHeight{};
+    double StemMargin{};
+    bool ShowTAB{};
+    int32_t UnitsForTAB{};
+    FontEntry FontMainTitle;
+    FontEntry FontSubTitle;
+    FontEntry FontFret;
+    FontEntry FontTAB;
+
+    // One group's values, in the table's order; a missing or unreadable value gives the default.
+    void Load(const CSettingsStore& store, SettingsGroup group);
+    void Save(CSettingsStore& store, SettingsGroup group) const;
 
     // All four groups in the order the score constructor uses: page, TAB, note, font.
     void LoadAll(const CSettingsStore& store);

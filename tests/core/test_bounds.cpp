@@ -7,6 +7,7 @@
 #include <sstream>
 
 #include "ScoreFixture.h"
+#include "settings/SettingsTable.h"
 
 namespace
 {
@@ -24,14 +25,13 @@ void ReadText(CScore& score, const std::string& text)
 
 TEST(Bounds, AbsurdLengthsFromAFile)
 {
-    const char* const keys[] = {"PageWidth",      "PageHeight",     "MarginLeft",       "MarginTop",
-                                "MarginRight",    "MarginBottom",   "TabUpperMargin",   "TabLowerMargin",
-                                "ChordZoneHeight", "TripletZoneHeight", "PitchBetweenLine", "UnitWidth",
-                                "FlagHeight",     "FlagMargin",     "StemHeight",       "StemMargin"};
     const char* const values[] = {"0", "-1", "-250", "nan", "inf", "-inf", "1e300", "-1e300", "1e-300"};
-    for (const char* key : keys) {
+    for (const CSetting& setting : SettingsTable) {
+        if (setting.Kind != SettingKind::Length)
+            continue;
+        const std::string key(setting.Key);
         for (const char* value : values) {
-            SCOPED_TRACE(std::string(key) + ":" + value);
+            SCOPED_TRACE(key + ":" + value);
             CMemorySettingsStore store;
             CScore score(store);
             // Appended piece by piece: GCC 12 at -O3 warns falsely (-Wrestrict) on "$" + std::string(...).
@@ -60,19 +60,13 @@ TEST(Bounds, AbsurdCountsAndFontSizes)
 
 TEST(Bounds, AbsurdValuesFromTheStore)
 {
-    const std::pair<const char*, const char*> values[] = {
-        {"Settings\\Page", "PageH"},    {"Settings\\Page", "PageW"},    {"Settings\\Page", "MgnL"},
-        {"Settings\\Page", "MgnT"},     {"Settings\\Page", "MgnR"},     {"Settings\\Page", "MgnB"},
-        {"Settings\\Tab", "MgnUp"},     {"Settings\\Tab", "MgnLo"},     {"Settings\\Tab", "ChordZoneH"},
-        {"Settings\\Tab", "3ZoneH"},    {"Settings\\Tab", "LineSpace"}, {"Settings\\Tab", "UnitSize"},
-        {"Settings\\Tab", "Strings"},   {"Settings\\Tab", "UnitTab"},   {"Settings\\Note", "FlagH"},
-        {"Settings\\Note", "FlagMgn"},  {"Settings\\Note", "StemH"},    {"Settings\\Note", "3SpaceH"},
-        {"Settings\\Font", "FontSizeFret"}, {"Settings\\Font", "FontSizeTAB"}};
-    for (auto [section, name] : values) {
+    for (const CSetting& setting : SettingsTable) {
+        if (setting.Kind == SettingKind::FontName)
+            continue;
         for (int32_t value : {0, -1, std::numeric_limits<int32_t>::min(), std::numeric_limits<int32_t>::max()}) {
-            SCOPED_TRACE(std::string(name) + "=" + std::to_string(value));
+            SCOPED_TRACE(std::string(setting.StoreName) + "=" + std::to_string(value));
             CMemorySettingsStore store;
-            store.WriteInt(section, name, value);
+            store.WriteInt(SectionOf(setting.Group), setting.StoreName, value);
             CScore score(store);
             ReadText(score, Music);
             DrawEveryPage(score);

@@ -119,19 +119,11 @@ TEST(Directives, NumbersConvertLikeTheCLibraryButSaturate)
     EXPECT_EQ(sizes.Score->Settings.UnitsForTAB, std::numeric_limits<int32_t>::max());
 }
 
-TEST(Directives, TableHoldsTheTwentySevenKeys)
+TEST(Directives, EachKeyWritesItsOwnField)
 {
     ScoreSettings settings;
     CDirectiveTable table(settings);
     EXPECT_EQ(table.Size(), 27u);
-    for (const char* key : {"ChordZoneHeight", "FlagHeight", "FlagMargin", "FontNameMainTitle", "FontNameSubTitle",
-                            "FontNameFret", "FontNameTAB", "FontSizeMainTitle", "FontSizeSubTitle", "FontSizeFret",
-                            "FontSizeTAB", "MarginLeft", "MarginTop", "MarginRight", "MarginBottom", "PageWidth",
-                            "PageHeight", "PitchBetweenLine", "ShowTAB", "StemHeight", "StemMargin",
-                            "TripletZoneHeight", "TabUpperMargin", "TabLowerMargin", "UnitWidth", "UnitsForTAB",
-                            "Strings"})
-        EXPECT_TRUE(table.Knows(key)) << key;
-    // Each real key writes its own field.
     EXPECT_TRUE(table.Apply("TripletZoneHeight", "1.25"));
     EXPECT_TRUE(table.Apply("ChordZoneHeight", "3"));
     EXPECT_TRUE(table.Apply("TabLowerMargin", "8"));

@@ -10,16 +10,14 @@
 #include <cmath>
 #include <limits>
 
-// Every default value is also checked through "plekto dump"; here what the dump cannot
-// show: the face name's own bytes and a fresh score's state.
+// The defaults are checked once, in "plekto dump"'s exact output; here what the dump
+// cannot show: the face name's own bytes and a fresh score's state.
 TEST(Settings, EmptyStoreGivesTheDefaults)
 {
     CMemorySettingsStore store;
     CScore score(store);
     const ScoreSettings& s = score.Settings;
     EXPECT_EQ(s.FontMainTitle.Name, "\x82\x6C\x82\x72\x20\x96\xBE\x92\xA9");
-    EXPECT_EQ(s.PageHeight, 290.0);
-    EXPECT_EQ(s.ChordZoneHeight, 4.5);
     EXPECT_EQ(score.LinesPerPage(), 6);  // 255 / 39.5
     EXPECT_EQ(score.PageCount, 1);
     EXPECT_EQ(score.LineCount, 0);
@@ -66,10 +64,10 @@ TEST(Settings, SavesWriteTheirGroupInOrderTruncated)
     s.Strings = 9;
     s.FontFret.Name.clear();
     CMemorySettingsStore store;
-    s.SavePageSettings(store);
-    s.SaveTabSettings(store);
-    s.SaveNoteSettings(store);
-    s.SaveFontSettings(store);
+    s.Save(store, SettingsGroup::Page);
+    s.Save(store, SettingsGroup::Tab);
+    s.Save(store, SettingsGroup::Note);
+    s.Save(store, SettingsGroup::Font);
     const auto& v = store.Values();
     auto integer = [&v](const char* key) { return std::get<int32_t>(v.at(key)); };
     EXPECT_EQ(integer("Settings\\Page\\PageW"), 21001);

@@ -27,8 +27,8 @@ TEST(QtStore, RoundTripsValuesUnderTheirSections)
         CQtSettingsStore store(path.toStdString());
         ScoreSettings settings;
         settings.PageWidth = 210.01;
-        settings.SavePageSettings(store);
-        settings.SaveFontSettings(store);
+        settings.Save(store, SettingsGroup::Page);
+        settings.Save(store, SettingsGroup::Font);
         store.WriteInt("Settings\\Tab", "UnitTab", -3);
     }
     const QByteArray text = ReadAll(path);
@@ -87,7 +87,7 @@ TEST(QtStore, UnreadableOrUnwritablePlacesGiveDefaultsWithoutHarm)
         CQtSettingsStore store(asDirectory.toStdString());
         CScore score(store);
         EXPECT_EQ(score.Settings.PageWidth, 210.0);
-        score.Settings.SavePageSettings(store);  // a failed write is not reported and does no harm
+        score.Settings.Save(store, SettingsGroup::Page);  // a failed write is not reported and does no harm
         store.Settings().sync();
         EXPECT_NE(store.Settings().status(), QSettings::NoError);
     }
@@ -101,7 +101,7 @@ TEST(QtStore, UnreadableOrUnwritablePlacesGiveDefaultsWithoutHarm)
     {
         CQtSettingsStore store(beyond.toStdString());
         ScoreSettings settings;
-        settings.SaveFontSettings(store);
+        settings.Save(store, SettingsGroup::Font);
         store.Settings().sync();
         EXPECT_EQ(store.GetString("Settings\\Font", "Missing", "x"), "x");
     }
@@ -116,7 +116,7 @@ TEST(QtStore, WritesAreAtomic)
     // QSettings writes through a temporary file and a rename: a crash or a full disk
     // never leaves half a file behind. Nothing may turn that off.
     EXPECT_TRUE(store.Settings().isAtomicSyncRequired());
-    ScoreSettings().SavePageSettings(store);
+    ScoreSettings().Save(store, SettingsGroup::Page);
     store.Settings().sync();
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{"Plekto.conf"});
 }

@@ -24,6 +24,7 @@
 #include "app/PropDlgPageSet.h"
 #include "app/PropDlgTabSet.h"
 #include "app/PropScoreSetting.h"
+#include "settings/SettingsTable.h"
 
 namespace
 {
@@ -174,19 +175,23 @@ void TestSettingsDialog::freshSheetShowsItsPagesAndTheDefaults()
     }
     QVERIFY(!sheet.FontSet().findChild<QLabel*>(QStringLiteral("Illustration")));
 
-    // Each field shows its own default; looking changes nothing.
+    // Each field shows its own member of the record (the lengths numbered in the table's
+    // order); looking changes nothing.
+    double length = 0.5;
+    for (const CSetting& setting : SettingsTable)
+        if (setting.Kind == SettingKind::Length)
+            SettingField<double>(f.S, setting) = ++length;
+    f.S.UnitsForTAB = 7;
+    sheet.LoadFromScore();
     QCOMPARE(Texts(sheet, {"PageWidth", "PageHeight", "MarginLeft", "MarginTop", "MarginRight", "MarginBottom"}),
-             QStringLiteral("210|290|20|15|20|20"));
+             QStringLiteral("2.5|1.5|3.5|4.5|5.5|6.5"));
     f.Tab(1);
     QCOMPARE(Texts(sheet, {"ChordZoneHeight", "TripletZoneHeight", "TabUpperMargin", "PitchBetweenLine",
                            "TabLowerMargin", "UnitWidth", "UnitsForTAB"}),
-             QStringLiteral("4.5|2.5|10|2.5|10|6|2"));
+             QStringLiteral("9.5|10.5|7.5|11.5|8.5|12.5|7"));
     f.Tab(2);
-    QCOMPARE(Texts(sheet, {"FlagHeight", "FlagMargin", "StemHeight", "StemMargin"}), QStringLiteral("1.5|0.5|9|0.5"));
-    f.Tab(3);
-    QCOMPARE(Texts(sheet, {"FontNameMainTitle", "FontNameSubTitle", "FontNameFret", "FontNameTAB", "FontSizeMainTitle",
-                           "FontSizeSubTitle", "FontSizeFret", "FontSizeTAB"}),
-             QStringLiteral("ＭＳ 明朝|ＭＳ 明朝|Courier New Bold|Courier New|24|12|9|12"));
+    QCOMPARE(Texts(sheet, {"FlagHeight", "FlagMargin", "StemHeight", "StemMargin"}),
+             QStringLiteral("13.5|14.5|15.5|16.5"));
     QVERIFY(!sheet.ApplyButton()->isEnabled() && f.Watcher.Messages.isEmpty() && f.Store.Writes.isEmpty());
 }
 
@@ -248,7 +253,7 @@ void TestSettingsDialog::refusedFieldsKeepTheFocusAndBlockEverything()
     QCOMPARE(f.Watcher.Messages, QStringList({RealRefused, RealRefused, RealRefused}));
     QVERIFY(f.Sheet.isVisible());
     // The reading stopped at the refused field: the margin after it was not read.
-    QCOMPARE(f.Sheet.PageSet().MarginLeft, 20.0);
+    QCOMPARE(f.Sheet.PageSet().Values.MarginLeft, 20.0);
 
     // Integers have their own message; a negative value is no problem.
     Type(width, QStringLiteral("-150"));
