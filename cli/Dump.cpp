@@ -123,8 +123,8 @@ private:
         if (const auto* note = dynamic_cast<const CItemNote*>(&item)) {
             name = "CItemNote";
             own = ", \"Length\": " + std::to_string(note->Length) + ", \"Dotted\": " + Bool(note->Dotted) +
-                  ", \"FlagKind\": " + std::to_string(note->FlagKind) +
-                  ", \"HeadKind\": " + std::to_string(note->HeadKind) + ", \"Frets\": [";
+                  ", \"FlagKind\": " + std::to_string(static_cast<int32_t>(note->FlagKind)) +
+                  ", \"HeadKind\": " + std::to_string(static_cast<int32_t>(note->HeadKind)) + ", \"Frets\": [";
             for (std::size_t i = 0; i < note->Frets.size(); ++i)
                 own += (i ? ", " : "") + std::to_string(note->Frets[i]);
             own += "]";
@@ -137,7 +137,7 @@ private:
                   ", \"Denominator\": " + std::to_string(time->Denominator);
         } else if (const auto* bar = dynamic_cast<const CItemRepeatBar*>(&item)) {
             name = "CItemRepeatBar";
-            own = ", \"IsEnd\": " + std::to_string(bar->IsEnd);
+            own = ", \"IsEnd\": " + std::to_string(static_cast<int32_t>(bar->Side));
         }
         return std::string("{\"class\": \"") + name + "\", \"Units\": " + std::to_string(item.Units) +
                ", \"BarAfter\": " + Bool(item.BarAfter) + own + "}";

@@ -89,7 +89,7 @@ void CScore::FlushDeferredMarks(CSurface& dc)
     // both ends are note columns; the others show nothing on this line.
     for (std::size_t i = 0; i < DeferredMarks.size(); ++i) {
         CScoreInterUnit* mark = DeferredMarks[i];
-        if (!mark || mark->DrawState != 1)
+        if (!mark || mark->DrawState != CScoreInterUnit::State::Deferred)
             continue;
         CScoreItem* start = mark->StartItem;
         CScoreItem* end = mark->EndItem;

@@ -5,7 +5,10 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
+#include <optional>
 #include <span>
+#include <string>
 #include <string_view>
 
 #include "model/TextEncoding.h"
@@ -110,10 +113,47 @@ protected:
     virtual void OnSelectFont(const CFont* font) { (void)font; }
     virtual void OnSelectBrush(CBrush brush) { (void)brush; }
 
+    // Extents of DT_CALCRECT measurements, for back ends whose measuring is costly: every
+    // note column measures the same few strings. An entry belongs to the current font's
+    // value (face, size, height; never its address, which a destroyed font may pass on
+    // to another), the encoding, the flags and the text. A back end's metrics must not
+    // change during its lifetime (one surface, one device).
+    struct CTextExtent
+    {
+        int32_t Width = 0;
+        int32_t Height = 0;
+    };
+    std::optional<CTextExtent> MeasuredExtent(std::string_view text, uint32_t flags) const;
+    void RememberExtent(std::string_view text, uint32_t flags, CTextExtent extent);
+
 private:
+    // Only short texts are kept, and the whole cache is dropped when it is full: a score's
+    // chord names and labels cannot make it grow without bound.
+    static constexpr std::size_t MaxExtents = 256;
+    static constexpr std::size_t MaxExtentText = 64;
+    struct CExtentKey
+    {
+        bool DefaultFont = false;
+        int32_t Size = 0;
+        int32_t Height = 0;
+        TextEncoding Encoding = TextEncoding::Cp932;
+        uint32_t Flags = 0;
+        std::string Face;
+        std::string Text;
+    };
+    struct CExtentKeyView;
+    struct CExtentOrder
+    {
+        using is_transparent = void;
+        template <class A, class B>
+        bool operator()(const A& a, const B& b) const;
+    };
+    CExtentKeyView KeyFor(std::string_view text, uint32_t flags) const;
+
     const CFont* Font = nullptr;
     CBrush Brush = CBrush::Black;
     TextEncoding Encoding = TextEncoding::Cp932;
+    std::map<CExtentKey, CTextExtent, CExtentOrder> Extents;
 };
 
 // Selects a font or a brush for the lifetime of a scope and selects the previous one

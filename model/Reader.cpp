@@ -262,7 +262,8 @@ bool CScoreReader::DispatchToken(std::string_view token)
     const char second = At(token, 1);
     switch (token[0]) {
     case ' ':
-        return OnSpaceToken(token.substr(1));
+        OnSpaceToken();
+        return true;
     case '$':
         return ApplyDirective(token.substr(1));
     case '-':
@@ -290,7 +291,8 @@ bool CScoreReader::DispatchToken(std::string_view token)
         // token whose first character selects no handler.
         if (second == 'h')
             return OnChordToken(token.substr(2));
-        return Ignored(token);
+        Ignored(token);
+        return true;
     case 'f':
         if (second == 's')
             return OnFlagsStart(token.substr(2));
@@ -305,8 +307,10 @@ bool CScoreReader::DispatchToken(std::string_view token)
         return OnTitleToken(token.substr(1));
     case 'v':
         // Likewise a "v" that does not begin "vb" is ignored; "vb" itself needs "s" or "e".
-        if (second != 'b')
-            return Ignored(token);
+        if (second != 'b') {
+            Ignored(token);
+            return true;
+        }
         if (At(token, 2) == 's')
             return OnVibratoStart(token.substr(3));
         if (At(token, 2) == 'e')
@@ -315,15 +319,15 @@ bool CScoreReader::DispatchToken(std::string_view token)
     case '|':
         return OnRepeatBarToken(token.substr(1)) || OnBarToken();
     default:
-        return Ignored(token);
+        Ignored(token);
+        return true;
     }
 }
 
-bool CScoreReader::Ignored(std::string_view token)
+void CScoreReader::Ignored(std::string_view token)
 {
     if (Diagnostics)
         Warn(Quote(token) + " was ignored: its first character selects no token");
-    return true;
 }
 
 CScoreReader::CPosition CScoreReader::Here() const
@@ -424,11 +428,7 @@ void CScoreReader::AppendItem(std::unique_ptr<CScoreItem> item, bool becomesCurr
 
 // ---- Unit item tokens ----
 
-bool CScoreReader::OnSpaceToken(std::string_view)
-{
-    AppendItem(std::make_unique<CItemSpace>(&Score, 1), true);
-    return true;
-}
+void CScoreReader::OnSpaceToken() { AppendItem(std::make_unique<CItemSpace>(&Score, 1), true); }
 
 bool CScoreReader::OnNoteToken(std::string_view arg)
 {
@@ -443,26 +443,26 @@ bool CScoreReader::OnNoteToken(std::string_view arg)
     }
     switch (At(arg, 0)) {
     case 'n':
-        note->FlagKind = CItemNote::None;
+        note->FlagKind = CItemNote::Flag::None;
         break;
     case 's':
-        note->FlagKind = CItemNote::Single;
+        note->FlagKind = CItemNote::Flag::Single;
         break;
     case 'c':
-        note->FlagKind = CItemNote::Connected;
+        note->FlagKind = CItemNote::Flag::Connected;
         break;
     default:
         return Refuse(arg.empty() ? "has no flag letter" : "has no flag letter (n, s or c) after its length");
     }
     switch (At(arg, 1)) {
     case 'n':
-        note->HeadKind = CItemNote::Numbers;
+        note->HeadKind = CItemNote::Head::Numbers;
         break;
     case 'c':
-        note->HeadKind = CItemNote::Cross;
+        note->HeadKind = CItemNote::Head::Cross;
         break;
     case 's':
-        note->HeadKind = CItemNote::Slash;
+        note->HeadKind = CItemNote::Head::Slash;
         break;
     default:
         return Refuse(arg.size() < 2 ? "has no head letter" : "has no head letter (n, c or s) after its flag letter");
@@ -514,7 +514,7 @@ bool CScoreReader::OnRepeatBarToken(std::string_view arg)
     if (At(arg, 0) != ':')
         return false;
     auto bar = std::make_unique<CItemRepeatBar>(&Score, 1);
-    bar->IsEnd = At(arg, 1) == 'e' ? 1 : 0;
+    bar->Side = At(arg, 1) == 'e' ? CItemRepeatBar::RepeatSide::Close : CItemRepeatBar::RepeatSide::Open;
     AppendItem(std::move(bar), false);  // never the current item
     return true;
 }

@@ -89,7 +89,7 @@ public:
     void Finish();
 
     // Unit item tokens.
-    bool OnSpaceToken(std::string_view arg);
+    void OnSpaceToken();
     bool OnNoteToken(std::string_view arg);
     bool OnRestToken(std::string_view arg);
     bool OnTimeToken(std::string_view arg);
@@ -151,7 +151,7 @@ private:
     bool CloseMark(std::vector<std::unique_ptr<Mark>>& stack);
     template <class Mark>
     void DiscardPendingMarks(std::vector<std::unique_ptr<Mark>>& stack, const char* what);
-    bool Ignored(std::string_view token);
+    void Ignored(std::string_view token);
 
     CScore& Score;
     std::vector<std::unique_ptr<CTripletMark>> PendingTriplets;

@@ -25,12 +25,11 @@ CScore::~CScore()
     DestroyScore();
 }
 
-bool CScore::ClearContents()
+void CScore::ClearContents()
 {
     UnitItems.clear();
     SpanMarks.clear();
     Geometry.Clear();
-    return true;
 }
 
 void CScore::DestroyScore()
@@ -52,22 +51,14 @@ void CScore::DestroyScore()
     Settings.FontMainTitle.ClearFont();
 }
 
-bool CScore::AddUnitItem(std::unique_ptr<CScoreItem> item)
-{
-    UnitItems.push_back(std::move(item));
-    return true;
-}
+void CScore::AddUnitItem(std::unique_ptr<CScoreItem> item) { UnitItems.push_back(std::move(item)); }
 
-bool CScore::AddSpanMark(std::unique_ptr<CScoreInterUnit> mark)
-{
-    SpanMarks.push_back(std::move(mark));
-    return true;
-}
+void CScore::AddSpanMark(std::unique_ptr<CScoreInterUnit> mark) { SpanMarks.push_back(std::move(mark)); }
 
 void CScore::AddDeferredMark(CScoreInterUnit* mark)
 {
     DeferredMarks.push_back(mark);
-    mark->DrawState = 1;
+    mark->DrawState = CScoreInterUnit::State::Deferred;
 }
 
 namespace

@@ -32,9 +32,9 @@ public:
     CScore(const CScore&) = delete;
     CScore& operator=(const CScore&) = delete;
 
-    bool ClearContents();
-    bool AddUnitItem(std::unique_ptr<CScoreItem> item);
-    bool AddSpanMark(std::unique_ptr<CScoreInterUnit> mark);
+    void ClearContents();
+    void AddUnitItem(std::unique_ptr<CScoreItem> item);
+    void AddSpanMark(std::unique_ptr<CScoreInterUnit> mark);
     void AddDeferredMark(CScoreInterUnit* mark);
 
     // Measures in the cached fret font (0 while it does not exist). The height is

@@ -11,7 +11,7 @@ void CScoreInterUnit::DrawAtEnd(CSurface& dc, const CRect& endRect)
         DrawWithinLine(dc, endRect, StartItem, EndItem);
     else
         DrawTail(dc, endRect, StartItem, EndItem);
-    DrawState = 2;
+    DrawState = State::Drawn;
 }
 
 int32_t CScoreInterUnit::LineRightX() const { return LineGeometry::LineRightX(Score->Settings); }

@@ -13,16 +13,19 @@ class CScoreItem;
 class CScoreInterUnit
 {
 public:
+    // Where a mark stands in the drawing of a page; the numbers are fixed.
+    enum class State : int32_t
+    {
+        Idle = 0,      // not reached yet by this drawing
+        Deferred = 1,  // waiting in the score's DeferredMarks for its end item
+        Drawn = 2,     // drawn at its end item
+    };
+
     explicit CScoreInterUnit(CScore* score) : Score(score) {}
     virtual ~CScoreInterUnit() = default;
 
-    CScoreItem* GetStartItem() const { return StartItem; }
-    CScoreItem* GetEndItem() const { return EndItem; }
-    void SetStartItem(CScoreItem* item) { StartItem = item; }
-    void SetEndItem(CScoreItem* item) { EndItem = item; }
-
     // Called by the end item with its Rect: the whole mark when the two ends share a
-    // line (equal Rect tops), otherwise the tail piece. DrawState becomes 2.
+    // line (equal Rect tops), otherwise the tail piece. DrawState becomes Drawn.
     void DrawAtEnd(CSurface& dc, const CRect& endRect);
 
     virtual void DrawWithinLine(CSurface& dc, const CRect& rect, CScoreItem* start, CScoreItem* end) = 0;
@@ -33,7 +36,7 @@ public:
 
     CScoreItem* StartItem = nullptr;
     CScoreItem* EndItem = nullptr;
-    int32_t DrawState = 0;  // 1: waiting in DeferredMarks; 2: drawn at its end item
+    State DrawState = State::Idle;
     CScore* Score;
 
 protected:

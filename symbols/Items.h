@@ -12,13 +12,13 @@
 class CItemNote : public CScoreItem
 {
 public:
-    enum Head : int32_t
+    enum class Head : int32_t
     {
         Numbers = 0,
         Cross = 1,
         Slash = 2,
     };
-    enum Flag : int32_t
+    enum class Flag : int32_t
     {
         None = 0,
         Single = 1,
@@ -42,8 +42,8 @@ public:
 
     std::vector<int32_t> Frets;
     int32_t Length = 4;
-    int32_t HeadKind = Numbers;
-    int32_t FlagKind = None;
+    Head HeadKind = Head::Numbers;
+    Flag FlagKind = Flag::None;
     bool Dotted = false;
     int32_t StemX = 0;     // written by every Draw, read by the beams
     int32_t StemTipY = 0;
@@ -77,11 +77,18 @@ public:
 class CItemRepeatBar : public CScoreItem
 {
 public:
+    // The numbers are those the dump prints.
+    enum class RepeatSide : int32_t
+    {
+        Open = 0,   // opens a repeated section
+        Close = 1,  // closes one
+    };
+
     CItemRepeatBar(CScore* score, int32_t units) : CScoreItem(score, units) {}
     std::unique_ptr<CScoreItem> Clone() const override;
     void Draw(CSurface& dc) override;
 
-    int32_t IsEnd = 0;  // 0 opens a repeated section, anything else closes one
+    RepeatSide Side = RepeatSide::Open;
     CItemRepeatBar(const CItemRepeatBar& other) = default;
 };
 

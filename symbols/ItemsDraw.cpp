@@ -69,7 +69,7 @@ void CItemNote::Draw(CSurface& dc)
     StemTipY = stemTip;
     int32_t stemEnd = stemTip;
 
-    if (HeadKind == Numbers) {
+    if (HeadKind == Head::Numbers) {
         CFontScope font(dc, s.FontFret.Font.get());
         const int32_t h = Score->TextHeightInFretFont(dc, "0X");  // negative: y grows upward
         const int32_t w = Score->TextWidthInFretFont(dc, "0X");
@@ -104,12 +104,12 @@ void CItemNote::Draw(CSurface& dc)
             dc.RoundRect(At(c.L + inset), stemEnd, At(c.R - inset),
                          SatAdd(StringY(s, c.T, lastString - 1.0), h / 2), corner, corner);
         }
-    } else if (HeadKind == Cross || HeadKind == Slash) {
+    } else if (HeadKind == Head::Cross || HeadKind == Head::Slash) {
         const int32_t yA = SatSub(c.T, ToUnits(StringZone(s) + s.PitchBetweenLine));
         const int32_t yB =
             SatSub(c.T, ToUnits(BelowZone(s, (s.Strings - 1.0) * s.PitchBetweenLine) - s.PitchBetweenLine));
         stemEnd = yA;
-        if (HeadKind == Cross) {
+        if (HeadKind == Head::Cross) {
             const int64_t t = c.W / 3;
             dc.MoveTo(At(c.L + t), yA);
             dc.LineTo(At(c.R - t), yB);
@@ -129,7 +129,7 @@ void CItemNote::Draw(CSurface& dc)
         dc.LineTo(cx, stemEnd);
     }
 
-    if (FlagKind == Single) {
+    if (FlagKind == Flag::Single) {
         const CBitmap* flag = Length == 8    ? Score->Flag1Bitmap.get()
                               : Length == 16 ? Score->Flag2Bitmap.get()
                               : Length == 32 ? Score->Flag3Bitmap.get()
@@ -205,7 +205,7 @@ void CItemRepeatBar::Draw(CSurface& dc)
     const int32_t yTop = StringY(s, c.T, 0);
     const int32_t yBot = SatSub(yTop, ToUnits((s.Strings - 1.0) * s.PitchBetweenLine));
     int32_t dotX = 0;
-    if (IsEnd == 0) {
+    if (Side == RepeatSide::Open) {
         dc.Rectangle(c.L, yTop, SatAdd(c.L, 100), yBot);
         dc.MoveTo(SatAdd(c.L, 200), yTop);
         dc.LineTo(SatAdd(c.L, 200), yBot);

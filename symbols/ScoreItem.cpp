@@ -12,11 +12,7 @@ CScoreItem::CScoreItem(const CScoreItem& other)
 {
 }
 
-bool CScoreItem::AttachMark(CScoreInterUnit* mark)
-{
-    Marks.push_back(mark);
-    return true;
-}
+void CScoreItem::AttachMark(CScoreInterUnit* mark) { Marks.push_back(mark); }
 
 void CScoreItem::DetachMark(CScoreInterUnit* mark)
 {

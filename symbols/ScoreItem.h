@@ -24,7 +24,7 @@ public:
     virtual void Draw(CSurface& dc) = 0;
 
     // Appends the mark to Marks (start item, end item or both).
-    bool AttachMark(CScoreInterUnit* mark);
+    void AttachMark(CScoreInterUnit* mark);
     // Removes the last attachment of the mark; used when an open mark is discarded.
     void DetachMark(CScoreInterUnit* mark);
     // Queues marks that start here and draws those that end here, in list order.

@@ -123,19 +123,26 @@ void CPainterSurface::OnSelectBrush(CBrush brush)
 
 void CPainterSurface::DrawText(std::string_view text, CRect& rect, uint32_t flags)
 {
-    const QString string = DecodeText(text, GetTextEncoding());
-    const QFont& font = FontFor(CurrentFont());
     const int qflags = TextFlags(flags);
     if (flags & DT_CALCRECT) {
-        QPaintDevice* device = Painter.device();
-        const QFontMetricsF metrics = device ? QFontMetricsF(font, device) : QFontMetricsF(font);
-        const int layout = qflags & ~(Qt::AlignHorizontal_Mask | Qt::AlignVertical_Mask | Qt::TextDontClip);
-        const QRectF bounds = metrics.boundingRect(QRectF(0, 0, 1e7, 1e7), layout | Qt::AlignLeft | Qt::AlignTop,
-                                                   string);
-        rect.right = SatAdd(rect.left, RoundUp(bounds.width()));
-        rect.bottom = SatSub(rect.top, RoundUp(bounds.height()));
+        std::optional<CTextExtent> extent = MeasuredExtent(text, flags);
+        if (!extent) {
+            QPaintDevice* device = Painter.device();
+            const QFont& font = FontFor(CurrentFont());
+            const QFontMetricsF metrics = device ? QFontMetricsF(font, device) : QFontMetricsF(font);
+            const int layout = qflags & ~(Qt::AlignHorizontal_Mask | Qt::AlignVertical_Mask | Qt::TextDontClip);
+            const QRectF bounds = metrics.boundingRect(QRectF(0, 0, 1e7, 1e7),
+                                                       layout | Qt::AlignLeft | Qt::AlignTop,
+                                                       DecodeText(text, GetTextEncoding()));
+            extent = CTextExtent{RoundUp(bounds.width()), RoundUp(bounds.height())};
+            RememberExtent(text, flags, *extent);
+        }
+        rect.right = SatAdd(rect.left, extent->Width);
+        rect.bottom = SatSub(rect.top, extent->Height);
         return;
     }
+    const QString string = DecodeText(text, GetTextEncoding());
+    const QFont& font = FontFor(CurrentFont());
     Painter.setFont(font);
     Painter.drawText(Box(rect.left, rect.top, rect.right, rect.bottom), qflags, string);
 }

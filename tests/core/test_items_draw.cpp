@@ -41,7 +41,7 @@ struct ItemDrawing : ::testing::Test
         return item;
     }
     std::unique_ptr<CItemNote> Note(const char* frets, int32_t length = 4, bool dotted = false, CRect rect = Column,
-                                    int32_t head = CItemNote::Numbers, int32_t flag = CItemNote::None)
+                                    CItemNote::Head head = CItemNote::Head::Numbers, CItemNote::Flag flag = CItemNote::Flag::None)
     {
         auto note = Make<CItemNote>(length, rect);
         note->Dotted = dotted;
@@ -99,28 +99,28 @@ TEST_F(ItemDrawing, NoteHeadsBoxesCrossesAndSlashes)
     EXPECT_TRUE(Trace(*Note("", 1), true).empty());
     EXPECT_EQ(Trace(*Note("", 2), true), (Lines{"MoveTo 3500 -2300", "LineTo 3500 -3200"}));
     // Cross and slash heads span string 2 to the next to last; frets are not drawn.
-    EXPECT_EQ(Trace(*Note("1.2.3", 4, false, Column, CItemNote::Cross)), (Lines{"MoveTo 3400 -3450", "LineTo 3600 -4200", "MoveTo 3600 -3450",
+    EXPECT_EQ(Trace(*Note("1.2.3", 4, false, Column, CItemNote::Head::Cross)), (Lines{"MoveTo 3400 -3450", "LineTo 3600 -4200", "MoveTo 3600 -3450",
                                     "LineTo 3400 -4200", "MoveTo 3500 -2300", "LineTo 3500 -3450"}));
     // The slash leans by min(width of "0", a quarter column), painted black.
-    EXPECT_EQ(Trace(*Note("", 4, false, Column, CItemNote::Slash)),
+    EXPECT_EQ(Trace(*Note("", 4, false, Column, CItemNote::Head::Slash)),
               (Lines{Fret, "Font default", "Brush black",
                      "Polygon 5 3500 -3450 3350 -4200 3200 -4200 3350 -3450 3500 -3450", "Brush black",
                      "MoveTo 3500 -2300", "LineTo 3500 -3450"}));
-    EXPECT_EQ(Trace(*Note("", 4, false, {0, -1500, 1200, -5450}, CItemNote::Slash), true).at(0), "Polygon 5 600 -3450 410 -4200 220 -4200 410 -3450 600 -3450");
+    EXPECT_EQ(Trace(*Note("", 4, false, {0, -1500, 1200, -5450}, CItemNote::Head::Slash), true).at(0), "Polygon 5 600 -3450 410 -4200 220 -4200 410 -3450 600 -3450");
 }
 
 TEST_F(ItemDrawing, FlagsAndRestsCopyTheBitmapOfTheirLength)
 {
     // Single flags hang from the stem tip; a connected flag is the beam's to draw.
-    const std::tuple<int32_t, int32_t, std::string> flags[] = {
-        {8, CItemNote::Single, "StretchBlt 3500 -2300 300 -900 131 80 257"},
-        {32, CItemNote::Single, "StretchBlt 3500 -2300 300 -900 133 80 257"},
-        {4, CItemNote::Single, "LineTo 3500 -3042"},
-        {64, CItemNote::Single, "LineTo 3500 -3042"},
-        {8, CItemNote::Connected, "LineTo 3500 -3042"},
+    const std::tuple<int32_t, CItemNote::Flag, std::string> flags[] = {
+        {8, CItemNote::Flag::Single, "StretchBlt 3500 -2300 300 -900 131 80 257"},
+        {32, CItemNote::Flag::Single, "StretchBlt 3500 -2300 300 -900 133 80 257"},
+        {4, CItemNote::Flag::Single, "LineTo 3500 -3042"},
+        {64, CItemNote::Flag::Single, "LineTo 3500 -3042"},
+        {8, CItemNote::Flag::Connected, "LineTo 3500 -3042"},
     };
     for (const auto& [length, flag, last] : flags) {
-        EXPECT_EQ(Trace(*Note("0", length, false, Column, CItemNote::Numbers, flag), true).back(), last) << length;
+        EXPECT_EQ(Trace(*Note("0", length, false, Column, CItemNote::Head::Numbers, flag), true).back(), last) << length;
         EXPECT_EQ(Score.MemoryDC->SelectedBitmap(), nullptr) << length;
     }
     // Whole rests hang from string 3, half rests sit on it; neither shows its dot. Bitmaps
@@ -161,7 +161,7 @@ TEST_F(ItemDrawing, TimeSignaturesRepeatBarsAndSpaces)
                                                      "LineTo 3400 -4450", "Ellipse 3500 -3575 3550 -3625",
                                                      "Ellipse 3500 -4075 3550 -4125"}));
     auto close = Make<CItemRepeatBar>();
-    close->IsEnd = 1;
+    close->Side = CItemRepeatBar::RepeatSide::Close;
     Score.Settings.Strings = 4;
     EXPECT_EQ(Trace(*close), (Lines{"Rectangle 3700 -3200 3800 -3950", "MoveTo 3600 -3200", "LineTo 3600 -3950",
                                     "Ellipse 3500 -3575 3550 -3625", "Ellipse 3500 -4075 3550 -4125"}));

@@ -45,8 +45,8 @@ struct MarkDrawing : ::testing::Test
     M* Span(CScoreItem* start, CScoreItem* end, int32_t level = -1)
     {
         auto mark = std::make_unique<M>(Score.get());
-        mark->SetStartItem(start);
-        mark->SetEndItem(end);
+        mark->StartItem = start;
+        mark->EndItem = end;
         start->AttachMark(mark.get());
         end->AttachMark(mark.get());
         if constexpr (requires { mark->SetLevel(0); })
@@ -84,7 +84,7 @@ TEST_F(MarkDrawing, BeamsJoinStemTipsHangByLevelAndNeedNotesAtBothEnds)
     B->StemTipY = -2350;  // the top comes from the start tip, the bottom from the end tip
     for (int32_t level : {1, 2, 4, 0})
         Span<CConnectedNoteFlag>(A, B, level)->DrawAtEnd(Dc, B->Rect);
-    EXPECT_EQ(Score->SpanMarks[0]->DrawState, 2);
+    EXPECT_EQ(Score->SpanMarks[0]->DrawState, CScoreInterUnit::State::Drawn);
     // A one-note beam is a stub of half the note's width, to its side; the bar is 150 high.
     auto* left = Span<CConnectedNoteFlag>(A, A);
     left->SetSide('L');
@@ -149,8 +149,8 @@ TEST_F(MarkDrawing, ChordNameFillsTheChordZoneAsWideAsItsText)
         CChordMark mark(Score.get());
         mark.Text = text;
         mark.Framed = framed;
-        mark.SetStartItem(n);
-        mark.SetEndItem(n);
+        mark.StartItem = n;
+        mark.EndItem = n;
         DrawAllSlots(Dc, mark, n, n);
     }
     EXPECT_EQ(Shapes(), (Lines{R"(DrawText 32 3800 -1500 4256 -1950 "Am7")", "Brush hollow",

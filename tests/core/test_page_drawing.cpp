@@ -271,15 +271,15 @@ TEST(PageDrawing, SpanMarksDrawWithinALineOrAsHeadAndTailAcrossBreaks)
                              Probe("tail C", 55)}));
     EXPECT_EQ(*(std::ranges::find(page, Probe("head B", 20)) + 1), "MoveTo 2000 -7150");  // before line 2
     for (const CProbeMark* mark : marks)
-        EXPECT_EQ(mark->DrawState, 2);
+        EXPECT_EQ(mark->DrawState, CScoreInterUnit::State::Drawn);
 
     // Across a printed page break: the head on page 1, the tail on page 2.
     Drawn p(Repeat("n4nn0", 26 * 6 + 10), true);
     CProbeMark* mark = Span(*p.Score, "P", 150, 160);
     EXPECT_EQ(Count(p.Page(1), Probe("head P", 150)), 1u);
-    EXPECT_EQ(mark->DrawState, 1);
+    EXPECT_EQ(mark->DrawState, CScoreInterUnit::State::Deferred);
     EXPECT_EQ(Count(p.Page(2), Probe("tail P", 160 - 156)), 1u);
-    EXPECT_EQ(mark->DrawState, 2);
+    EXPECT_EQ(mark->DrawState, CScoreInterUnit::State::Drawn);
 }
 
 TEST(PageView, PrepareMakesMissingFontsOnceAndPaintRestoresTheSurface)

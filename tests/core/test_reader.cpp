@@ -29,10 +29,10 @@ TEST(Reader, ExampleFileGivesItsItemsAndMarks)
     EXPECT_EQ(Frets(r.Item<CItemNote>(1)), (std::vector<int32_t>{0, 2, 2, N, N, N}));
     for (std::size_t i : {2u, 5u})
         EXPECT_TRUE(r.ItemAt(i)->BarAfter) << i;
-    EXPECT_EQ(r.Item<CItemNote>(4)->FlagKind, CItemNote::Connected);
-    EXPECT_EQ(r.Item<CItemNote>(8)->FlagKind, CItemNote::Single);
+    EXPECT_EQ(r.Item<CItemNote>(4)->FlagKind, CItemNote::Flag::Connected);
+    EXPECT_EQ(r.Item<CItemNote>(8)->FlagKind, CItemNote::Flag::Single);
     EXPECT_TRUE(r.Item<CItemSpace>(9));
-    EXPECT_EQ(r.Item<CItemRepeatBar>(10)->IsEnd, 1);
+    EXPECT_EQ(r.Item<CItemRepeatBar>(10)->Side, CItemRepeatBar::RepeatSide::Close);
 
     ASSERT_EQ(r.Marks(), 2u);
     auto* beam = r.Mark<CConnectedNoteFlag>(0);
@@ -101,21 +101,21 @@ TEST(Reader, NoteTokens)
         const char* token;
         int32_t length;
         bool dotted;
-        int32_t flag;
-        int32_t head;
+        CItemNote::Flag flag;
+        CItemNote::Head head;
         std::vector<int32_t> frets;
     };
     const Case cases[] = {
-        {"n4nn0.2.2.1.0.0", 4, false, CItemNote::None, CItemNote::Numbers, {0, 2, 2, 1, 0, 0}},
-        {"n8.sn3", 8, true, CItemNote::Single, CItemNote::Numbers, {3, N, N, N, N, N}},
-        {"n8cn.5", 8, false, CItemNote::Connected, CItemNote::Numbers, {N, 5, N, N, N, N}},
-        {"n16ncx.x.X", 16, false, CItemNote::None, CItemNote::Cross, {X, X, X, N, N, N}},
-        {"n4nn.12.-.7", 4, false, CItemNote::None, CItemNote::Numbers, {N, 12, N, 7, N, N}},
-        {"n4nn123", 4, false, CItemNote::None, CItemNote::Numbers, {12, N, N, N, N, N}},
-        {"n4nn3.q.5", 4, false, CItemNote::None, CItemNote::Numbers, {3, N, N, N, N, N}},
-        {"n4nn0.0.0.0.0.0.0.0", 4, false, CItemNote::None, CItemNote::Numbers, {0, 0, 0, 0, 0, 0}},
-        {"n4ns", 4, false, CItemNote::None, CItemNote::Slash, {N, N, N, N, N, N}},
-        {"n99snx.-3.99x", 99, false, CItemNote::Single, CItemNote::Numbers, {X, N, 99, N, N, N}},
+        {"n4nn0.2.2.1.0.0", 4, false, CItemNote::Flag::None, CItemNote::Head::Numbers, {0, 2, 2, 1, 0, 0}},
+        {"n8.sn3", 8, true, CItemNote::Flag::Single, CItemNote::Head::Numbers, {3, N, N, N, N, N}},
+        {"n8cn.5", 8, false, CItemNote::Flag::Connected, CItemNote::Head::Numbers, {N, 5, N, N, N, N}},
+        {"n16ncx.x.X", 16, false, CItemNote::Flag::None, CItemNote::Head::Cross, {X, X, X, N, N, N}},
+        {"n4nn.12.-.7", 4, false, CItemNote::Flag::None, CItemNote::Head::Numbers, {N, 12, N, 7, N, N}},
+        {"n4nn123", 4, false, CItemNote::Flag::None, CItemNote::Head::Numbers, {12, N, N, N, N, N}},
+        {"n4nn3.q.5", 4, false, CItemNote::Flag::None, CItemNote::Head::Numbers, {3, N, N, N, N, N}},
+        {"n4nn0.0.0.0.0.0.0.0", 4, false, CItemNote::Flag::None, CItemNote::Head::Numbers, {0, 0, 0, 0, 0, 0}},
+        {"n4ns", 4, false, CItemNote::Flag::None, CItemNote::Head::Slash, {N, N, N, N, N, N}},
+        {"n99snx.-3.99x", 99, false, CItemNote::Flag::Single, CItemNote::Head::Numbers, {X, N, 99, N, N, N}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.token);
@@ -148,9 +148,9 @@ TEST(Reader, RestTimeAndBarTokens)
     EXPECT_EQ(r.Item<CItemMusicalTime>(4)->Numerator, 12);
     EXPECT_EQ(r.Item<CItemMusicalTime>(4)->Denominator, 8);
     EXPECT_TRUE(r.Item<CItemSpace>(5));
-    EXPECT_EQ(r.Item<CItemRepeatBar>(6)->IsEnd, 0);
-    EXPECT_EQ(r.Item<CItemRepeatBar>(7)->IsEnd, 0);
-    EXPECT_EQ(r.Item<CItemRepeatBar>(8)->IsEnd, 1);
+    EXPECT_EQ(r.Item<CItemRepeatBar>(6)->Side, CItemRepeatBar::RepeatSide::Open);
+    EXPECT_EQ(r.Item<CItemRepeatBar>(7)->Side, CItemRepeatBar::RepeatSide::Open);
+    EXPECT_EQ(r.Item<CItemRepeatBar>(8)->Side, CItemRepeatBar::RepeatSide::Close);
     EXPECT_TRUE(r.ItemAt(9)->BarAfter);  // "||" is a plain bar
     EXPECT_FALSE(r.ItemAt(8)->BarAfter);
 

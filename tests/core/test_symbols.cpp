@@ -34,8 +34,8 @@ TEST(Symbols, CloneCopiesDataButNotPlacementOrMarks)
     EXPECT_EQ(note->Frets, r.Item<CItemNote>(0)->Frets);
     EXPECT_EQ(note->Length, 8);
     EXPECT_TRUE(note->Dotted);
-    EXPECT_EQ(note->FlagKind, CItemNote::Single);
-    EXPECT_EQ(note->HeadKind, CItemNote::Cross);
+    EXPECT_EQ(note->FlagKind, CItemNote::Flag::Single);
+    EXPECT_EQ(note->HeadKind, CItemNote::Head::Cross);
     EXPECT_TRUE(note->BarAfter);
     EXPECT_EQ(note->Rect, CRect{});
     EXPECT_TRUE(note->Marks.empty());
@@ -49,7 +49,7 @@ TEST(Symbols, CloneCopiesDataButNotPlacementOrMarks)
     auto time = r.ItemAt(2)->Clone();
     EXPECT_EQ(dynamic_cast<CItemMusicalTime*>(time.get())->Numerator, 6);
     auto bar = r.ItemAt(3)->Clone();
-    EXPECT_EQ(dynamic_cast<CItemRepeatBar*>(bar.get())->IsEnd, 1);
+    EXPECT_EQ(dynamic_cast<CItemRepeatBar*>(bar.get())->Side, CItemRepeatBar::RepeatSide::Close);
 }
 
 TEST(Symbols, MarkSettersClamp)
@@ -87,6 +87,6 @@ TEST(Symbols, MarkSettersClamp)
     EXPECT_FALSE(triplet.GetBracket());
     CChordMark chord(&score);
     EXPECT_FALSE(chord.Framed);
-    EXPECT_EQ(chord.DrawState, 0);
+    EXPECT_EQ(chord.DrawState, CScoreInterUnit::State::Idle);
     EXPECT_EQ(chord.StartItem, nullptr);
 }

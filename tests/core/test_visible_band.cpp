@@ -66,16 +66,16 @@ struct CBandedPaint : ReadScore
     CBandedPaint() : ReadScore(MarkedScore()) { Score->LayoutScore(); }
 
     // Paints with nothing left from earlier paints; returns the Rects and DrawStates left.
-    std::pair<std::vector<CRect>, std::vector<int32_t>> Paint(CRecordingSurface& dc, int32_t page,
+    std::pair<std::vector<CRect>, std::vector<CScoreInterUnit::State>> Paint(CRecordingSurface& dc, int32_t page,
                                                               std::optional<CBand> band = std::nullopt)
     {
         for (auto& item : Score->UnitItems)
             item->Rect = CRect{};
         for (auto& mark : Score->SpanMarks)
-            mark->DrawState = 0;
+            mark->DrawState = CScoreInterUnit::State::Idle;
         View.Paint(dc, *Score, page, band);
         EXPECT_TRUE(Score->DeferredMarks.empty());
-        std::pair<std::vector<CRect>, std::vector<int32_t>> left;
+        std::pair<std::vector<CRect>, std::vector<CScoreInterUnit::State>> left;
         for (const auto& item : Score->UnitItems)
             left.first.push_back(item->Rect);
         for (const auto& mark : Score->SpanMarks)
@@ -148,7 +148,8 @@ TEST(VisibleBand, RectsAndMarkDecisionsAreThoseOfAFullPaint)
     CRecordingSurface below;
     const auto [rects, states] = paint.Paint(below, 1, CBand{-10'000'000, -20'000'000});
     EXPECT_EQ(std::count(rects.begin(), rects.end(), CRect{}), static_cast<std::ptrdiff_t>(rects.size()));
-    EXPECT_EQ(std::count(states.begin(), states.end(), 0), static_cast<std::ptrdiff_t>(states.size()));
+    EXPECT_EQ(std::count(states.begin(), states.end(), CScoreInterUnit::State::Idle),
+              static_cast<std::ptrdiff_t>(states.size()));
     EXPECT_EQ(below.TraceLines(), (std::vector<std::string>{"Brush black", "Brush hollow",
                                                             "Rectangle 2000 -1500 19000 -64700", "Brush black",
                                                             "Brush black"}));

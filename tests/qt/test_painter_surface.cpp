@@ -12,6 +12,7 @@
 #include <limits>
 #include <string>
 #include <tuple>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -221,6 +222,35 @@ TEST(Export, SameDrawingGivesTheSamePixelsEveryTime)
     for (int run = 1; run < 8; ++run)
         differing += render() == first ? 0 : 1;
     EXPECT_EQ(differing, 0) << "of 7 renders differ from the first";
+}
+
+TEST(PainterSurface, RepeatedMeasuresFollowTheFontsValueAndTheEncoding)
+{
+    // Measures are kept per surface; one font object changed in place must not answer
+    // with its old size, nor the same bytes in another encoding with their old width.
+    CFont font{"Courier New", 90, 317};
+    std::vector<std::pair<int32_t, int32_t>> sizes;  // width, height of each measure
+    Render(20, 20, [&](CSurface& dc) {
+        const auto measure = [&](std::string_view text) {
+            CRect r{500, -500, 0, 0};
+            dc.DrawText(text, r, DT_CALCRECT | DT_SINGLELINE);
+            sizes.emplace_back(r.right - r.left, r.top - r.bottom);
+        };
+        dc.SelectFont(&font);
+        measure("0X");
+        measure("0X");
+        font.Size = 180;
+        font.Height = 635;
+        measure("0X");
+        dc.SetTextEncoding(TextEncoding::Utf8);
+        measure("\xc3\xa9\xc3\xa9");  // two characters in UTF-8, four in code page 932
+        dc.SetTextEncoding(TextEncoding::Cp932);
+        measure("\xc3\xa9\xc3\xa9");
+    });
+    ASSERT_EQ(sizes.size(), 5u);
+    EXPECT_EQ(sizes[1], sizes[0]);
+    EXPECT_NEAR(sizes[2].first, 2 * sizes[0].first, 4);
+    EXPECT_LT(sizes[3].first, sizes[4].first);
 }
 
 TEST(FontMatch, WindowsFaceNamesFindInstalledFonts)
