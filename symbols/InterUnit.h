@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "display/Surface.h"
+#include "symbols/ItemArena.h"
 
 class CScore;
 class CScoreItem;
@@ -15,6 +16,7 @@ class CScoreInterUnit
 public:
     explicit CScoreInterUnit(CScore* score) : Score(score) {}
     virtual ~CScoreInterUnit() = default;
+    PLEKTO_ARENA_ALLOCATED
 
     CScoreItem* GetStartItem() const { return StartItem; }
     CScoreItem* GetEndItem() const { return EndItem; }

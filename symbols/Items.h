@@ -3,7 +3,6 @@
 
 #include <cstdint>
 #include <string_view>
-#include <vector>
 
 #include "symbols/ScoreItem.h"
 
@@ -40,7 +39,7 @@ public:
     // string at whose piece the list stopped because the piece was not understood.
     int32_t SetFrets(std::string_view text);
 
-    std::vector<int32_t> Frets;
+    CFretList Frets;  // first, to fill the padding after the base class
     int32_t Length = 4;
     int32_t HeadKind = Numbers;
     int32_t FlagKind = None;
