@@ -4,11 +4,6 @@
 #include <limits>
 #include <new>
 
-namespace
-{
-bool FitsByte(int32_t value) { return value >= -128 && value <= 127; }
-}  // namespace
-
 CFretList::CFretList(int32_t count, int32_t fill)
 {
     if (count <= 0)
@@ -55,25 +50,18 @@ void CFretList::Release()
     Count = 0;
 }
 
-void CFretList::Widen()
+void CFretList::SetWide(std::size_t i, int32_t value)
 {
-    const std::size_t n = Count;
-    auto* data = new int32_t[n + 1];
-    data[0] = static_cast<int32_t>(n);
-    for (std::size_t i = 0; i < n; ++i)
-        data[i + 1] = static_cast<int8_t>(Bytes[i]);
-    std::memcpy(Bytes, &data, sizeof data);
-    Count = Wide;
-}
-
-void CFretList::Set(std::size_t i, int32_t value)
-{
-    if (!IsWide() && !FitsByte(value))
-        Widen();
-    if (IsWide())
-        WideData()[i + 1] = value;
-    else
-        Bytes[i] = static_cast<unsigned char>(static_cast<int8_t>(value));
+    if (!IsWide()) {
+        const std::size_t n = Count;
+        auto* data = new int32_t[n + 1];
+        data[0] = static_cast<int32_t>(n);
+        for (std::size_t k = 0; k < n; ++k)
+            data[k + 1] = static_cast<int8_t>(Bytes[k]);
+        std::memcpy(Bytes, &data, sizeof data);
+        Count = Wide;
+    }
+    WideData()[i + 1] = value;
 }
 
 std::vector<int32_t> CFretList::Values() const

@@ -28,7 +28,13 @@ public:
     bool empty() const { return size() == 0; }
     int32_t operator[](std::size_t i) const { return IsWide() ? WideData()[i + 1] : static_cast<int8_t>(Bytes[i]); }
     // Stores value at i (i < size()); may take a heap array when the value needs it.
-    void Set(std::size_t i, int32_t value);
+    void Set(std::size_t i, int32_t value)
+    {
+        if (!IsWide() && value >= -128 && value <= 127)
+            Bytes[i] = static_cast<unsigned char>(static_cast<int8_t>(value));  // the common case, kept inline
+        else
+            SetWide(i, value);
+    }
     std::vector<int32_t> Values() const;
 
     friend bool operator==(const CFretList& a, const CFretList& b) { return a.Values() == b.Values(); }
@@ -45,7 +51,7 @@ private:
         std::memcpy(&data, Bytes, sizeof data);
         return data;
     }
-    void Widen();
+    void SetWide(std::size_t i, int32_t value);
     void Release();
 
     unsigned char Bytes[InPlace] = {};  // the values, or the heap array's address

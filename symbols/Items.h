@@ -8,7 +8,7 @@
 
 // One rhythmic event: per string nothing, a muted string or a fret number, with the
 // note's length, dot, flag style and head style.
-class CItemNote : public CScoreItem
+class CItemNote final : public CScoreItem
 {
 public:
     enum Head : int32_t
