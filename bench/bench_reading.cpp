@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <fstream>
+#include <malloc.h>
 #include <sstream>
 
 #include "ScoreText.h"
@@ -49,6 +50,29 @@ void ReadFromFile(benchmark::State& state)
     std::remove(path.c_str());
 }
 BENCHMARK(ReadFromFile)->Unit(benchmark::kMillisecond);
+
+std::size_t HeapInUse()
+{
+    const struct mallinfo2 info = mallinfo2();
+    return info.uordblks + info.hblkhd;  // small blocks and mapped ones
+}
+
+// The model's size: heap bytes that a read score holds, per byte of its text.
+void ModelSize(benchmark::State& state)
+{
+    const std::string& text = TenMegabytes();
+    CMemorySettingsStore store;
+    double perByte = 0;
+    for (auto _ : state) {
+        auto score = std::make_unique<CScore>(store);
+        const std::size_t before = HeapInUse();
+        ReadScoreText(text, *score);
+        perByte = static_cast<double>(HeapInUse() - before) / static_cast<double>(text.size());
+        benchmark::DoNotOptimize(score->UnitItems.size());
+    }
+    state.counters["model_bytes_per_input_byte"] = perByte;
+}
+BENCHMARK(ModelSize)->Unit(benchmark::kMillisecond)->Iterations(1);
 }  // namespace
 
 // The check path: reading with diagnostics must stay linear in the input, on ordinary

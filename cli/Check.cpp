@@ -27,16 +27,16 @@ int RunCheck(const CParsedArgs& args)
     const auto store = OpenSettingsStore(args.Has("--defaults"));
     int status = ExitSuccess;
     for (const std::string& file : args.Operands) {
-        CScore score(*store);
+        const CKeptScore score(new CScore(*store));
         std::vector<CDiagnostic> diagnostics;
-        if (!ReadInput("check", file, score, &diagnostics)) {
+        if (!ReadInput("check", file, *score, &diagnostics)) {
             status = ExitFailure;
             continue;
         }
         const std::string name = DisplayName(file);
         for (const CDiagnostic& d : diagnostics) {
             status = d.IsError ? ExitFailure : status;
-            const std::string message = DecodeText(d.Message, score.Encoding).toStdString();
+            const std::string message = DecodeText(d.Message, score->Encoding).toStdString();
             std::printf("%s:%d:%d: %s: %s\n", name.c_str(), d.Line, d.Column, d.IsError ? "error" : "warning",
                         message.c_str());
         }

@@ -49,12 +49,21 @@ std::string DisplayName(const std::string& file);
 // reason" and returns false.
 bool ReadInput(const char* command, const std::string& file, CScore& score, std::vector<CDiagnostic>* diagnostics);
 
+// A score that a command is done with is not freed but kept until the process ends:
+// freeing a million items only to exit costs more than reading them. Only the latest is
+// kept; handing over another frees the one before.
+struct CKeepUntilExit
+{
+    void operator()(CScore* score) const;
+};
+using CKeptScore = std::unique_ptr<CScore, CKeepUntilExit>;
+
 // Reads FILE into a new score and lays it out, for the commands that draw or print it.
 // Problems in the score are counted on one line of stderr ("FILE: 2 errors, 1 warning
 // (plekto check FILE lists them)"); with strict, errors make it fail. Returns null with
 // the exit status in status on failure.
-std::unique_ptr<CScore> LoadScore(const char* command, const std::string& file, const CSettingsStore& store,
-                                  bool strict, int& status);
+CKeptScore LoadScore(const char* command, const std::string& file, const CSettingsStore& store, bool strict,
+                      int& status);
 
 // Checks that standard output took everything; prints the reason and returns
 // ExitFailure if not, else status.

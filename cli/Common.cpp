@@ -48,10 +48,19 @@ bool ReadInput(const char* command, const std::string& file, CScore& score, std:
     return bool(result);
 }
 
-std::unique_ptr<CScore> LoadScore(const char* command, const std::string& file, const CSettingsStore& store,
-                                  bool strict, int& status)
+void CKeepUntilExit::operator()(CScore* score) const
 {
-    auto score = std::make_unique<CScore>(store);
+    // A plain pointer, which nothing destroys at exit: the score stays reachable for
+    // leak checkers.
+    static CScore* kept = nullptr;
+    delete kept;
+    kept = score;
+}
+
+CKeptScore LoadScore(const char* command, const std::string& file, const CSettingsStore& store, bool strict,
+                     int& status)
+{
+    CKeptScore score(new CScore(store));
     std::vector<CDiagnostic> diagnostics;
     if (!ReadInput(command, file, *score, &diagnostics)) {
         status = ExitFailure;

@@ -18,6 +18,13 @@ namespace
 bool IsWhite(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f'; }
 char At(std::string_view text, std::size_t i) { return i < text.size() ? text[i] : '\0'; }
 
+// A new item or mark in the score's arena.
+template <class Object, class... Args>
+std::unique_ptr<Object> Make(CScore& score, Args... args)
+{
+    return std::unique_ptr<Object>(new (score.Arena) Object(&score, args...));
+}
+
 constexpr std::string_view Utf8Bom = "\xEF\xBB\xBF";
 constexpr char CtrlZ = '\x1A';
 
@@ -428,11 +435,11 @@ void CScoreReader::AppendItem(std::unique_ptr<CScoreItem> item, bool becomesCurr
 
 // ---- Unit item tokens ----
 
-void CScoreReader::OnSpaceToken() { AppendItem(std::make_unique<CItemSpace>(&Score, 1), true); }
+void CScoreReader::OnSpaceToken() { AppendItem(Make<CItemSpace>(Score, 1), true); }
 
 bool CScoreReader::OnNoteToken(std::string_view arg)
 {
-    auto note = std::make_unique<CItemNote>(&Score, 1);
+    auto note = Make<CItemNote>(Score, 1);
     int length = 0;
     if (!ReadSmallNumber(arg, length))
         return Refuse("has no length");
@@ -481,7 +488,7 @@ bool CScoreReader::OnNoteToken(std::string_view arg)
 
 bool CScoreReader::OnRestToken(std::string_view arg)
 {
-    auto rest = std::make_unique<CItemRest>(&Score, 1);
+    auto rest = Make<CItemRest>(Score, 1);
     int length = 0;
     if (!ReadSmallNumber(arg, length))
         return Refuse("has no length");
@@ -493,7 +500,7 @@ bool CScoreReader::OnRestToken(std::string_view arg)
 
 bool CScoreReader::OnTimeToken(std::string_view arg)
 {
-    auto time = std::make_unique<CItemMusicalTime>(&Score, 1);
+    auto time = Make<CItemMusicalTime>(Score, 1);
     int numerator = 0;
     int denominator = 0;
     if (!ReadSmallNumber(arg, numerator))
@@ -513,7 +520,7 @@ bool CScoreReader::OnRepeatBarToken(std::string_view arg)
 {
     if (At(arg, 0) != ':')
         return false;
-    auto bar = std::make_unique<CItemRepeatBar>(&Score, 1);
+    auto bar = Make<CItemRepeatBar>(Score, 1);
     bar->Side = At(arg, 1) == 'e' ? CItemRepeatBar::RepeatSide::Close : CItemRepeatBar::RepeatSide::Open;
     AppendItem(std::move(bar), false);  // never the current item
     return true;
@@ -533,7 +540,7 @@ bool CScoreReader::OnTripletStart(std::string_view arg)
 {
     if (!CurrentItem)
         return Refuse("needs an item before it");
-    auto mark = std::make_unique<CTripletMark>(&Score);
+    auto mark = Make<CTripletMark>(Score);
     int number = 3;
     ReadSmallNumber(arg, number);
     mark->SetLevel(number);
@@ -546,7 +553,7 @@ bool CScoreReader::OnFlagsStart(std::string_view arg)
 {
     if (!dynamic_cast<CItemNote*>(CurrentItem))
         return Refuse("needs a note before it");
-    auto mark = std::make_unique<CConnectedNoteFlag>(&Score);
+    auto mark = Make<CConnectedNoteFlag>(Score);
     int number = 0;
     if (!ReadSmallNumber(arg, number))
         return Refuse("needs a note value for its beam, such as 8 or 16");
@@ -560,7 +567,7 @@ bool CScoreReader::OnTieStart(std::string_view arg)
 {
     if (!CurrentItem)
         return Refuse("needs an item before it");
-    auto mark = std::make_unique<CTie>(&Score);
+    auto mark = Make<CTie>(Score);
     std::size_t digit = 0;
     while (digit < arg.size() && !IsDigit(arg[digit]))
         ++digit;
@@ -575,7 +582,7 @@ bool CScoreReader::OnVibratoStart(std::string_view arg)
 {
     if (!CurrentItem)
         return Refuse("needs an item before it");
-    auto mark = std::make_unique<CVibrato>(&Score);
+    auto mark = Make<CVibrato>(Score);
     if (IsDigit(At(arg, 0)))
         mark->SetLevel(arg[0] - '0');
     Open(std::move(mark), PendingVibratos);
@@ -586,7 +593,7 @@ bool CScoreReader::OnRepeatNumStart(std::string_view arg)
 {
     if (!CurrentItem)
         return Refuse("needs an item before it");
-    auto mark = std::make_unique<CRepeatNum>(&Score);
+    auto mark = Make<CRepeatNum>(Score);
     mark->Text = std::string(arg);
     Open(std::move(mark), PendingRepeatNums);
     return true;
@@ -635,7 +642,7 @@ bool CScoreReader::OnChordToken(std::string_view arg)
 {
     if (!CurrentItem)
         return Refuse("needs an item before it");
-    auto mark = std::make_unique<CChordMark>(&Score);
+    auto mark = Make<CChordMark>(Score);
     if (At(arg, 0) == '[') {
         mark->Framed = true;
         arg.remove_prefix(1);

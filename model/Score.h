@@ -65,6 +65,8 @@ public:
     std::unique_ptr<CBitmap> Rest16Bitmap;
     std::unique_ptr<CBitmap> Rest32Bitmap;
     std::unique_ptr<CBitmap> VibratoBitmap;
+    // Holds the items and marks the reader makes; declared first so that it goes last.
+    CItemArena Arena;
     std::vector<std::unique_ptr<CScoreItem>> UnitItems;
     std::vector<std::unique_ptr<CScoreInterUnit>> SpanMarks;
     std::vector<CScoreInterUnit*> DeferredMarks;  // not owning; empty outside drawing

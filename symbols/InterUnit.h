@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "display/Surface.h"
+#include "symbols/ItemArena.h"
 
 class CScore;
 class CScoreItem;
@@ -23,6 +24,7 @@ public:
 
     explicit CScoreInterUnit(CScore* score) : Score(score) {}
     virtual ~CScoreInterUnit() = default;
+    PLEKTO_ARENA_ALLOCATED
 
     // Called by the end item with its Rect: the whole mark when the two ends share a
     // line (equal Rect tops), otherwise the tail piece. DrawState becomes Drawn.

@@ -20,7 +20,7 @@ std::unique_ptr<CScoreItem> CloneOf(const Item& item)
 
 CItemNote::CItemNote(CScore* score, int32_t units)
     : CScoreItem(score, units),
-      Frets(score->Settings.Strings > 0 ? static_cast<std::size_t>(score->Settings.Strings) : 0, NoNote)
+      Frets(score->Settings.Strings, NoNote)
 {
 }
 
@@ -28,14 +28,14 @@ CItemNote::CItemNote(CScore* score, int32_t units)
 // first item exists; the source's entries are copied as far as both reach.
 CItemNote::CItemNote(const CItemNote& other)
     : CScoreItem(other),
-      Frets(Score->Settings.Strings > 0 ? static_cast<std::size_t>(Score->Settings.Strings) : 0, NoNote),
+      Frets(Score->Settings.Strings, NoNote),
       Length(other.Length),
       HeadKind(other.HeadKind),
       FlagKind(other.FlagKind),
       Dotted(other.Dotted)
 {
     for (std::size_t i = 0; i < Frets.size() && i < other.Frets.size(); ++i)
-        Frets[i] = other.Frets[i];
+        Frets.Set(i, other.Frets[i]);
 }
 
 std::unique_ptr<CScoreItem> CItemNote::Clone() const { return CloneOf(*this); }
@@ -52,7 +52,7 @@ void CItemNote::SetFret(int32_t s, int32_t value)
 {
     if (s < 1 || s > Score->Settings.Strings || static_cast<std::size_t>(s) > Frets.size())
         return;
-    Frets[static_cast<std::size_t>(s) - 1] = value <= Invalid ? NoNote : value;
+    Frets.Set(static_cast<std::size_t>(s) - 1, value <= Invalid ? NoNote : value);
 }
 
 int32_t CItemNote::SetFrets(std::string_view text)

@@ -3,13 +3,12 @@
 
 #include <cstdint>
 #include <string_view>
-#include <vector>
 
 #include "symbols/ScoreItem.h"
 
 // One rhythmic event: per string nothing, a muted string or a fret number, with the
 // note's length, dot, flag style and head style.
-class CItemNote : public CScoreItem
+class CItemNote final : public CScoreItem
 {
 public:
     enum class Head : int32_t
@@ -40,7 +39,7 @@ public:
     // string at whose piece the list stopped because the piece was not understood.
     int32_t SetFrets(std::string_view text);
 
-    std::vector<int32_t> Frets;
+    CFretList Frets;  // first, to fill the padding after the base class
     int32_t Length = 4;
     Head HeadKind = Head::Numbers;
     Flag FlagKind = Flag::None;

@@ -1,14 +1,12 @@
 #include "symbols/ScoreItem.h"
 
-#include <algorithm>
-
 #include "model/Score.h"
 #include "symbols/InterUnit.h"
 
-CScoreItem::CScoreItem(CScore* score, int32_t units) : Units(units), Score(score) {}
+CScoreItem::CScoreItem(CScore* score, int32_t units) : Score(score), Units(units) {}
 
 CScoreItem::CScoreItem(const CScoreItem& other)
-    : BarAfter(other.BarAfter), Units(other.Units), Score(other.Score)
+    : Score(other.Score), Units(other.Units), BarAfter(other.BarAfter)
 {
 }
 
@@ -16,9 +14,7 @@ void CScoreItem::AttachMark(CScoreInterUnit* mark) { Marks.push_back(mark); }
 
 void CScoreItem::DetachMark(CScoreInterUnit* mark)
 {
-    auto it = std::find(Marks.rbegin(), Marks.rend(), mark);
-    if (it != Marks.rend())
-        Marks.erase(std::next(it).base());
+    Marks.EraseLast(mark);
 }
 
 void CScoreItem::DrawItemMarks(CSurface& dc)

@@ -4,9 +4,9 @@
 
 #include <cstdint>
 #include <memory>
-#include <vector>
-
 #include "display/Surface.h"
+#include "symbols/CompactLists.h"
+#include "symbols/ItemArena.h"
 
 class CScore;
 class CScoreInterUnit;
@@ -16,6 +16,7 @@ class CScoreItem
 public:
     CScoreItem(CScore* score, int32_t units);
     virtual ~CScoreItem() = default;
+    PLEKTO_ARENA_ALLOCATED
 
     // A copy of the same class; attachments are not copied and Rect starts empty.
     // Null when memory runs out.
@@ -30,11 +31,12 @@ public:
     // Queues marks that start here and draws those that end here, in list order.
     void DrawItemMarks(CSurface& dc);
 
-    bool BarAfter = false;
-    std::vector<CScoreInterUnit*> Marks;  // not owning: the score's SpanMarks own the marks
+    // Ordered so that the item packs tightly: a score holds a million of them.
+    CMarkList Marks;  // not owning: the score's SpanMarks own the marks
     CRect Rect;
-    int32_t Units;
     CScore* Score;
+    int32_t Units;
+    bool BarAfter = false;
 
 protected:
     CScoreItem(const CScoreItem& other);

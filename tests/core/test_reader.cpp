@@ -11,7 +11,8 @@
 
 namespace
 {
-std::vector<int32_t> Frets(const CItemNote* note) { return note ? note->Frets : std::vector<int32_t>{}; }
+std::vector<int32_t> Frets(const CItemNote* note) { return note ? note->Frets.Values() : std::vector<int32_t>{}; }
+std::vector<CScoreInterUnit*> MarksOf(const CScoreItem* item) { return {item->Marks.begin(), item->Marks.end()}; }
 constexpr int32_t N = CItemNote::NoNote;
 constexpr int32_t X = CItemNote::Muted;
 }  // namespace
@@ -46,8 +47,8 @@ TEST(Reader, ExampleFileGivesItsItemsAndMarks)
     EXPECT_EQ(triplet->StartItem, r.ItemAt(6));
     EXPECT_EQ(triplet->EndItem, r.ItemAt(8));
     // Each mark is attached to both its items, in order of attachment.
-    EXPECT_EQ(r.ItemAt(3)->Marks, std::vector<CScoreInterUnit*>{beam});
-    EXPECT_EQ(r.ItemAt(8)->Marks, std::vector<CScoreInterUnit*>{triplet});
+    EXPECT_EQ(MarksOf(r.ItemAt(3)), std::vector<CScoreInterUnit*>{beam});
+    EXPECT_EQ(MarksOf(r.ItemAt(8)), std::vector<CScoreInterUnit*>{triplet});
 }
 
 TEST(Reader, SplittingAndTrimming)
@@ -126,7 +127,7 @@ TEST(Reader, NoteTokens)
         EXPECT_EQ(note->Dotted, c.dotted);
         EXPECT_EQ(note->FlagKind, c.flag);
         EXPECT_EQ(note->HeadKind, c.head);
-        EXPECT_EQ(note->Frets, c.frets);
+        EXPECT_EQ(note->Frets.Values(), c.frets);
         EXPECT_EQ(note->Units, 1);
     }
     for (const char* refused : {"n", "n4", "n4n", "n4nx0", "n123nn0", "nx4nn0", "n4.xn"}) {

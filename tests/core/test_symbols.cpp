@@ -20,7 +20,7 @@ TEST(Symbols, FretAccessStaysInRange)
     EXPECT_EQ(note.GetFret(2), 99);
     EXPECT_EQ(note.GetFret(3), CItemNote::Muted);
     EXPECT_EQ(note.GetFret(4), CItemNote::NoNote);
-    note.Frets[4] = -40;  // whatever is stored reads as at least -3
+    note.Frets.Set(4, -40);  // whatever is stored reads as at least -3
     EXPECT_EQ(note.GetFret(5), CItemNote::Invalid);
 }
 
