@@ -51,6 +51,7 @@ bool CPlektoDoc::OnOpenDocument(const QString& path)
     if (LastRead)
         (void)ReadScoreText(bytes, *Score, &Diagnostics);
     Score->LayoutScore();
+    ReportLayoutCut(*Score, Diagnostics);
     return true;
 }
 

@@ -22,6 +22,8 @@ int32_t CScore::LinesPerPage() const
 void CScore::LayoutScore()
 {
     PageStarts.fill(NoItem);
+    FirstItemNotShown = NoItem;
+    FirstItemNotPrinted = NoItem;
     if (UnitItems.empty())
         return;
 
@@ -37,7 +39,8 @@ void CScore::LayoutScore()
     PageStarts[0] = 0;
     int64_t x = lineStart;
 
-    for (std::size_t i = 0; i < UnitItems.size(); ++i) {
+    std::size_t i = 0;
+    for (; i < UnitItems.size(); ++i) {
         if (pageCount > static_cast<int32_t>(MaxPages) - 1)
             break;
         const CScoreItem* item = UnitItems[i].get();
@@ -60,4 +63,20 @@ void CScore::LayoutScore()
     }
     PageCount = pageCount;
     LineCount = SatFrom64(lineCount);
+
+    // Past the last page the same rule finds where the screen stops (after that page's
+    // first line) and where the printer stops (after the page), for the warning.
+    for (; i < UnitItems.size() && UnitItems[i]; ++i) {
+        const int64_t w = ToUnits(UnitItems[i]->Units * s.UnitWidth);
+        if (x + w > lineEnd && x != lineStart) {
+            x = lineStart;
+            if (FirstItemNotShown == NoItem)
+                FirstItemNotShown = i;
+            if (++lineInPage > linesPerPage) {
+                FirstItemNotPrinted = i;
+                break;
+            }
+        }
+        x += w;
+    }
 }

@@ -29,6 +29,7 @@ bool CScore::ClearContents()
 {
     UnitItems.clear();
     SpanMarks.clear();
+    ItemSources.clear();
     return true;
 }
 
