@@ -55,6 +55,15 @@ bool CPlektoDoc::OnOpenDocument(const QString& path)
     return true;
 }
 
+void CPlektoDoc::Relayout()
+{
+    if (!Score)
+        return;
+    Score->LayoutScore();
+    std::erase_if(Diagnostics, [](const CDiagnostic& d) { return d.Code == "score-cut"; });
+    ReportLayoutCut(*Score, Diagnostics);
+}
+
 QString CPlektoDoc::GetTitle() const
 {
     return PathName.isEmpty() ? UntitledName : QFileInfo(PathName).fileName();

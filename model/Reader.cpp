@@ -1039,10 +1039,12 @@ void CScoreReader::ResolveItemSources(std::string_view text)
     CColumnCursor columns(Score.Encoding);
     int line = 1;
     std::size_t lineStart = 0;
+    std::size_t feed = text.find('\n');
     for (const uint32_t offset : ItemOffsets) {
-        for (std::size_t feed = text.find('\n', lineStart); feed < offset; feed = text.find('\n', lineStart)) {
+        while (feed < offset) {
             ++line;
             lineStart = feed + 1;
+            feed = text.find('\n', lineStart);
         }
         Score.ItemSources.push_back({line, columns.Column(text.substr(lineStart, offset - lineStart))});
     }
