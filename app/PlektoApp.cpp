@@ -88,7 +88,13 @@ bool CPlektoApp::InitInstance(const QStringList& arguments, const QString& progr
     view->ScoreSettingsSheet = [this, view](QWidget* parent, CScore& score) {
         CPropScoreSetting sheet(score, *Store, parent);
         connect(&sheet, &CPropScoreSetting::Applied, view, &CPlektoView::OnSettingsApplied);
-        return sheet.exec() == QDialog::Accepted;
+        connect(&sheet, &CPropScoreSetting::Applied, Frame.get(), &CMainFrame::UpdateProblems);
+        const bool accepted = sheet.exec() == QDialog::Accepted;
+        // The problems list shows the cut at the last page as the new settings give it.
+        if (accepted)
+            Doc->Relayout();
+        Frame->UpdateProblems();
+        return accepted;
     };
     Frame->UpdateRecentFileMenu(RecentFiles.Entries());
     const bool processed = arguments.isEmpty() ? NewDocument() : OpenDocumentFile(arguments.first());

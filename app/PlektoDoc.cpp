@@ -51,7 +51,17 @@ bool CPlektoDoc::OnOpenDocument(const QString& path)
     if (LastRead)
         (void)ReadScoreText(bytes, *Score, &Diagnostics);
     Score->LayoutScore();
+    ReportLayoutCut(*Score, Diagnostics);
     return true;
+}
+
+void CPlektoDoc::Relayout()
+{
+    if (!Score)
+        return;
+    Score->LayoutScore();
+    std::erase_if(Diagnostics, [](const CDiagnostic& d) { return d.Code == "score-cut"; });
+    ReportLayoutCut(*Score, Diagnostics);
 }
 
 QString CPlektoDoc::GetTitle() const

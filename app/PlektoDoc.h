@@ -39,6 +39,9 @@ public:
     // What the reader refused or ignored in the file last opened; empty for a new
     // document. Messages hold the file's bytes, in the score's encoding.
     std::vector<CDiagnostic> Diagnostics;
+    // Lays the score out again (after a settings change) and renews the warning about a
+    // score cut at the last page.
+    void Relayout();
     // How reading the file last opened or refused went.
     CReadResult LastRead;
 

@@ -298,6 +298,6 @@ void CPlektoView::OnSettingsApplied()
 {
     if (!Doc.Score)
         return;
-    Doc.Score->LayoutScore();
+    Doc.Relayout();
     viewport()->update();
 }

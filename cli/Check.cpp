@@ -15,7 +15,8 @@ const CCommandSpec CheckSpec = {
     "Read each FILE (\"-\": standard input) as the viewer does and print one line\n"
     "per problem: FILE:LINE:COLUMN: error|warning: message. Errors are tokens that\n"
     "were refused (with what the refusal skipped); warnings are tokens that were\n"
-    "ignored, marks never closed, unknown settings and cut-short fret lists.\n"
+    "ignored or read as something other than what they probably mean, marks never\n"
+    "closed, unknown settings, and a score too long for the last page.\n"
     "A file that cannot be read is reported and the others are still checked.",
     {DefaultsOption},
     1,
@@ -33,6 +34,9 @@ int RunCheck(const CParsedArgs& args)
             status = ExitFailure;
             continue;
         }
+        // The layout says whether the score runs past the last page.
+        score->LayoutScore();
+        ReportLayoutCut(*score, diagnostics);
         const std::string name = DisplayName(file);
         for (const CDiagnostic& d : diagnostics) {
             status = d.IsError ? ExitFailure : status;

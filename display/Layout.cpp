@@ -24,6 +24,8 @@ void CScore::LayoutScore()
 {
     PageStarts.fill(NoItem);
     Geometry.Clear();
+    FirstItemNotShown = NoItem;
+    FirstItemNotPrinted = NoItem;
     if (UnitItems.empty())
         return;
 
@@ -37,7 +39,8 @@ void CScore::LayoutScore()
     PageStarts[0] = 0;
     int64_t x = fit.Start;
 
-    for (std::size_t i = 0; i < UnitItems.size(); ++i) {
+    std::size_t i = 0;
+    for (; i < UnitItems.size(); ++i) {
         if (pageCount > static_cast<int32_t>(MaxPages) - 1)
             break;
         const CScoreItem* item = UnitItems[i].get();
@@ -58,5 +61,21 @@ void CScore::LayoutScore()
     }
     PageCount = pageCount;
     LineCount = SatFrom64(lineCount);
+
+    // Past the last page the same rule finds where the screen stops (after that page's
+    // first line) and where the printer stops (after the page), for the warning.
+    for (; i < UnitItems.size() && UnitItems[i]; ++i) {
+        const int64_t w = LineGeometry::ItemWidth(s, UnitItems[i]->Units);
+        if (!fit.Fits(x, w)) {
+            x = fit.Start;
+            if (FirstItemNotShown == NoItem)
+                FirstItemNotShown = i;
+            if (++lineInPage > linesPerPage) {
+                FirstItemNotPrinted = i;
+                break;
+            }
+        }
+        x += w;
+    }
     Geometry.Build(*this);
 }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <iosfwd>
 #include <memory>
 #include <string>
@@ -22,15 +23,18 @@ class CRepeatNum;
 class CDirectiveTable;
 
 // A problem found while reading, for authors: a refused token (an error) or something
-// that was ignored or dropped (a warning). Line and column count from 1; the column
-// counts characters of the line as the score's encoding decodes them. The message holds
-// the file's own bytes where it quotes the file.
+// that was ignored, dropped or read as something else (a warning). Line and column count
+// from 1; the column counts characters of the line as the score's encoding decodes them
+// and is that of the first character concerned. The message holds the file's own bytes
+// where it quotes the file.
 struct CDiagnostic
 {
     bool IsError = false;
     int Line = 0;
     int Column = 0;
     std::string Message;
+    std::string Code;   // a stable kebab-case name of the kind, for scripts and editors
+    int EndColumn = 0;  // just past the last character concerned
 };
 
 // The largest score text read, in bytes. A real score is a few kilobytes; the bound keeps
@@ -66,6 +70,11 @@ CReadResult ReadScoreText(std::string_view text, CScore& score, std::vector<CDia
 CReadResult ReadScoreStream(std::istream& in, CScore& score, std::vector<CDiagnostic>* diagnostics = nullptr);
 CReadResult ReadScoreFile(const std::string& path, CScore& score, std::vector<CDiagnostic>* diagnostics = nullptr);
 
+// After LayoutScore: a warning, in line order, when the layout ran out of pages and the
+// screen or the printer leaves items out. Needs the item positions of a read that
+// collected diagnostics.
+void ReportLayoutCut(const CScore& score, std::vector<CDiagnostic>& diagnostics);
+
 // The reading state of one read: the current item, the one-time string count rule and
 // the stacks of marks opened but not yet closed.
 class CScoreReader
@@ -89,7 +98,7 @@ public:
     void Finish();
 
     // Unit item tokens.
-    void OnSpaceToken();
+    void OnSpaceToken(std::string_view arg);
     bool OnNoteToken(std::string_view arg);
     bool OnRestToken(std::string_view arg);
     bool OnTimeToken(std::string_view arg);
@@ -120,29 +129,49 @@ private:
     struct CPosition
     {
         int Line = 0;
-        // The line's bytes before the token, for its column: a view into the text read,
-        // never a copy, so that many positions on one long line stay cheap.
+        // The line's bytes before the token, for its column, and the bytes concerned:
+        // views into the text read, never copies, so that many positions on one long
+        // line stay cheap.
         std::string_view Before;
+        std::string_view Covered;
     };
     struct CPending
     {
         bool IsError;
         CPosition Where;
+        const char* Code;
         std::string Message;
     };
 
-    // A handler refuses with a reason that "plekto check" shows after the token.
-    bool Refuse(const char* reason)
+    // A handler refuses with a kind and a reason that "plekto check" shows after the token.
+    bool Refuse(const char* code, const char* reason)
     {
+        Code = code;
         Reason = reason;
         return false;
     }
     CPosition Here() const;
-    void Report(bool isError, CPosition where, std::string message);
-    void Warn(std::string message) { Report(false, Here(), std::move(message)); }
+    // The position of part of the current line (a view into it).
+    CPosition PartOfLine(std::string_view part) const;
+    void Report(bool isError, CPosition where, const char* code, std::string message);
+    void Warn(const char* code, std::string message) { Report(false, Here(), code, std::move(message)); }
+    void WarnAt(std::string_view part, const char* code, std::string message)
+    {
+        Report(false, PartOfLine(part), code, std::move(message));
+    }
+    // Characters of the current token that were not read; nothing when there are none.
+    void WarnIgnored(std::string_view rest, std::string_view why, const char* code = "ignored-characters");
+    // The checks below run only while diagnostics are collected.
+    void CheckFile(std::string_view text, std::size_t ctrlZ, bool bom);
+    void CheckLength(std::string_view digits, int length, bool isNote);
+    void CheckFrets(std::string_view text, int32_t stop);
+    void CheckBar(std::string_view arg);
+    void CheckTitle(std::size_t slot);
+    void CheckDirective(std::string_view key, std::string_view value);
+    void ResolveItemSources(std::string_view text);
     void ReportRefusal(std::string_view rest);
     void RememberOpening(const void* mark);
-    void ReportUnclosed(const void* mark, const char* what);
+    void ReportUnclosed(const void* mark, const char* code, const char* what);
     template <class Mark>
     void Open(std::unique_ptr<Mark> mark, std::vector<std::unique_ptr<Mark>>& stack);
 
@@ -150,7 +179,7 @@ private:
     template <class Mark>
     bool CloseMark(std::vector<std::unique_ptr<Mark>>& stack);
     template <class Mark>
-    void DiscardPendingMarks(std::vector<std::unique_ptr<Mark>>& stack, const char* what);
+    void DiscardPendingMarks(std::vector<std::unique_ptr<Mark>>& stack, const char* code, const char* what);
     void Ignored(std::string_view token);
 
     CScore& Score;
@@ -166,9 +195,14 @@ private:
     std::string_view LineText;
     std::string_view Token;
     const char* Reason = nullptr;
+    const char* Code = nullptr;
     std::string_view Quoted;  // what the refusal quotes, when not the whole token
     std::vector<CPending> Found;
     std::unordered_map<const void*, CPosition> OpenedAt;
+    const char* TextStart = nullptr;     // of the text being read
+    std::vector<uint32_t> ItemOffsets;   // of each unit item's token in it
+    uint32_t TitlesSeen = 0;             // one bit per title slot already given
+    bool CarriageReturnReported = false;
 };
 
 // Characters in bytes as the encoding decodes them (code page 932: a lead byte and its

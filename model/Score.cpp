@@ -30,6 +30,7 @@ void CScore::ClearContents()
     UnitItems.clear();
     SpanMarks.clear();
     Geometry.Clear();
+    ItemSources.clear();
 }
 
 void CScore::DestroyScore()

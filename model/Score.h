@@ -76,6 +76,20 @@ public:
     CScoreGeometry Geometry;                        // set by LayoutScore; see ScoreGeometry.h
     TextEncoding Encoding = TextEncoding::Cp932;    // of every text in the score
 
+    // Where each unit item's token begins, by item index; filled only by a read that
+    // collects diagnostics.
+    struct CSourcePoint
+    {
+        int32_t Line = 0;
+        int32_t Column = 0;
+    };
+    std::vector<CSourcePoint> ItemSources;
+    // Set by LayoutScore when the items run past the last page: the first item the screen
+    // leaves out (after the first line of that page) and the first the printer leaves out
+    // (after the page); NoItem when nothing is left out.
+    std::size_t FirstItemNotShown = NoItem;
+    std::size_t FirstItemNotPrinted = NoItem;
+
 private:
     void DestroyScore();
 };

@@ -65,8 +65,11 @@ bool LargeMagnitude(std::string_view text)
 }
 }  // namespace
 
-double ToRealValue(std::string_view text)
+double ToRealValue(std::string_view text, std::size_t* understood)
 {
+    const char* const begin = text.data();
+    if (understood)
+        *understood = 0;
     text = SkipSpace(text);
     bool negative = false;
     if (!text.empty() && (text[0] == '+' || text[0] == '-')) {
@@ -80,14 +83,18 @@ double ToRealValue(std::string_view text)
     auto [ptr, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
     if (ec == std::errc::invalid_argument)
         return 0.0;
+    if (understood)
+        *understood = static_cast<std::size_t>(ptr - begin);
     if (ec == std::errc::result_out_of_range)
         value = LargeMagnitude(text) ? std::numeric_limits<double>::infinity() : 0.0;
-    (void)ptr;
     return negative ? -value : value;
 }
 
-int32_t ToCountValue(std::string_view text)
+int32_t ToCountValue(std::string_view text, std::size_t* understood)
 {
+    const char* const begin = text.data();
+    if (understood)
+        *understood = 0;
     text = SkipSpace(text);
     bool negative = false;
     if (!text.empty() && (text[0] == '+' || text[0] == '-')) {
@@ -95,12 +102,16 @@ int32_t ToCountValue(std::string_view text)
         text.remove_prefix(1);
     }
     int64_t value = 0;
+    std::size_t digits = 0;
     for (char c : text) {
         if (!IsDigit(c))
             break;
+        ++digits;
         if (value <= int64_t{std::numeric_limits<int32_t>::max()} + 1)
             value = value * 10 + (c - '0');
     }
+    if (understood && digits > 0)
+        *understood = static_cast<std::size_t>(text.data() + digits - begin);
     if (negative)
         value = -value;
     if (value > std::numeric_limits<int32_t>::max())

@@ -3,6 +3,7 @@
 // read, never the store.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -11,9 +12,10 @@
 #include "settings/SettingsTable.h"
 
 // Text to number as atof and atoi do it in the C locale, whatever the user's locale.
-// Out-of-range values saturate.
-double ToRealValue(std::string_view text);
-int32_t ToCountValue(std::string_view text);
+// Out-of-range values saturate. `understood`, when given, receives how many characters of
+// the text made the number (0 when none did: the value is then 0).
+double ToRealValue(std::string_view text, std::size_t* understood = nullptr);
+int32_t ToCountValue(std::string_view text, std::size_t* understood = nullptr);
 
 class CDirectiveTable
 {

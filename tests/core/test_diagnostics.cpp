@@ -114,6 +114,7 @@ TEST(Diagnostics, WarningsForWhatWasIgnoredOrDropped)
         "2:13: warning: 'n4nn3.q.5': the fret list stops at the piece for string 2, which is not a fret, x or -; "
         "the strings from there on stay empty",
         "3:1: warning: the tuplet is never closed and was dropped",
+        "3:4: warning: '_sh' names no string: the tie is drawn on string 1",
         "3:4: warning: the tie is never closed and was dropped",
         "3:14: warning: the vibrato is never closed and was dropped",
         "3:18: warning: the repeat ending is never closed and was dropped",
