@@ -217,7 +217,7 @@ CReadResult CScoreReader::Read(std::string_view text)
     CColumnCursor columns(Score.Encoding);
     for (CPending& found : Found)
         Diagnostics->push_back(
-            {found.IsError, found.Where.Line, columns.Column(found.Where.Before), std::move(found.Message)});
+            {found.IsError, found.Where.Line, columns.Column(found.Where.Before), std::move(found.Message), {}, 0});
     Found.clear();
     OpenedAt.clear();
     return {};

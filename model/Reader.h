@@ -24,13 +24,17 @@ class CDirectiveTable;
 // A problem found while reading, for authors: a refused token (an error) or something
 // that was ignored or dropped (a warning). Line and column count from 1; the column
 // counts characters of the line as the score's encoding decodes them. The message holds
-// the file's own bytes where it quotes the file.
+// the file's own bytes where it quotes the file. Code names the kind for scripts and
+// editors ("unclosed-tie"); EndColumn is the column just past the characters the problem
+// covers, 0 when unknown (the rest of the token from Column is meant then).
 struct CDiagnostic
 {
     bool IsError = false;
     int Line = 0;
     int Column = 0;
     std::string Message;
+    std::string Code;
+    int EndColumn = 0;
 };
 
 // The largest score text read, in bytes. A real score is a few kilobytes; the bound keeps
