@@ -106,8 +106,8 @@ std::size_t CSourceLines::TokenEnd(std::size_t offset) const
     std::size_t end = offset;
     while (end < All.size() && All[end] != '/' && All[end] != '\n' && All[end] != '\0')
         ++end;
-    // Trailing white space at the line's end belongs to no token.
-    while (end > offset && IsWhite(All[end - 1]))
+    // White space at the line's end belongs to no token; before a '/' it does.
+    while (end > offset && (end == All.size() || All[end] != '/') && IsWhite(All[end - 1]))
         --end;
     return end;
 }
