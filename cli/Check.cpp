@@ -59,7 +59,9 @@ int RunCheck(const CParsedArgs& args)
     int status = ExitSuccess;
     std::size_t errors = 0;
     std::size_t warnings = 0;
-    nlohmann::ordered_json all = nlohmann::ordered_json::array();
+    // The array is written an object at a time, one a line, so that a file with a
+    // million problems never holds them all as JSON.
+    const char* separator = "[\n";
     for (const std::string& file : args.Operands) {
         CScore score(*store);
         std::vector<CDiagnostic> diagnostics;
@@ -82,13 +84,16 @@ int RunCheck(const CParsedArgs& args)
                 const int endColumn = d.EndColumn > d.Column
                                           ? d.EndColumn
                                           : d.Column + CountCharacters(text.substr(begin, end - begin), score.Encoding);
-                all.push_back({{"file", name},
-                               {"line", d.Line},
-                               {"column", d.Column},
-                               {"endColumn", endColumn},
-                               {"severity", severity},
-                               {"message", message},
-                               {"code", d.Code.empty() ? nlohmann::ordered_json() : nlohmann::ordered_json(d.Code)}});
+                const nlohmann::ordered_json object = {{"file", name},
+                                                           {"line", d.Line},
+                                                           {"column", d.Column},
+                                                           {"endColumn", endColumn},
+                                                           {"severity", severity},
+                                                           {"message", message},
+                                                           {"code", d.Code.empty() ? nlohmann::ordered_json() : nlohmann::ordered_json(d.Code)}};
+                std::printf("%s%s", separator,
+                            object.dump(-1, ' ', false, nlohmann::ordered_json::error_handler_t::replace).c_str());
+                separator = ",\n";
                 continue;
             }
             std::printf("%s:%d:%d: %s: %s\n", name.c_str(), d.Line, d.Column, severity,
@@ -98,7 +103,7 @@ int RunCheck(const CParsedArgs& args)
         }
     }
     if (json)
-        std::printf("%s\n", all.dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace).c_str());
+        std::printf("%s]\n", *separator == '[' ? "[" : "\n");
     else if (!brief && errors + warnings > 0)
         std::printf("%s\n", CountSummary(errors, warnings).c_str());
     return FinishStandardOutput("check", status);

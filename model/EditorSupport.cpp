@@ -236,7 +236,7 @@ std::vector<CEditorDiagnostic> DiagnoseText(std::string_view utf8, const CSettin
     out.reserve(found.size());
     for (CDiagnostic& d : found) {
         const auto [begin, end] = lines.Range(d);
-        out.push_back({positions.Position(begin), positions.Position(end), d.IsError, std::move(d.Code),
+        out.push_back({positions.Position(begin), positions.Position(end, true), d.IsError, std::move(d.Code),
                        ShortenQuotes(d.Message)});
     }
     return out;
@@ -265,5 +265,6 @@ std::optional<CHover> HoverAt(std::string_view utf8, CTextPosition at, const CSe
     std::string_view token = utf8.substr(lineStart + begin, end - lineStart - begin);
     if (lineStart == 0 && token.starts_with("\xEF\xBB\xBF"))
         token.remove_prefix(3);
-    return CHover{DescribeToken(token, score), positions.Position(lineStart + begin), positions.Position(end)};
+    return CHover{DescribeToken(token, score), positions.Position(lineStart + begin),
+                  positions.Position(end, true)};
 }

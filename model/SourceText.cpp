@@ -60,9 +60,13 @@ CSourceLines::CSourceLines(std::string_view text, TextEncoding encoding) : Codin
     const std::size_t bom = text.starts_with(Utf8Bom) ? Utf8Bom.size() : 0;
     All = text.substr(0, text.find('\x1A', bom));
     for (std::size_t start = bom; start < All.size();) {
+        const std::size_t feed = std::min(All.find('\n', start), All.size());
+        std::size_t end = start + std::min(All.substr(start, feed - start).find('\0'), feed - start);
+        while (end > start && IsWhite(All[end - 1]))
+            --end;
         Starts.push_back(start);
-        const std::size_t feed = All.find('\n', start);
-        start = feed == std::string_view::npos ? All.size() : feed + 1;
+        LineEnds.push_back(end);
+        start = feed + 1;
     }
 }
 
@@ -70,35 +74,26 @@ std::string_view CSourceLines::Line(int n) const
 {
     if (n < 1 || n > LineCount())
         return {};
-    const std::size_t start = Starts[static_cast<std::size_t>(n - 1)];
-    std::string_view line = All.substr(start);
-    line = line.substr(0, line.find('\n'));
-    line = line.substr(0, line.find('\0'));
-    while (!line.empty() && IsWhite(line.back()))
-        line.remove_suffix(1);
-    return line;
+    const auto i = static_cast<std::size_t>(n - 1);
+    return All.substr(Starts[i], LineEnds[i] - Starts[i]);
 }
 
-std::size_t CSourceLines::Offset(int line, int column) const
+std::size_t CSourceLines::Offset(int line, int column, Lookup lookup) const
 {
     const std::string_view text = Line(line);
     if (text.data() == nullptr)
         return line < 1 && !Starts.empty() ? Starts.front() : All.size();
     const std::size_t start = static_cast<std::size_t>(text.data() - All.data());
-    if (line != CursorLine || column < CursorColumn) {
-        CursorLine = line;
-        CursorColumn = 1;
-        CursorOffset = start;
-    }
-    std::size_t i = CursorOffset - start;
-    while (CursorColumn < column && i < text.size()) {
+    CCursor& cursor = Cursors[lookup];
+    if (line != cursor.Line || column < cursor.Column)
+        cursor = {line, 1, start};
+    std::size_t i = cursor.Offset - start;
+    while (cursor.Column < column && i < text.size()) {
         i += CharacterLength(text, i, Coding);
-        ++CursorColumn;
+        ++cursor.Column;
     }
-    CursorOffset = start + i;
-    // Past the end the cursor stays there, so its column may lag the one asked for.
-    CursorColumn = std::min(CursorColumn, column);
-    return CursorOffset;
+    cursor.Offset = start + i;
+    return cursor.Offset;
 }
 
 std::size_t CSourceLines::TokenEnd(std::size_t offset) const
@@ -115,7 +110,7 @@ std::size_t CSourceLines::TokenEnd(std::size_t offset) const
 std::pair<std::size_t, std::size_t> CSourceLines::Range(const CDiagnostic& d) const
 {
     const std::size_t begin = Offset(d.Line, d.Column);
-    const std::size_t end = d.EndColumn > d.Column ? Offset(d.Line, d.EndColumn) : TokenEnd(begin);
+    const std::size_t end = d.EndColumn > d.Column ? Offset(d.Line, d.EndColumn, Ends) : TokenEnd(begin);
     return {begin, std::max(begin, end)};
 }
 
@@ -126,11 +121,10 @@ CSnippet MakeSnippet(const CSourceLines& lines, const CDiagnostic& d)
     if (line.data() == nullptr)
         return snippet;
     const std::size_t lineStart = static_cast<std::size_t>(line.data() - lines.Text().data());
-    // A long line is shown from a little before the caret (looked up first: the lookups
-    // go on from each other only forwards).
+    // A long line is shown from a little before the caret.
     std::size_t from = 0;
     if (line.size() > static_cast<std::size_t>(WindowCharacters) && d.Column > WindowCharacters - ContextBefore) {
-        from = lines.Offset(d.Line, d.Column - ContextBefore) - lineStart;
+        from = lines.Offset(d.Line, d.Column - ContextBefore, CSourceLines::Windows) - lineStart;
         snippet.CutBefore = from > 0;
     }
     const auto [begin, end] = lines.Range(d);
@@ -243,22 +237,21 @@ std::size_t CUtf16Positions::LineEnd(std::size_t line) const
     return end;
 }
 
-CTextPosition CUtf16Positions::Position(std::size_t offset) const
+CTextPosition CUtf16Positions::Position(std::size_t offset, bool isEnd) const
 {
     offset = std::min(offset, Text.size());
     const auto after = std::upper_bound(Starts.begin(), Starts.end(), offset);
     const std::size_t line = static_cast<std::size_t>(after - Starts.begin()) - 1;
-    if (CursorPosition.Line != static_cast<int>(line) || CursorOffset > offset) {
-        CursorPosition = {static_cast<int>(line), 0};
-        CursorOffset = Starts[line];
-    }
+    CCursor& cursor = Cursors[isEnd ? 1 : 0];
+    if (cursor.Position.Line != static_cast<int>(line) || cursor.Offset > offset || cursor.Offset < Starts[line])
+        cursor = {Starts[line], {static_cast<int>(line), 0}};
     const std::size_t end = std::min(offset, LineEnd(line));
-    while (CursorOffset < end) {
-        const std::size_t length = CharacterLength(Text, CursorOffset, TextEncoding::Utf8);
-        CursorPosition.Character += length == 4 ? 2 : 1;
-        CursorOffset += length;
+    while (cursor.Offset < end) {
+        const std::size_t length = CharacterLength(Text, cursor.Offset, TextEncoding::Utf8);
+        cursor.Position.Character += length == 4 ? 2 : 1;
+        cursor.Offset += length;
     }
-    return CursorPosition;
+    return cursor.Position;
 }
 
 std::size_t CUtf16Positions::Offset(CTextPosition position) const

@@ -26,8 +26,15 @@ public:
     // removed; empty when there is no such line.
     std::string_view Line(int n) const;
     // The offset in the text of the 1-based column of a line, counted in characters as
-    // the encoding decodes them; columns past the line's end give its end.
-    std::size_t Offset(int line, int column) const;
+    // the encoding decodes them; columns past the line's end give its end. Each kind of
+    // lookup (window starts, range begins, range ends) goes on from its own last one.
+    enum Lookup
+    {
+        Begins,
+        Ends,
+        Windows,
+    };
+    std::size_t Offset(int line, int column, Lookup lookup = Begins) const;
     // The offset just past the token that holds offset: the next '/' or the line's end.
     std::size_t TokenEnd(std::size_t offset) const;
     // The offsets a diagnostic covers: from its column to its end column, or to the end
@@ -41,10 +48,14 @@ private:
     std::string_view All;
     TextEncoding Coding;
     std::vector<std::size_t> Starts;
-    // The last lookup: line, column and offset.
-    mutable int CursorLine = 0;
-    mutable int CursorColumn = 1;
-    mutable std::size_t CursorOffset = 0;
+    std::vector<std::size_t> LineEnds;  // as Line cuts them
+    struct CCursor
+    {
+        int Line = 0;
+        int Column = 1;
+        std::size_t Offset = 0;
+    };
+    mutable CCursor Cursors[3];
 };
 
 // Bytes of the character that starts at i (never past the end of text).
@@ -85,7 +96,8 @@ class CUtf16Positions
 {
 public:
     explicit CUtf16Positions(std::string_view utf8);
-    CTextPosition Position(std::size_t offset) const;
+    // Starts and ends of ranges go on from their own last lookups.
+    CTextPosition Position(std::size_t offset, bool isEnd = false) const;
     // The byte offset of a position; a character past the line's end gives the end.
     std::size_t Offset(CTextPosition position) const;
 
@@ -93,6 +105,10 @@ private:
     std::size_t LineEnd(std::size_t line) const;
     std::string_view Text;
     std::vector<std::size_t> Starts;
-    mutable std::size_t CursorOffset = 0;  // the last lookup, to go on from
-    mutable CTextPosition CursorPosition;
+    struct CCursor
+    {
+        std::size_t Offset = 0;
+        CTextPosition Position;
+    };
+    mutable CCursor Cursors[2];
 };
