@@ -16,9 +16,7 @@
 namespace
 {
 const COption BriefOption = {"--brief", 0, nullptr, "Print the one-line form alone: no source lines, no count."};
-const COption JsonOption = {"--json", 0, nullptr,
-                            "Print one JSON array of every problem in every file: objects with\n"
-                            "file, line, column, endColumn, severity, message and code."};
+const COption JsonOption = {"--json", 0, nullptr, "Print every problem as one JSON array, for scripts and editors."};
 
 std::string Utf8(std::string_view bytes, TextEncoding encoding) { return DecodeText(bytes, encoding).toStdString(); }
 
