@@ -17,11 +17,13 @@ extern const CCommandSpec CheckSpec;
 extern const CCommandSpec RenderSpec;
 extern const CCommandSpec TraceSpec;
 extern const CCommandSpec ViewerSpec;
+extern const CCommandSpec LspSpec;
 
 int RunDump(const CParsedArgs& args);
 int RunCheck(const CParsedArgs& args);
 int RunRender(const CParsedArgs& args);
 int RunTrace(const CParsedArgs& args);
+int RunLsp(const CParsedArgs& args);
 // Opens the viewer with the file operand, if any; program is argv[0].
 int RunViewer(const CParsedArgs& args, const char* program);
 
@@ -45,9 +47,10 @@ std::string StoreFileName();
 std::string DisplayName(const std::string& file);
 
 // Reads FILE ("-": standard input; either at most MaxScoreBytes) into score, collecting
-// diagnostics when a list is given. On failure prints "plekto COMMAND: cannot read FILE:
-// reason" and returns false.
-bool ReadInput(const char* command, const std::string& file, CScore& score, std::vector<CDiagnostic>* diagnostics);
+// diagnostics when a list is given, and keeping its bytes in text when that is given. On
+// failure prints "plekto COMMAND: cannot read FILE: reason" and returns false.
+bool ReadInput(const char* command, const std::string& file, CScore& score, std::vector<CDiagnostic>* diagnostics,
+               std::string* text = nullptr);
 
 // A score that a command is done with is not freed but kept until the process ends:
 // freeing a million items only to exit costs more than reading them. Only the latest is

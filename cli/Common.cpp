@@ -38,10 +38,14 @@ std::string Count(std::size_t n, const char* what)
 }
 }  // namespace
 
-bool ReadInput(const char* command, const std::string& file, CScore& score, std::vector<CDiagnostic>* diagnostics)
+bool ReadInput(const char* command, const std::string& file, CScore& score, std::vector<CDiagnostic>* diagnostics,
+               std::string* text)
 {
-    const CReadResult result =
-        file == "-" ? ReadScoreStream(std::cin, score, diagnostics) : ReadScoreFile(file, score, diagnostics);
+    std::string own;
+    std::string& bytes = text ? *text : own;
+    CReadResult result = file == "-" ? ReadScoreBytes(std::cin, bytes) : ReadScoreBytes(file, bytes);
+    if (result)
+        result = ReadScoreText(bytes, score, diagnostics);
     if (!result)
         std::fprintf(stderr, "plekto %s: cannot read %s: %s\n", command, DisplayName(file).c_str(),
                      result.Reason().c_str());

@@ -18,6 +18,7 @@ const CCommand Commands[] = {
     {CheckSpec, RunCheck},
     {RenderSpec, RunRender},
     {TraceSpec, RunTrace},
+    {LspSpec, RunLsp},
 };
 
 const CCommand* FindCommand(std::string_view name)

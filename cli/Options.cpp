@@ -103,7 +103,7 @@ int ParseArgs(const CCommandSpec& spec, const CArgs& args, CParsedArgs& parsed, 
     if (parsed.Operands.size() < spec.MinOperands)
         return fail("no file given");
     if (parsed.Operands.size() > spec.MaxOperands)
-        return fail("more than one file given");
+        return fail(spec.MaxOperands == 0 ? "takes no file" : "more than one file given");
     return -1;
 }
 

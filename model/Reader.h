@@ -26,7 +26,9 @@ class CDirectiveTable;
 // that was ignored, dropped or read as something else (a warning). Line and column count
 // from 1; the column counts characters of the line as the score's encoding decodes them
 // and is that of the first character concerned. The message holds the file's own bytes
-// where it quotes the file.
+// where it quotes the file. Code names the kind for scripts and editors ("unclosed-tie");
+// EndColumn is the column just past the characters the problem covers, 0 when unknown (the
+// rest of the token from Column is meant then).
 struct CDiagnostic
 {
     bool IsError = false;

@@ -1,5 +1,10 @@
-// "plekto check" end to end: output lines in the file's encoding, exit statuses.
+// "plekto check" end to end: output lines in the file's encoding, the caret and JSON
+// forms, exit statuses; and a scripted session with "plekto lsp".
 #include <gtest/gtest.h>
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 
 #include "PlektoProcess.h"
 
@@ -11,9 +16,9 @@ struct CCheck
     QString Out;
 };
 
-CCheck Check(const QTemporaryDir& dir, const QByteArray& bytes)
+CCheck Check(const QTemporaryDir& dir, const QByteArray& bytes, const QString& form = "--brief")
 {
-    const CRun run = Plekto({"check", WriteFile(dir, "score.tab", bytes), "--defaults"}, dir.path());
+    const CRun run = Plekto({"check", WriteFile(dir, "score.tab", bytes), "--defaults", form}, dir.path());
     return {run.Status, QString::fromUtf8(run.Out)};
 }
 }  // namespace
@@ -52,4 +57,119 @@ TEST(Check, ExitStatusSaysWhetherThereWereErrors)
     const CRun endless = Plekto({"check", "/dev/zero"}, dir.path());
     EXPECT_EQ(endless.Status, 1);
     EXPECT_EQ(endless.Err, "plekto check: cannot read /dev/zero: larger than 64 MB\n");
+}
+
+TEST(Check, CaretAndJsonFormsOfOneFile)
+{
+    QTemporaryDir dir;
+    // A cp932 title, a tab before an ignored token, a long ignored token, a refusal.
+    const QByteArray score = "tm\x8b\xc8\n\tzz/n4nn0/CH" + QByteArray(45, 'x') + "\nn4nn0/_e/r4\n";
+    const QString path = dir.filePath("score.tab");
+    const QString longToken = "CH" + QString(37, 'x') + QString::fromUtf8("…");
+    const CCheck caret = Check(dir, score, "--defaults");
+    EXPECT_EQ(caret.Status, 1);
+    EXPECT_EQ(caret.Out.toStdString(), (path + ":2:1: warning: '\tzz' was ignored: a tab does not separate tokens, '/' does\n" +
+                             "        zz/n4nn0/CH" + QString(45, 'x') + "\n^~~~~~~~~~\n" + path + ":2:11: warning: '" +
+                             longToken + "' was ignored: its first character selects no token\n" +
+                             "        zz/n4nn0/CH" + QString(45, 'x') + "\n" + QString(17, ' ') + "^" +
+                             QString(46, '~') + "\n" + path +
+                             ":3:7: error: '_e' closes no open tie; the rest of the line, 1 token, was skipped\n" +
+                             "n4nn0/_e/r4\n      ^~\n1 error and 2 warnings\n")
+                                      .toStdString());
+
+    const CCheck json = Check(dir, score, "--json");
+    const QJsonArray all = QJsonDocument::fromJson(json.Out.toUtf8()).array();
+    ASSERT_EQ(all.size(), 3) << json.Out.toStdString();
+    const QJsonObject refusal = all[2].toObject();
+    EXPECT_EQ(refusal["file"].toString(), path);
+    EXPECT_EQ(refusal["line"].toInt(), 3);
+    EXPECT_EQ(refusal["column"].toInt(), 7);
+    EXPECT_EQ(refusal["endColumn"].toInt(), 9);
+    EXPECT_EQ(refusal["severity"].toString(), "error");
+    EXPECT_TRUE(refusal["message"].toString().startsWith("'_e' closes no open tie"));
+    EXPECT_EQ(refusal["code"].toString(), "close-without-open");
+    EXPECT_EQ(all[1].toObject()["message"].toString(), "'CH" + QString(45, 'x') +
+                                                           "' was ignored: its first character selects no token");
+    EXPECT_EQ(Check(dir, "n4nn0\n", "--json").Out, "[]\n");
+}
+
+namespace
+{
+QByteArray Frame(const QJsonObject& message)
+{
+    const QByteArray body = QJsonDocument(message).toJson(QJsonDocument::Compact);
+    return "Content-Length: " + QByteArray::number(body.size()) + "\r\n\r\n" + body;
+}
+
+// The messages of a server's output, in order.
+std::vector<QJsonObject> Unframe(QByteArray out)
+{
+    std::vector<QJsonObject> messages;
+    while (out.startsWith("Content-Length: ")) {
+        const qsizetype blank = out.indexOf("\r\n\r\n");
+        const int length = out.mid(16, blank - 16).toInt();
+        messages.push_back(QJsonDocument::fromJson(out.mid(blank + 4, length)).object());
+        out.remove(0, blank + 4 + length);
+    }
+    EXPECT_TRUE(out.isEmpty()) << out.constData();
+    return messages;
+}
+}  // namespace
+
+TEST(Lsp, ScriptedSession)
+{
+    QTemporaryDir dir;
+    const QString uri = "file:///song.tab";
+    const QJsonObject document{{"uri", uri}};
+    // U+1F3B8 counts two UTF-16 units and é one: "_e" starts at unit 14.
+    const QString broken = QString::fromUtf8("tm\xF0\x9F\x8E\xB8\xC3\xA9/n8cn0.2/_e\n");
+    const QByteArray input =
+        Frame({{"jsonrpc", "2.0"}, {"id", 1}, {"method", "initialize"}, {"params", QJsonObject{}}}) +
+        Frame({{"jsonrpc", "2.0"}, {"method", "initialized"}, {"params", QJsonObject{}}}) +
+        Frame({{"jsonrpc", "2.0"},
+               {"method", "textDocument/didOpen"},
+               {"params", QJsonObject{{"textDocument", QJsonObject{{"uri", uri}, {"languageId", "plekto"},
+                                                                   {"version", 1}, {"text", broken}}}}}}) +
+        Frame({{"jsonrpc", "2.0"},
+               {"id", 2},
+               {"method", "textDocument/hover"},
+               {"params", QJsonObject{{"textDocument", document},
+                                      {"position", QJsonObject{{"line", 0}, {"character", 8}}}}}}) +
+        Frame({{"jsonrpc", "2.0"}, {"id", 3}, {"method", "textDocument/definition"}, {"params", QJsonObject{}}}) +
+        Frame({{"jsonrpc", "2.0"},
+               {"method", "textDocument/didChange"},
+               {"params", QJsonObject{{"textDocument", document},
+                                      {"contentChanges", QJsonArray{QJsonObject{{"text", "n4nn0\n"}}}}}}}) +
+        Frame({{"jsonrpc", "2.0"}, {"id", 4}, {"method", "shutdown"}}) +
+        Frame({{"jsonrpc", "2.0"}, {"method", "exit"}});
+    const CRun run = Plekto({"lsp", "--defaults"}, dir.path(), {input, {}, {}, {}});
+    EXPECT_EQ(run.Status, 0) << run.Err.constData();
+    const std::vector<QJsonObject> messages = Unframe(run.Out);
+    ASSERT_EQ(messages.size(), 6u);
+    const QJsonObject capabilities = messages[0]["result"].toObject()["capabilities"].toObject();
+    EXPECT_EQ(capabilities["textDocumentSync"].toInt(), 1);
+    EXPECT_TRUE(capabilities["hoverProvider"].toBool());
+
+    const QJsonArray opened = messages[1]["params"].toObject()["diagnostics"].toArray();
+    ASSERT_EQ(opened.size(), 1);
+    const QJsonObject problem = opened[0].toObject();
+    EXPECT_EQ(problem["severity"].toInt(), 1);
+    EXPECT_EQ(problem["source"].toString(), "plekto");
+    const QJsonObject range = problem["range"].toObject();
+    EXPECT_EQ(range["start"].toObject()["character"].toInt(), 14);
+    EXPECT_EQ(range["end"].toObject()["character"].toInt(), 16);
+
+    EXPECT_EQ(messages[2]["id"].toInt(), 2);
+    EXPECT_EQ(messages[2]["result"].toObject()["contents"].toObject()["value"].toString(),
+              "eighth note, beamed; frets 0 (string 1), 2 (string 2)");
+    EXPECT_EQ(messages[3]["error"].toObject()["code"].toInt(), -32601);
+    EXPECT_EQ(messages[4]["method"].toString(), "textDocument/publishDiagnostics");
+    EXPECT_TRUE(messages[4]["params"].toObject()["diagnostics"].toArray().isEmpty());
+    EXPECT_EQ(messages[5]["id"].toInt(), 4);
+    EXPECT_TRUE(messages[5].contains("result") && messages[5]["result"].isNull());
+
+    // Exit without shutdown, or input that just ends, is status 1.
+    EXPECT_EQ(Plekto({"lsp", "--defaults"}, dir.path(), {Frame({{"jsonrpc", "2.0"}, {"method", "exit"}}), {}, {}, {}})
+                  .Status,
+              1);
 }
