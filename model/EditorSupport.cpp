@@ -230,6 +230,9 @@ std::vector<CEditorDiagnostic> DiagnoseText(std::string_view utf8, const CSettin
     CScore score(store);
     std::vector<CDiagnostic> found;
     ReadScoreText(utf8, score, &found);
+    // The layout says whether the score runs past the last page.
+    score.LayoutScore();
+    ReportLayoutCut(score, found);
     const CSourceLines lines(utf8, score.Encoding);
     const CUtf16Positions positions(utf8);
     std::vector<CEditorDiagnostic> out;
