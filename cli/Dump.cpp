@@ -73,7 +73,10 @@ private:
                 out += font && !fonts ? ",\n  " : ", ";
             fonts = fonts || font;
             last = address;
-            out += "\"" + std::string(setting->DumpKey) + "\": " + Value(s, *setting);
+            out += '"';
+            out += setting->DumpKey;
+            out += "\": ";
+            out += Value(s, *setting);
         }
         return out + "}";
     }

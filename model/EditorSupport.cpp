@@ -13,7 +13,16 @@ namespace
 char At(std::string_view text, std::size_t i) { return i < text.size() ? text[i] : '\0'; }
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
-std::string Quote(std::string_view text) { return ShortenQuotes("'" + std::string(text) + "'"); }
+std::string Quote(std::string_view text)
+{
+    // Appended, not "'" + std::string(text): GCC 12 warns falsely (-Wrestrict) in Release.
+    std::string quoted;
+    quoted.reserve(text.size() + 2);
+    quoted += '\'';
+    quoted += text;
+    quoted += '\'';
+    return ShortenQuotes(quoted);
+}
 
 std::string LengthName(int length)
 {

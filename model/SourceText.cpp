@@ -131,7 +131,7 @@ CSnippet MakeSnippet(const CSourceLines& lines, const CDiagnostic& d)
     const std::size_t caret = std::min(begin - std::min(begin, lineStart), line.size());
     const std::size_t stop = std::min(end - std::min(end, lineStart), line.size());
     if (snippet.CutBefore)
-        snippet.Marker = " ";
+        snippet.Marker += ' ';
     int cell = 0;
     int shown = 0;
     std::size_t i = from;
