@@ -143,5 +143,6 @@ void WholeScorePng4600(benchmark::State& state)
     state.counters["rows"] = view.DocumentHeight / 25.4 * 150.0;
     state.counters["bytes"] = static_cast<double>(png.size());
 }
-BENCHMARK(WholeScorePng4600)->Unit(benchmark::kMillisecond);
+// Painting runs on a pool thread, so the time that counts is the wall clock.
+BENCHMARK(WholeScorePng4600)->Unit(benchmark::kMillisecond)->UseRealTime();
 }  // namespace

@@ -6,7 +6,7 @@ cd "$(dirname "$0")/.."
 
 packages=(
   build-essential cmake ninja-build ccache pkg-config
-  qt6-base-dev qt6-svg-dev nlohmann-json3-dev libgtest-dev libgmock-dev libbenchmark-dev
+  qt6-base-dev qt6-svg-dev zlib1g-dev nlohmann-json3-dev libgtest-dev libgmock-dev libbenchmark-dev
   fonts-liberation fonts-ipafont-gothic fonts-ipafont-mincho
   libx11-dev xvfb xauth poppler-utils clang libclang-rt-14-dev
 )

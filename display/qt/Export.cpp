@@ -8,15 +8,24 @@
 #include <QPainter>
 #include <QPdfWriter>
 #include <QSvgGenerator>
+#include <QThreadPool>
 #include <QTimeZone>
 #include <algorithm>
+#include <array>
 #include <bit>
 #include <cctype>
 #include <cerrno>
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
+#include <condition_variable>
 #include <cstring>
+#include <deque>
+#include <functional>
+#include <mutex>
+#include <optional>
+#include <vector>
+#include <zlib.h>
 
 #include "display/qt/OutputFile.h"
 #include "display/qt/PainterSurface.h"
@@ -77,7 +86,16 @@ void PackDarkPixels(const uchar* grey, uchar* bits, int width)
 }
 }  // namespace
 
-QImage RenderMonoImage(double widthMm, double heightMm, double dpi, const CPictureDrawer& draw, std::string& error)
+namespace
+{
+// The pixel size of a picture, or 0 x 0 with `error` set when it is refused.
+struct CPixels
+{
+    long long Width = 0;
+    long long Height = 0;
+};
+
+CPixels ImagePixels(double widthMm, double heightMm, double dpi, std::string& error)
 {
     if (!std::isfinite(dpi) || dpi < MinImageDpi || dpi > MaxImageDpi) {
         error = "the resolution must be between " + std::to_string(static_cast<int>(MinImageDpi)) + " and " +
@@ -95,42 +113,65 @@ QImage RenderMonoImage(double widthMm, double heightMm, double dpi, const CPictu
                 std::to_string(MaxImageSide) + " pixels on a side";
         return {};
     }
-    // Painting straight onto 1-bit pixels is not reproducible: Qt hands runs of pixels to
-    // several threads, which then write into shared bytes. Bytes of their own are safe, so
-    // the drawing goes onto 8-bit grey (no antialiasing: every pixel black or white) and
-    // is packed into bits. The grey is one strip of rows reused band after band, which
-    // keeps its memory small and Qt's clipping cheap (its cost grows with the device's
-    // height); the painter is moved up by whole pixels, so every band gets exactly the
-    // pixels a single tall paint would give it.
+    return {width, height};
+}
+
+int DotsPerMetre(double dpi) { return static_cast<int>(std::lround(dpi / 0.0254)); }
+
+// Rows of 1-bit pixels (first pixel in the high bit, a set bit dark), top to bottom.
+struct CMonoRows
+{
+    const uchar* Bits;
+    qsizetype BytesPerRow;
+    int First;
+    int Count;
+};
+using CMonoSink = std::function<bool(const CMonoRows&)>;
+
+// Paints the picture band by band and hands each band's packed rows to `sink`; stops
+// when the sink returns false.
+//
+// Painting straight onto 1-bit pixels is not reproducible: Qt hands runs of pixels to
+// several threads, which then write into shared bytes. Bytes of their own are safe, so
+// the drawing goes onto 8-bit grey (no antialiasing: every pixel black or white) and is
+// packed into bits. The grey is one strip of rows reused band after band, which keeps its
+// memory small and Qt's clipping cheap (its cost grows with the device's height); the
+// painter is moved up by whole pixels, so every band gets exactly the pixels a single
+// tall paint would give it.
+bool PaintMonoBands(CPixels size, double dpi, const CPictureDrawer& draw, const CMonoSink& sink, std::string& error)
+{
+    const int width = static_cast<int>(size.Width);
+    const int height = static_cast<int>(size.Height);
     const int rows = static_cast<int>(std::min<long long>(height, BandRows));
     // Shapes that cross a band's edge are drawn whole into rows above and below it that
     // are then thrown away: Qt clips outlines at the device's edge in ways that move
     // pixels far from it.
     const int margin = static_cast<int>(std::ceil(BandMarginMm / 25.4 * dpi)) + 4;
-    QImage grey(static_cast<int>(width), rows + 2 * margin, QImage::Format_Grayscale8);
-    QImage image(static_cast<int>(width), static_cast<int>(height), QImage::Format_Mono);
-    if (grey.isNull() || image.isNull()) {
+    QImage grey(width, rows + 2 * margin, QImage::Format_Grayscale8);
+    const qsizetype bytesPerRow = (width + 7) / 8;
+    std::vector<uchar> bits;
+    try {
+        bits.resize(static_cast<std::size_t>(bytesPerRow) * static_cast<std::size_t>(rows));
+    } catch (const std::bad_alloc&) {
+        grey = QImage();
+    }
+    if (grey.isNull()) {
         error = "not enough memory for the image";
-        return {};
+        return false;
     }
-    const int dotsPerMetre = static_cast<int>(std::lround(dpi / 0.0254));
-    for (QImage* target : {&grey, &image}) {
-        target->setDotsPerMeterX(dotsPerMetre);
-        target->setDotsPerMeterY(dotsPerMetre);
-    }
-    // Index 1 is black; a set bit is a pixel darker than mid-grey.
-    image.setColorTable({qRgb(255, 255, 255), qRgb(0, 0, 0)});
+    grey.setDotsPerMeterX(DotsPerMetre(dpi));
+    grey.setDotsPerMeterY(DotsPerMetre(dpi));
     const double scale = dpi / UnitsPerInch;
-    for (int top = 0; top < image.height(); top += rows) {
+    for (int top = 0; top < height; top += rows) {
         grey.fill(255);
         QPainter painter(&grey);
         if (!painter.isActive()) {
             error = "cannot paint on the image";
-            return {};
+            return false;
         }
         painter.translate(0, margin - top);
         // The rows painted, margins included, in logical y, rounded outward.
-        const int bottom = std::min(top + rows, image.height());
+        const int bottom = std::min(top + rows, height);
         const CBand band{SatAdd(TruncSat(std::ceil((margin - top) / scale)), 1),
                          SatSub(TruncSat(std::floor(-(bottom + margin) / scale)), 1)};
         {
@@ -139,8 +180,36 @@ QImage RenderMonoImage(double widthMm, double heightMm, double dpi, const CPictu
         }
         painter.end();
         for (int y = top; y < bottom; ++y)
-            PackDarkPixels(grey.constScanLine(y - top + margin), image.scanLine(y), image.width());
+            PackDarkPixels(grey.constScanLine(y - top + margin), bits.data() + (y - top) * bytesPerRow, width);
+        if (!sink({bits.data(), bytesPerRow, top, bottom - top}))
+            return false;
     }
+    return true;
+}
+}  // namespace
+
+QImage RenderMonoImage(double widthMm, double heightMm, double dpi, const CPictureDrawer& draw, std::string& error)
+{
+    const CPixels size = ImagePixels(widthMm, heightMm, dpi, error);
+    if (size.Width == 0)
+        return {};
+    QImage image(static_cast<int>(size.Width), static_cast<int>(size.Height), QImage::Format_Mono);
+    if (image.isNull()) {
+        error = "not enough memory for the image";
+        return {};
+    }
+    image.setDotsPerMeterX(DotsPerMetre(dpi));
+    image.setDotsPerMeterY(DotsPerMetre(dpi));
+    // Index 1 is black; a set bit is a pixel darker than mid-grey.
+    image.setColorTable({qRgb(255, 255, 255), qRgb(0, 0, 0)});
+    const auto copy = [&image](const CMonoRows& band) {
+        for (int i = 0; i < band.Count; ++i)
+            std::memcpy(image.scanLine(band.First + i), band.Bits + i * band.BytesPerRow,
+                        static_cast<std::size_t>(band.BytesPerRow));
+        return true;
+    };
+    if (!PaintMonoBands(size, dpi, draw, copy, error))
+        return {};
     return image;
 }
 
@@ -194,21 +263,213 @@ bool StampCreationDate(QByteArray& pdf, std::string& error)
 }
 }  // namespace
 
+namespace
+{
+// A PNG of 1-bit palette pixels (index 0 white, 1 black, as RenderMonoImage's), written
+// row by row. zlib's run-length strategy suits a page of mostly white rows: a whole
+// score of 180,000 rows compresses several times faster than at the default level, into
+// a file of about the same size.
+class CPngStream
+{
+public:
+    CPngStream(QByteArray& out, CPixels size, int dotsPerMetre) : Out(out)
+    {
+        Out.append("\x89PNG\r\n\x1A\n", 8);
+        QByteArray header;
+        AppendBig(header, static_cast<uint32_t>(size.Width));
+        AppendBig(header, static_cast<uint32_t>(size.Height));
+        header.append("\x01\x03\x00\x00\x00", 5);  // bit depth 1, palette, no interlace
+        Chunk("IHDR", header);
+        Chunk("PLTE", QByteArray("\xFF\xFF\xFF\x00\x00\x00", 6));
+        QByteArray physical;
+        AppendBig(physical, static_cast<uint32_t>(dotsPerMetre));
+        AppendBig(physical, static_cast<uint32_t>(dotsPerMetre));
+        physical.append('\x01');  // per metre
+        Chunk("pHYs", physical);
+        Ready = deflateInit2(&Stream, 2, Z_DEFLATED, 15, 8, Z_DEFAULT_STRATEGY) == Z_OK;
+    }
+    ~CPngStream() { deflateEnd(&Stream); }
+    CPngStream(const CPngStream&) = delete;
+    CPngStream& operator=(const CPngStream&) = delete;
+
+    bool Rows(const CMonoRows& rows)
+    {
+        // Each row starts with its filter type, 0 (none).
+        Filtered.resize(static_cast<std::size_t>(rows.Count) * static_cast<std::size_t>(rows.BytesPerRow + 1));
+        uchar* to = Filtered.data();
+        for (int i = 0; i < rows.Count; ++i) {
+            *to++ = 0;
+            std::memcpy(to, rows.Bits + i * rows.BytesPerRow, static_cast<std::size_t>(rows.BytesPerRow));
+            to += rows.BytesPerRow;
+        }
+        return Deflate(Filtered.data(), Filtered.size(), Z_NO_FLUSH);
+    }
+
+    bool Finish()
+    {
+        if (!Deflate(nullptr, 0, Z_FINISH))
+            return false;
+        Chunk("IEND", {});
+        return true;
+    }
+
+private:
+    static void AppendBig(QByteArray& to, uint32_t value)
+    {
+        const char bytes[4] = {static_cast<char>(value >> 24), static_cast<char>(value >> 16),
+                               static_cast<char>(value >> 8), static_cast<char>(value)};
+        to.append(bytes, 4);
+    }
+
+    void Chunk(const char* type, const QByteArray& data)
+    {
+        AppendBig(Out, static_cast<uint32_t>(data.size()));
+        const qsizetype start = Out.size();
+        Out.append(type, 4);
+        Out.append(data);
+        const auto* typed = reinterpret_cast<const Bytef*>(Out.constData() + start);
+        AppendBig(Out, static_cast<uint32_t>(crc32(0, typed, static_cast<uInt>(data.size() + 4))));
+    }
+
+    // Compresses `size` bytes; each full output buffer becomes an IDAT chunk.
+    bool Deflate(const uchar* data, std::size_t size, int flush)
+    {
+        if (!Ready)
+            return false;
+        Stream.next_in = const_cast<uchar*>(data);  // zlib's interface is not const-correct
+        Stream.avail_in = static_cast<uInt>(size);
+        for (;;) {
+            Stream.next_out = reinterpret_cast<Bytef*>(Buffer.data() + Used);
+            Stream.avail_out = static_cast<uInt>(Buffer.size() - Used);
+            const int result = deflate(&Stream, flush);
+            if (result == Z_STREAM_ERROR)
+                return false;
+            Used = Buffer.size() - Stream.avail_out;
+            const bool finished = result == Z_STREAM_END;
+            if (Used == Buffer.size() || (finished && Used > 0)) {
+                Chunk("IDAT", QByteArray::fromRawData(Buffer.data(), static_cast<qsizetype>(Used)));
+                Used = 0;
+            }
+            if (finished || (flush == Z_NO_FLUSH && Stream.avail_in == 0 && Stream.avail_out > 0))
+                return true;
+        }
+    }
+
+    QByteArray& Out;
+    z_stream Stream{};
+    bool Ready = false;
+    std::vector<uchar> Filtered;
+    std::array<char, 1 << 16> Buffer{};
+    std::size_t Used = 0;
+};
+
+// Bands passed from the thread that paints to the thread that compresses, at most two
+// waiting, in order.
+class CBandQueue
+{
+public:
+    // The painter's side: false once the compressor has given up.
+    bool Push(const CMonoRows& rows)
+    {
+        CBand band{std::vector<uchar>(rows.Bits, rows.Bits + rows.Count * rows.BytesPerRow), rows};
+        std::unique_lock lock(Mutex);
+        Changed.wait(lock, [this] { return Waiting.size() < 2 || Cancelled; });
+        if (Cancelled)
+            return false;
+        Waiting.push_back(std::move(band));
+        Changed.notify_all();
+        return true;
+    }
+    void Close(bool painted, std::string error)
+    {
+        const std::lock_guard lock(Mutex);
+        Closed = true;
+        Painted = painted;
+        Error = std::move(error);
+        Changed.notify_all();
+    }
+    // The compressor's side: the next band, or nothing once the painter has closed.
+    std::optional<std::pair<std::vector<uchar>, CMonoRows>> Pop()
+    {
+        std::unique_lock lock(Mutex);
+        Changed.wait(lock, [this] { return !Waiting.empty() || Closed; });
+        if (Waiting.empty())
+            return std::nullopt;
+        auto band = std::move(Waiting.front());
+        Waiting.pop_front();
+        Changed.notify_all();
+        band.Rows.Bits = band.Bits.data();
+        return std::make_pair(std::move(band.Bits), band.Rows);
+    }
+    // Stops the painter and waits until it has closed; whether it painted everything.
+    bool Cancel(std::string& error)
+    {
+        std::unique_lock lock(Mutex);
+        Cancelled = true;
+        Changed.notify_all();
+        Changed.wait(lock, [this] { return Closed; });
+        if (!Painted)
+            error = Error;
+        return Painted;
+    }
+
+private:
+    struct CBand
+    {
+        std::vector<uchar> Bits;
+        CMonoRows Rows;
+    };
+    std::mutex Mutex;
+    std::condition_variable Changed;
+    std::deque<CBand> Waiting;
+    bool Cancelled = false;
+    bool Closed = false;
+    bool Painted = false;
+    std::string Error;
+};
+}  // namespace
+
 bool EncodePng(QByteArray& out, double widthMm, double heightMm, double dpi, const CPictureDrawer& draw,
                std::string& error)
 {
-    const QImage image = RenderMonoImage(widthMm, heightMm, dpi, draw, error);
-    if (image.isNull())
+    const CPixels size = ImagePixels(widthMm, heightMm, dpi, error);
+    if (size.Width == 0)
         return false;
-    // zlib level 2 (Qt's PNG quality 75): a whole score of 180,000 rows compresses 2.4
-    // times faster than at the default level 6, into a file 30 % larger (2.4 MB).
-    constexpr int PngQuality = 75;
-    QBuffer buffer(&out);
-    if (!buffer.open(QIODevice::WriteOnly) || !image.save(&buffer, "PNG", PngQuality)) {
+    CPngStream png(out, size, DotsPerMetre(dpi));
+    // The bands are painted on a pool thread while this one compresses the band before.
+    // On a pool thread Qt's raster engine also does its work itself instead of handing
+    // it to the pool, whose hand-offs cost more than they save on a 1-bit page.
+    CBandQueue queue;
+    const bool started = QThreadPool::globalInstance()->tryStart([&] {
+        std::string paintError;
+        bool painted = false;
+        try {
+            painted = PaintMonoBands(size, dpi, draw, [&queue](const CMonoRows& rows) { return queue.Push(rows); },
+                                     paintError);
+        } catch (const std::bad_alloc&) {
+            paintError = "not enough memory for the image";
+        }
+        queue.Close(painted, std::move(paintError));
+    });
+    bool compressed = true;
+    bool painted = false;
+    if (started) {
+        while (const auto band = queue.Pop()) {
+            if (!png.Rows(band->second)) {
+                compressed = false;
+                break;
+            }
+        }
+        painted = queue.Cancel(error);
+    } else {  // no pool thread free (called from one, say): paint here, one band at a time
+        painted = PaintMonoBands(size, dpi, draw, [&](const CMonoRows& rows) { return compressed = png.Rows(rows); },
+                                 error);
+    }
+    if (!compressed || (painted && !png.Finish())) {
         error = "the PNG encoder failed";
         return false;
     }
-    return true;
+    return painted;
 }
 
 bool EncodePdf(QByteArray& out, double pageWidthMm, double pageHeightMm, int pageCount, const CPageDrawer& draw,

@@ -224,6 +224,30 @@ TEST(Export, SameDrawingGivesTheSamePixelsEveryTime)
     EXPECT_EQ(differing, 0) << "of 7 renders differ from the first";
 }
 
+TEST(Export, PngHoldsTheRenderedPixelsAcrossBands)
+{
+    // Over two bands tall (a band is 4096 rows), with lines that cross the bands' edges:
+    // the file, painted and compressed band by band, decodes to the image painted whole.
+    const CPictureDrawer draw = [](CSurface& dc, std::optional<CBand>) {
+        for (int32_t y = -100; y > -90000; y -= 1237) {
+            dc.MoveTo(0, y);
+            dc.LineTo(2000, y - 3000);
+            dc.Rectangle(500, y, 900, y - 150);
+        }
+    };
+    std::string error;
+    const QImage whole = RenderMonoImage(20, 900, Dpi, draw, error);
+    ASSERT_FALSE(whole.isNull()) << error;
+    QByteArray png;
+    ASSERT_TRUE(EncodePng(png, 20, 900, Dpi, draw, error)) << error;
+    QImage decoded;
+    ASSERT_TRUE(decoded.loadFromData(png, "PNG"));
+    EXPECT_EQ(decoded.dotsPerMeterX(), whole.dotsPerMeterX());
+    EXPECT_EQ(decoded.size(), whole.size());
+    EXPECT_TRUE(decoded.convertToFormat(QImage::Format_Grayscale8) == whole.convertToFormat(QImage::Format_Grayscale8));
+    EXPECT_GT(CountBlack(whole, 0, 4000, 200, 4200), 0);
+}
+
 TEST(PainterSurface, RepeatedMeasuresFollowTheFontsValueAndTheEncoding)
 {
     // Measures are kept per surface; one font object changed in place must not answer
