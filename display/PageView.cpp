@@ -134,7 +134,7 @@ void CPageView::PlaceSpanStarts(CScore& score, const CPageSlots& slots, std::siz
         for (CScoreInterUnit* mark : item->Marks) {
             if (!mark || mark->EndItem != item || !mark->StartItem)
                 continue;
-            const std::size_t start = geometry.MarkStart(mark);
+            const std::size_t start = geometry.MarkStart(score, mark);
             if (start == CScoreGeometry::NoLine || start < pageStart || start >= cursor)
                 continue;
             const int64_t startSlot = slot - static_cast<int64_t>(line - geometry.LineOf(start));

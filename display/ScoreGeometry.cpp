@@ -136,14 +136,6 @@ void CScoreGeometry::Build(const CScore& score)
         Sheets.push_back(sheet);
     }
 
-    for (std::size_t k = 0; k < items.size(); ++k)
-        if (items[k])
-            for (const CScoreInterUnit* mark : items[k]->Marks)
-                if (mark && mark->StartItem == items[k].get())
-                    MarkStarts.emplace_back(mark, k);
-    std::stable_sort(MarkStarts.begin(), MarkStarts.end(), [](const auto& a, const auto& b) {
-        return std::less<const CScoreInterUnit*>()(a.first, b.first);
-    });
 }
 
 std::size_t CScoreGeometry::LineOf(std::size_t item) const
@@ -165,8 +157,21 @@ CRect CScoreGeometry::ItemRect(std::size_t item, int32_t top) const
     return CRect{Left[item], top, Right[item], SatSub(top, RectDepth)};
 }
 
-std::size_t CScoreGeometry::MarkStart(const CScoreInterUnit* mark) const
+std::size_t CScoreGeometry::MarkStart(const CScore& score, const CScoreInterUnit* mark) const
 {
+    if (!MarkStartsBuilt) {
+        const auto& items = score.UnitItems;
+        for (std::size_t k = 0; k < items.size(); ++k)
+            if (items[k])
+                for (const CScoreInterUnit* m : items[k]->Marks)
+                    if (m && m->StartItem == items[k].get())
+                        MarkStarts.emplace_back(m, k);
+        // A mark has one start item, so the order of equal keys cannot matter.
+        std::sort(MarkStarts.begin(), MarkStarts.end(), [](const auto& a, const auto& b) {
+            return std::less<const CScoreInterUnit*>()(a.first, b.first);
+        });
+        MarkStartsBuilt = true;
+    }
     const auto it = std::lower_bound(MarkStarts.begin(), MarkStarts.end(), mark, [](const auto& entry, const auto* m) {
         return std::less<const CScoreInterUnit*>()(entry.first, m);
     });

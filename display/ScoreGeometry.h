@@ -96,8 +96,10 @@ public:
     std::size_t LineEnd(std::size_t item) const;
     // The item's Rect in a slot whose top is `top`.
     CRect ItemRect(std::size_t item, int32_t top) const;
-    // The index of the mark's start item (NoLine when the mark starts on no item).
-    std::size_t MarkStart(const CScoreInterUnit* mark) const;
+    // The index of the mark's start item (NoLine when the mark starts on no item). The
+    // index behind it is made by the first call: painting needs it, a check does not.
+    // Not for two threads at once.
+    std::size_t MarkStart(const CScore& score, const CScoreInterUnit* mark) const;
 
 private:
     struct CSheet
@@ -113,7 +115,8 @@ private:
     std::vector<int32_t> Left;           // per item; meaningful for items on a line
     std::vector<int32_t> Right;
     std::vector<CSheet> Sheets;          // [0] the screen, [p] printed page p
-    std::vector<std::pair<const CScoreInterUnit*, std::size_t>> MarkStarts;  // sorted by mark
+    mutable std::vector<std::pair<const CScoreInterUnit*, std::size_t>> MarkStarts;  // sorted by mark
+    mutable bool MarkStartsBuilt = false;
     double LineHeight = 0.0;
     double MarginTop = 0.0;
     int32_t RectDepth = 0;

@@ -174,16 +174,19 @@ std::string CReadResult::Reason() const
     return std::strerror(SystemError);
 }
 
-CReadResult ReadScoreBytes(std::istream& in, std::string& bytes)
+CReadResult ReadScoreBytes(std::istream& in, std::string& bytes, std::size_t sizeHint)
 {
     // Read in pieces up to one byte past the limit: a size the system reports cannot be
-    // trusted (pipes, /dev/zero, a file still growing).
+    // trusted (pipes, /dev/zero, a file still growing). It only sizes the buffer, one
+    // byte more than the hint so that the end is seen without growing it.
     constexpr std::size_t Piece = 1 << 16;
     bytes.clear();
+    if (sizeHint > 0)
+        bytes.reserve(std::min(sizeHint, MaxScoreBytes) + 1);
     while (in && bytes.size() <= MaxScoreBytes) {
         const std::size_t had = bytes.size();
-        const std::size_t want = std::min(Piece, MaxScoreBytes + 1 - had);
-        if (had + want > bytes.capacity()) {
+        std::size_t want = std::min(Piece, MaxScoreBytes + 1 - had);
+        if (had == bytes.capacity()) {
             // Doubling, but straight to the limit's one byte more once that is near, so
             // that an oversize stream never holds two buffers of the limit's size.
             std::size_t capacity = std::max(2 * bytes.capacity(), had + want);
@@ -191,6 +194,7 @@ CReadResult ReadScoreBytes(std::istream& in, std::string& bytes)
                 capacity = MaxScoreBytes + 1;
             bytes.reserve(capacity);
         }
+        want = std::min(want, bytes.capacity() - had);
         bytes.resize(had + want);
         errno = 0;
         in.read(bytes.data() + had, static_cast<std::streamsize>(want));
@@ -219,7 +223,8 @@ CReadResult ReadScoreBytes(const std::string& path, std::string& bytes)
     std::ifstream in(path, std::ios::binary);
     if (!in)
         return {ReadError::CannotOpen, errno ? errno : ENOENT};
-    return ReadScoreBytes(in, bytes);
+    const auto size = std::filesystem::is_regular_file(path, ec) ? std::filesystem::file_size(path, ec) : 0;
+    return ReadScoreBytes(in, bytes, ec ? 0 : static_cast<std::size_t>(std::min<std::uintmax_t>(size, MaxScoreBytes)));
 }
 
 CReadResult ReadScoreText(std::string_view text, CScore& score, std::vector<CDiagnostic>* diagnostics)

@@ -63,7 +63,8 @@ struct CReadResult
 };
 
 // The bytes of a stream or a file, at most MaxScoreBytes; TooLarge once there are more.
-CReadResult ReadScoreBytes(std::istream& in, std::string& bytes);
+// sizeHint, the size the stream is expected to have, only sizes the buffer.
+CReadResult ReadScoreBytes(std::istream& in, std::string& bytes, std::size_t sizeHint = 0);
 CReadResult ReadScoreBytes(const std::string& path, std::string& bytes);
 
 // Reads score text from memory, a stream (standard input) or a file into a freshly

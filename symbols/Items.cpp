@@ -29,10 +29,10 @@ CItemNote::CItemNote(CScore* score, int32_t units)
 CItemNote::CItemNote(const CItemNote& other)
     : CScoreItem(other),
       Frets(Score->Settings.Strings, NoNote),
-      Length(other.Length),
       HeadKind(other.HeadKind),
       FlagKind(other.FlagKind),
-      Dotted(other.Dotted)
+      Dotted(other.Dotted),
+      Length(other.Length)
 {
     for (std::size_t i = 0; i < Frets.size() && i < other.Frets.size(); ++i)
         Frets.Set(i, other.Frets[i]);

@@ -11,13 +11,13 @@
 class CItemNote final : public CScoreItem
 {
 public:
-    enum class Head : int32_t
+    enum class Head : int8_t
     {
         Numbers = 0,
         Cross = 1,
         Slash = 2,
     };
-    enum class Flag : int32_t
+    enum class Flag : int8_t
     {
         None = 0,
         Single = 1,
@@ -39,15 +39,19 @@ public:
     // string at whose piece the list stopped because the piece was not understood.
     int32_t SetFrets(std::string_view text);
 
-    CFretList Frets;  // first, to fill the padding after the base class
-    int32_t Length = 4;
+    // The byte-sized members first, to fill the padding after the base class: a score
+    // holds a million notes.
+    CFretList Frets;
     Head HeadKind = Head::Numbers;
     Flag FlagKind = Flag::None;
     bool Dotted = false;
+    int32_t Length = 4;
     int32_t StemX = 0;     // written by every Draw, read by the beams
     int32_t StemTipY = 0;
     CItemNote(const CItemNote& other);
 };
+
+static_assert(sizeof(void*) != 8 || sizeof(CItemNote) == 72, "a note grew: a score holds a million of them");
 
 class CItemRest : public CScoreItem
 {
