@@ -4,6 +4,7 @@
 #include <memory>
 #include <sstream>
 #include <string>
+#include <string_view>
 
 #include <gtest/gtest.h>
 
@@ -14,6 +15,15 @@
 #include "settings/SettingsStore.h"
 #include "symbols/Items.h"
 #include "symbols/Marks.h"
+
+// `count` copies of the token, each followed by the separator '/'.
+inline std::string Repeat(std::string_view token, int count)
+{
+    std::string text;
+    for (int i = 0; i < count; ++i)
+        (text += token) += '/';
+    return text;
+}
 
 struct ReadScore
 {

@@ -29,7 +29,8 @@ TEST(SymbolBitmaps, EachResourceHasItsSizeAndInkAndUnknownOnesGiveNothing)
         ASSERT_EQ(std::tuple(bitmap->ResourceId, bitmap->Width, bitmap->Height, bitmap->Pixels.size()),
                   std::tuple(id, width, height, static_cast<size_t>(area)));
         // Black ink on white: a real share of both.
-        EXPECT_TRUE(Ink(*bitmap, 0, height) > area / 10 && Ink(*bitmap, 0, height) < area * 6 / 10) << id;
+        EXPECT_TRUE(Ink(*bitmap, 0, height) > area / 10) << id;
+        EXPECT_TRUE(Ink(*bitmap, 0, height) < area * 6 / 10) << id;
     }
     for (int id : {0, 130, 134, 140, -131})
         EXPECT_EQ(LoadSymbolBitmap(id), nullptr) << id;
@@ -45,11 +46,14 @@ TEST(SymbolBitmaps, ShapesSitWhereTheDrawingPutsThem)
         for (int y = 1; y < flag->Height; ++y)
             runs += flag->Black(40, y) && !flag->Black(40, y - 1) ? 1 : 0;
         EXPECT_EQ(runs, id - IDB_FLAG1 + 1) << id;
-        EXPECT_TRUE(flag->Black(1, 1) && flag->Black(1, 8)) << id;
+        EXPECT_TRUE(flag->Black(1, 1)) << id;
+        EXPECT_TRUE(flag->Black(1, 8)) << id;
     }
     // Rests fill the staff height: ink in the top and the bottom tenth.
-    for (int id : {IDB_REST4, IDB_REST8, IDB_REST16, IDB_REST32})
-        EXPECT_TRUE(Ink(*LoadSymbolBitmap(id), 0, 21) > 0 && Ink(*LoadSymbolBitmap(id), 193, 214) > 0) << id;
+    for (int id : {IDB_REST4, IDB_REST8, IDB_REST16, IDB_REST32}) {
+        EXPECT_TRUE(Ink(*LoadSymbolBitmap(id), 0, 21) > 0) << id;
+        EXPECT_TRUE(Ink(*LoadSymbolBitmap(id), 193, 214) > 0) << id;
+    }
     // Copies of the wave laid side by side join: the last column continues the first.
     const auto wave = LoadSymbolBitmap(IDB_VIBRATO);
     int differing = 0, edge = 0;
@@ -68,7 +72,8 @@ TEST(Pbm, ReadsPlainAndRawImagesAndRefusesMalformedOnes)
     const auto plain = ParsePbm("P1\n# a comment\n3 2\n1 0 1\n010\n");
     // Raw: rows padded to whole bytes, most significant bit first.
     const auto packed = ParsePbm(std::string("P4 10 2\n") + "\xC0\x40" + "\x01\x80");
-    ASSERT_TRUE(plain && packed);
+    ASSERT_TRUE(plain);
+    ASSERT_TRUE(packed);
     EXPECT_EQ(std::tuple(plain->Width, plain->Height, plain->Pixels), std::tuple(3, 2, Pixels{1, 0, 1, 0, 1, 0}));
     EXPECT_EQ(std::tuple(packed->Width, packed->Height, packed->Pixels),
               std::tuple(10, 2, Pixels{1, 1, 0, 0, 0, 0, 0, 0, 0, 1, 0, 0, 0, 0, 0, 0, 0, 1, 1, 0}));

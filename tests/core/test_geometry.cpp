@@ -8,13 +8,6 @@
 
 namespace
 {
-std::string Repeat(const std::string& token, int count)
-{
-    std::string text;
-    while (count-- > 0)
-        text += token + "/";
-    return text;
-}
 
 // Paints the page (0: the screen) from scratch and checks, item by item, the cursor
 // against the Rect the paint set and the hit test at the Rect's corners.

@@ -7,13 +7,7 @@
 
 namespace
 {
-std::string Notes(int count)
-{
-    std::string text;
-    for (int i = 0; i < count; ++i)
-        text += "n4nn0/";
-    return text;
-}
+std::string Notes(int count) { return Repeat("n4nn0", count); }
 
 struct Laid : ReadScore
 {

@@ -198,7 +198,8 @@ TEST_F(MarkDrawing, VibratoUnderAbsurdWidthsEnds)
     Score->Settings.UnitWidth = 0.01;  // one-unit copies up to a line end far beyond int32
     Score->Settings.PageWidth = 1e12;
     v->DrawHead(Dc, A->Rect, A, A);
-    EXPECT_TRUE(Shapes().size() > 1000u && Shapes().size() <= 65536u) << Shapes().size();
+    EXPECT_TRUE(Shapes().size() > 1000u) << Shapes().size();
+    EXPECT_TRUE(Shapes().size() <= 65536u) << Shapes().size();
 }
 
 TEST_F(MarkDrawing, MarksWriteInTheFretFontAndRestoreTheFontAndBrush)
@@ -292,13 +293,7 @@ void ExpectMarkCalls(const std::string& text, Lines expected)
     EXPECT_EQ(extra, expected);
 }
 
-std::string Notes(int count)
-{
-    std::string text;
-    while (count-- > 0)
-        text += "n8cn2/";
-    return text;
-}
+std::string Notes(int count) { return Repeat("n8cn2", count); }
 TEST(MarksOnPage, MarksOverTwoBreaksDrawHeadAndTailButNothingOnTheMiddleLine)
 {
     Lines expected{

@@ -353,8 +353,10 @@ TEST(Reader, FileThatCannotBeOpenedLeavesTheScoreUnchanged)
     CScore score(store);
     const CReadResult missing = ReadScoreFile("/nonexistent/dir/score.tab", score);
     const CReadResult directory = ReadScoreFile("/", score);
-    EXPECT_TRUE(missing.Error == ReadError::CannotOpen && missing.Reason() == std::strerror(ENOENT));
-    EXPECT_TRUE(directory.Error == ReadError::CannotOpen && directory.Reason() == std::strerror(EISDIR));
+    EXPECT_TRUE(missing.Error == ReadError::CannotOpen);
+    EXPECT_TRUE(missing.Reason() == std::strerror(ENOENT));
+    EXPECT_TRUE(directory.Error == ReadError::CannotOpen);
+    EXPECT_TRUE(directory.Reason() == std::strerror(EISDIR));
     EXPECT_TRUE(score.UnitItems.empty());
 
     const std::string path = ::testing::TempDir() + "plekto_reader_test.tab";

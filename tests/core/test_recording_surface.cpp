@@ -42,7 +42,8 @@ TEST(RecordingSurface, TracesEveryCallSelectionAndRestoreInItsExactForm)
     dc.SelectBrush(brush);
     dc.SelectFont(&title);
     dc.SelectFont(previous);
-    EXPECT_TRUE(dc.CurrentFont() == nullptr && dc.CurrentBrush() == CBrush::Black);
+    EXPECT_TRUE(dc.CurrentFont() == nullptr);
+    EXPECT_TRUE(dc.CurrentBrush() == CBrush::Black);
     dc.SelectFont(temporary.get());
     temporary.reset();  // the recording holds a copy
     // Texts are decoded in the surface's encoding at the time of the call.
@@ -69,7 +70,8 @@ TEST(RecordingSurface, TracesEveryCallSelectionAndRestoreInItsExactForm)
     };
     EXPECT_EQ(dc.TraceLines(decode), expected);
     // The source origin is kept in the recording even though the trace leaves it out.
-    EXPECT_TRUE(dc.Calls()[7].Args[5] == 3 && dc.Calls()[7].Args[6] == 4);
+    EXPECT_TRUE(dc.Calls()[7].Args[5] == 3);
+    EXPECT_TRUE(dc.Calls()[7].Args[6] == 4);
 }
 
 TEST(RecordingSurface, MeasuringUsesFixedMetricsSaturatesAndIsNotTraced)
@@ -99,7 +101,8 @@ TEST(RecordingSurface, MeasuringUsesFixedMetricsSaturatesAndIsNotTraced)
         dc.DrawText(row.text, rect, DT_CALCRECT | DT_SINGLELINE);
         const auto clamp = [](int64_t v) { return static_cast<int32_t>(std::clamp<int64_t>(v, Min, Max)); };
         EXPECT_EQ(rect, (CRect{1000, -2000, clamp(1000 + row.width), clamp(-2000 - row.height)})) << row.name;
-        EXPECT_TRUE(dc.Calls().size() == 2 && dc.Calls()[1].Measuring) << row.name;
+        EXPECT_TRUE(dc.Calls().size() == 2) << row.name;
+        EXPECT_TRUE(dc.Calls()[1].Measuring) << row.name;
         EXPECT_EQ(dc.Trace(), "Font \"Courier New\" " + std::to_string(row.size) + "\n") << row.name;
     }
     EXPECT_EQ(CRecordingSurface::EmHeight(Min), Max);

@@ -21,7 +21,9 @@ TEST(Settings, EmptyStoreGivesTheDefaults)
     EXPECT_EQ(score.LinesPerPage(), 6);  // 255 / 39.5
     EXPECT_EQ(score.PageCount, 1);
     EXPECT_EQ(score.LineCount, 0);
-    EXPECT_TRUE(score.UnitItems.empty() && score.SpanMarks.empty() && score.DeferredMarks.empty());
+    EXPECT_TRUE(score.UnitItems.empty());
+    EXPECT_TRUE(score.SpanMarks.empty());
+    EXPECT_TRUE(score.DeferredMarks.empty());
     EXPECT_EQ(score.TitleBlock, nullptr);
     EXPECT_EQ(score.MemoryDC, nullptr);
 }

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "ScoreFixture.h"
 #include "model/Reader.h"
 #include "model/Score.h"
 #include "settings/SettingsStore.h"
@@ -25,14 +26,6 @@ std::vector<std::string> Check(std::string_view text)
         lines.push_back(std::to_string(d.Line) + ":" + std::to_string(d.Column) + "-" + std::to_string(d.EndColumn) +
                         (d.IsError ? ": error: " : ": warning: ") + d.Message + " [" + d.Code + "]");
     return lines;
-}
-
-std::string Repeated(std::string_view token, int times)
-{
-    std::string text;
-    for (int i = 0; i < times; ++i)
-        (text += token) += '/';
-    return text;
 }
 }  // namespace
 
@@ -97,7 +90,7 @@ TEST(Warnings, EachKindSaysWhatWasDrawnInstead)
                          "as part of line 1 [cr-line-ends]",
                          "1:6-9: warning: string 1 shows fret 0: '\rr4' was ignored [ignored-characters]"}},
         // Each item a line, each line a page: item 130 is the first after the last page's line.
-        {"$PageHeight:1\n$UnitWidth:1000\n" + Repeated("r4", 129) + "\nr4/n4nn0",
+        {"$PageHeight:1\n$UnitWidth:1000\n" + Repeat("r4", 129) + "\nr4/n4nn0",
          {"4:1-2: warning: the score is cut at page 129: the 2 items from here on are not shown after the first "
           "line of page 129, and the 2 items from line 4 column 1 on are not printed [score-cut]"}},
         // Codes of the older kinds.

@@ -166,7 +166,8 @@ TEST(Lsp, ScriptedSession)
     EXPECT_EQ(messages[4]["method"].toString(), "textDocument/publishDiagnostics");
     EXPECT_TRUE(messages[4]["params"].toObject()["diagnostics"].toArray().isEmpty());
     EXPECT_EQ(messages[5]["id"].toInt(), 4);
-    EXPECT_TRUE(messages[5].contains("result") && messages[5]["result"].isNull());
+    EXPECT_TRUE(messages[5].contains("result"));
+    EXPECT_TRUE(messages[5]["result"].isNull());
 
     // Exit without shutdown, or input that just ends, is status 1.
     EXPECT_EQ(Plekto({"lsp", "--defaults"}, dir.path(), {Frame({{"jsonrpc", "2.0"}, {"method", "exit"}}), {}, {}, {}})

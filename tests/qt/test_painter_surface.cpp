@@ -135,12 +135,20 @@ TEST(PainterSurface, SingleLineTextIsPlacedByItsAlignmentFlags)
                 }
         ASSERT_GE(right, left) << row.What;
         const int centreX = (left + right + 1) / 2 - 300, centreY = (top + bottom + 1) / 2 - 200;
-        if (row.Flags & DT_CENTER)  // the ink of "H" sits a little above the middle of its line
-            EXPECT_TRUE(std::abs(centreX) <= 5 && std::abs(centreY) <= 15) << row.What << ": " << centreX << ", " << centreY;
-        else if (row.Flags & DT_RIGHT)  // the descent lies below the ink
-            EXPECT_TRUE(500 - right <= 20 && 300 - bottom <= 45 && 300 - bottom > 0) << row.What << ": " << right << ", " << bottom;
-        else  // the ascent lies above it
-            EXPECT_TRUE(left - 100 <= 20 && top - 100 <= 30 && top > 100) << row.What << ": " << left << ", " << top;
+        SCOPED_TRACE(std::string(row.What) + ": " + std::to_string(left) + ".." + std::to_string(right) + ", " +
+                     std::to_string(top) + ".." + std::to_string(bottom));
+        if (row.Flags & DT_CENTER) {  // the ink of "H" sits a little above the middle of its line
+            EXPECT_LE(std::abs(centreX), 5);
+            EXPECT_LE(std::abs(centreY), 15);
+        } else if (row.Flags & DT_RIGHT) {  // the descent lies below the ink
+            EXPECT_LE(500 - right, 20);
+            EXPECT_LE(300 - bottom, 45);
+            EXPECT_GT(300 - bottom, 0);
+        } else {  // the ascent lies above it
+            EXPECT_LE(left - 100, 20);
+            EXPECT_LE(top - 100, 30);
+            EXPECT_GT(top, 100);
+        }
     }
 }
 
@@ -340,20 +348,22 @@ TEST(Export, RefusesAbsurdSizesAndUnwritablePathsWithAReason)
     const CPageDrawer drawPage = [&](CSurface&, int) { ++drawn; };
     std::string error;
     const auto refused = [&](bool written) { return !written && !std::exchange(error, {}).empty(); };
-    for (double bad : {std::numeric_limits<double>::quiet_NaN(), std::numeric_limits<double>::infinity(), 0.0, -10.0})
-        EXPECT_TRUE(refused(WritePng(path, bad, 10, 96, draw, error)) && refused(WritePng(path, 10, 10, bad, draw, error)) &&
-                    refused(WritePdf(path, 10, bad, 1, drawPage, error)) && refused(WriteSvg(path, bad, 10, draw, error)))
-            << bad;
+    for (double bad : {std::numeric_limits<double>::quiet_NaN(), std::numeric_limits<double>::infinity(), 0.0, -10.0}) {
+        EXPECT_TRUE(refused(WritePng(path, bad, 10, 96, draw, error))) << bad;
+        EXPECT_TRUE(refused(WritePng(path, 10, 10, bad, draw, error))) << bad;
+        EXPECT_TRUE(refused(WritePdf(path, 10, bad, 1, drawPage, error))) << bad;
+        EXPECT_TRUE(refused(WriteSvg(path, bad, 10, draw, error))) << bad;
+    }
     // Beyond the bounds: 10 m at 10000 dpi would be 3.9e6 pixels on a side, 2 m at 2000 dpi 2.5e9 pixels.
-    EXPECT_TRUE(refused(WritePng(path, 10000, 10, 10000, draw, error)) &&
-                refused(WritePng(path, 2000, 2000, 2000, draw, error)) &&
-                refused(WritePdf(path, 10000, 10, 1, drawPage, error)) &&
-                refused(WritePdf(path, 10, 10, 0, drawPage, error)) && refused(WriteSvg(path, 10, 1e9, draw, error)));
+    EXPECT_TRUE(refused(WritePng(path, 10000, 10, 10000, draw, error)));
+    EXPECT_TRUE(refused(WritePng(path, 2000, 2000, 2000, draw, error)));
+    EXPECT_TRUE(refused(WritePdf(path, 10000, 10, 1, drawPage, error)));
+    EXPECT_TRUE(refused(WritePdf(path, 10, 10, 0, drawPage, error)));
+    EXPECT_TRUE(refused(WriteSvg(path, 10, 1e9, draw, error)));
     EXPECT_EQ(drawn, 0);
     EXPECT_FALSE(QFile::exists(QString::fromStdString(path)));
     // A path that cannot be written is an error too.
-    EXPECT_TRUE(refused(WritePng(missing + ".png", 10, 10, 96, draw, error)) &&
-                refused(WritePdf(missing + ".pdf", 10, 10, 1, drawPage, error)) &&
-                refused(WriteSvg(missing + ".svg", 10, 10, draw, error)));
+    EXPECT_TRUE(refused(WritePng(missing + ".png", 10, 10, 96, draw, error)));
+    EXPECT_TRUE(refused(WritePdf(missing + ".pdf", 10, 10, 1, drawPage, error)));
+    EXPECT_TRUE(refused(WriteSvg(missing + ".svg", 10, 10, draw, error)));
 }
-

@@ -38,7 +38,8 @@ TEST(Render, PngIsAOneBitImageOfThePageAndSvgIsWellFormed)
     QTemporaryDir dir;
     const QString out = dir.filePath("study.png");
     const CRun run = Headless(dir, {"render", Example("arpeggio_study.tab"), "-o", out});
-    ASSERT_TRUE(run.Status == 0 && run.Err.isEmpty()) << run.Err.constData();
+    ASSERT_TRUE(run.Status == 0) << run.Err.constData();
+    ASSERT_TRUE(run.Err.isEmpty()) << run.Err.constData();
     const QImage image(out);
     ASSERT_EQ(image.size(), QSize(Pixels(210, 150), Pixels(290, 150)));  // one page: the page's size
     EXPECT_EQ(image.depth(), 1);
@@ -157,12 +158,14 @@ TEST(CommandLine, MistypedCommandsAndOptionsAreUsageErrors)
     for (const auto& [args, message] : cases) {
         const CRun run = Plekto(args, dir.path());
         EXPECT_EQ(run.Status, 2) << run.Err.constData();
-        EXPECT_TRUE(run.Err.startsWith(message) && run.Err.count('\n') == 1) << run.Err.constData();
+        EXPECT_TRUE(run.Err.startsWith(message)) << run.Err.constData();
+        EXPECT_TRUE(run.Err.count('\n') == 1) << run.Err.constData();
     }
     EXPECT_FALSE(QFile::exists(dir.filePath("Vellmar/Plekto.conf"))) << "a recent file was stored";
     EXPECT_EQ(Plekto({"--version"}, dir.path()).Out, "plekto 1.06\n");
     const CRun help = Plekto({"render", "--help"}, dir.path());
-    EXPECT_TRUE(help.Status == 0 && help.Out.startsWith("Usage: plekto render FILE...")) << help.Out.constData();
+    EXPECT_TRUE(help.Status == 0) << help.Out.constData();
+    EXPECT_TRUE(help.Out.startsWith("Usage: plekto render FILE...")) << help.Out.constData();
 }
 
 // Under a file size limit, on a full device: status 1, one line with the system's reason,
@@ -208,7 +211,9 @@ TEST(Render, NamesAndStreams)
     EXPECT_TRUE(std::filesystem::exists(dir.path().toStdString() + "/out\xe9.pdf"));
     // Standard input to standard output.
     const CRun piped = Headless(dir, {"render", "-", "-o", "-", "--format", "svg"}, {"tmPiped/n4nn0\n", {}, {}, {}});
-    EXPECT_TRUE(piped.Status == 0 && piped.Out.startsWith("<?xml") && piped.Out.contains(">Piped</text>"));
+    EXPECT_TRUE(piped.Status == 0);
+    EXPECT_TRUE(piped.Out.startsWith("<?xml"));
+    EXPECT_TRUE(piped.Out.contains(">Piped</text>"));
     // A score too long for a PDF page is not too long for SVG.
     const CRun svg = Headless(dir, {"render", WriteFile(dir, "long.tab", QByteArray("n4nn0/|/").repeated(600)), "-o",
                                dir.filePath("long.svg")});

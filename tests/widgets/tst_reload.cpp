@@ -70,7 +70,8 @@ void TestReload::changedFileIsShownWithTheScrollPositionKept()
     QScrollBar& h = *view.horizontalScrollBar();
     v.setValue(1500);
     h.setValue(50);
-    QVERIFY(v.value() == 1500 && h.value() == 50);
+    QVERIFY(v.value() == 1500);
+    QVERIFY(h.value() == 50);
     const QStringList recent = app->GetRecentFiles().Entries();
 
     WriteFile(dir, Song, NotesScore(22 * ItemsPerLine));
@@ -82,7 +83,8 @@ void TestReload::changedFileIsShownWithTheScrollPositionKept()
     // A score of one page: clamped to the new bottom.
     WriteFile(dir, Song, NotesScore(2 * ItemsPerLine));
     QTRY_COMPARE(ItemCount(*app), std::size_t{2 * ItemsPerLine});
-    QVERIFY(v.maximum() < 1500 && v.value() == v.maximum());
+    QVERIFY(v.maximum() < 1500);
+    QVERIFY(v.value() == v.maximum());
     QCOMPARE(h.value(), 50);
 }
 
@@ -129,7 +131,8 @@ void TestReload::toggleStopsWatchingAndPersists()
     {
         auto app = StartApp(dir, {path});
         QAction* toggle = app->GetMainFrame()->GetAction(CommandId::ViewAutoReload);
-        QVERIFY(toggle->isCheckable() && toggle->isChecked());
+        QVERIFY(toggle->isCheckable());
+        QVERIFY(toggle->isChecked());
         toggle->trigger();
         WriteFile(dir, Song, NotesScore(11));
         QVERIFY(RenameSave(dir, NotesScore(12)));
@@ -146,7 +149,8 @@ void TestReload::toggleStopsWatchingAndPersists()
     for (const bool on : {false, true}) {
         auto app = StartApp(dir);
         QAction* toggle = app->GetMainFrame()->GetAction(CommandId::ViewAutoReload);
-        QVERIFY(toggle->isChecked() == on && app->GetWatcher().IsEnabled() == on);
+        QVERIFY(toggle->isChecked() == on);
+        QVERIFY(app->GetWatcher().IsEnabled() == on);
         QCOMPARE(app->GetSettings().value(QStringLiteral("Viewer/AutoReload")).toBool(), on);
         QCOMPARE(app->GetSettings().allKeys().filter(QStringLiteral("AutoReload")), QStringList{"Viewer/AutoReload"});
         toggle->trigger();
@@ -169,7 +173,8 @@ void TestReload::noReloadUnderADialogAndF5ByHand()
         keptWhileOpen = app->GetDocument().Score.get() == before && ItemCount(*app) == 10;
     });
     frame.GetAction(CommandId::ScoreSettings)->trigger();
-    QVERIFY(*seen && keptWhileOpen);
+    QVERIFY(*seen);
+    QVERIFY(keptWhileOpen);
     QTRY_COMPARE(ItemCount(*app), std::size_t{11});
 
     app->SetAutoReload(false);

@@ -148,7 +148,8 @@ void TestSettingsDialog::freshSheetShowsItsPagesAndTheDefaults()
     Open f;
     CPropScoreSetting& sheet = f.Sheet;
     QTabWidget* tabs = sheet.Tabs();
-    QVERIFY(sheet.isModal() && sheet.windowTitle() == QStringLiteral("譜面設定"));
+    QVERIFY(sheet.isModal());
+    QVERIFY(sheet.windowTitle() == QStringLiteral("譜面設定"));
     QStringList pages;
     for (int i = 0; i < tabs->count(); ++i)
         pages << tabs->tabText(i);
@@ -192,7 +193,9 @@ void TestSettingsDialog::freshSheetShowsItsPagesAndTheDefaults()
     f.Tab(2);
     QCOMPARE(Texts(sheet, {"FlagHeight", "FlagMargin", "StemHeight", "StemMargin"}),
              QStringLiteral("13.5|14.5|15.5|16.5"));
-    QVERIFY(!sheet.ApplyButton()->isEnabled() && f.Watcher.Messages.isEmpty() && f.Store.Writes.isEmpty());
+    QVERIFY(!sheet.ApplyButton()->isEnabled());
+    QVERIFY(f.Watcher.Messages.isEmpty());
+    QVERIFY(f.Store.Writes.isEmpty());
 }
 
 void TestSettingsDialog::tabPageReadoutsAndCheckBox()
@@ -224,15 +227,20 @@ void TestSettingsDialog::tabPageReadoutsAndCheckBox()
     auto* box = Field<QCheckBox>(f.Sheet, "ShowTAB");
     QLineEdit* units = Field(f.Sheet, "UnitsForTAB");
     QTest::mouseClick(box, Qt::LeftButton);
-    QVERIFY(!box->isChecked() && !units->isEnabled());
+    QVERIFY(!box->isChecked());
+    QVERIFY(!units->isEnabled());
     f.Tab(2);
     f.Tab(1);
-    QVERIFY(!box->isChecked() && !units->isEnabled());
+    QVERIFY(!box->isChecked());
+    QVERIFY(!units->isEnabled());
     f.Ok();
-    QVERIFY(!f.S.ShowTAB && f.Store.GetInt(SettingsSection::Tab, "ShowTab", INT32_MIN) == 0);
+    QVERIFY(!f.S.ShowTAB);
+    QVERIFY(f.Store.GetInt(SettingsSection::Tab, "ShowTab", INT32_MIN) == 0);
     QCOMPARE(f.Store.GetInt(SettingsSection::Tab, "UnitTab", INT32_MIN), 2);
     // The font page was never shown: the cached fonts stay.
-    QVERIFY(f.S.FontMainTitle.Font && f.S.FontTAB.Font && f.Watcher.Messages.isEmpty());
+    QVERIFY(f.S.FontMainTitle.Font);
+    QVERIFY(f.S.FontTAB.Font);
+    QVERIFY(f.Watcher.Messages.isEmpty());
 }
 
 void TestSettingsDialog::refusedFieldsKeepTheFocusAndBlockEverything()
@@ -246,7 +254,8 @@ void TestSettingsDialog::refusedFieldsKeepTheFocusAndBlockEverything()
 
     // Leaving the page, Apply and OK are refused: nothing is stored and the sheet stays.
     f.Tab(2);
-    QVERIFY(f.Sheet.Tabs()->currentIndex() == 0 && f.Sheet.focusWidget() == width);
+    QVERIFY(f.Sheet.Tabs()->currentIndex() == 0);
+    QVERIFY(f.Sheet.focusWidget() == width);
     QVERIFY(!f.Sheet.NoteSet().WasShown());
     f.Sheet.ApplyButton()->click();
     f.Sheet.OkButton()->click();
@@ -261,7 +270,8 @@ void TestSettingsDialog::refusedFieldsKeepTheFocusAndBlockEverything()
     QLineEdit* units = Field(f.Sheet, "UnitsForTAB");
     Type(units, QStringLiteral("2.5"));
     f.Tab(0);
-    QVERIFY(f.Sheet.Tabs()->currentIndex() == 1 && f.Sheet.focusWidget() == units);
+    QVERIFY(f.Sheet.Tabs()->currentIndex() == 1);
+    QVERIFY(f.Sheet.focusWidget() == units);
     Type(units, QStringLiteral(" -3 "));
     f.Tab(3);
     QLineEdit* size = Field(f.Sheet, "FontSizeFret");
@@ -273,7 +283,10 @@ void TestSettingsDialog::refusedFieldsKeepTheFocusAndBlockEverything()
 
     Type(size, QStringLiteral("0"));
     f.Ok();
-    QVERIFY(f.S.MarginLeft == 33.0 && f.S.UnitsForTAB == -3 && f.S.FontFret.Size == 0 && f.S.FlagHeight == 1.23);
+    QVERIFY(f.S.MarginLeft == 33.0);
+    QVERIFY(f.S.UnitsForTAB == -3);
+    QVERIFY(f.S.FontFret.Size == 0);
+    QVERIFY(f.S.FlagHeight == 1.23);
     QCOMPARE(f.Store.GetInt(SettingsSection::Page, "PageW", INT32_MIN), -15000);
     // OK stores the shown pages in tab order; the note page never was.
     QCOMPARE(f.Store.Writes.join(' '),
@@ -389,7 +402,8 @@ void TestSettingsDialog::settingsCommandAppliesAndLaysOut()
     };
     command->trigger();
     QCOMPARE(seen, QList<int>({0, false, true, true, false, 7}));
-    QVERIFY(score.LineCount == 7 && score.Settings.FlagHeight == 1.5);
+    QVERIFY(score.LineCount == 7);
+    QVERIFY(score.Settings.FlagHeight == 1.5);
     QCOMPARE(stored.value(QStringLiteral("Settings/Tab/UnitSize")).toInt(), 1200);
     QVERIFY(!stored.contains(QStringLiteral("Settings/Note/FlagH")));
 
@@ -400,7 +414,8 @@ void TestSettingsDialog::settingsCommandAppliesAndLaysOut()
         sheet.OkButton()->click();
     };
     command->trigger();
-    QVERIFY(score.LineCount == 3 && watcher.Messages.isEmpty());
+    QVERIFY(score.LineCount == 3);
+    QVERIFY(watcher.Messages.isEmpty());
 }
 
 QTEST_MAIN(TestSettingsDialog)
