@@ -61,7 +61,6 @@ void AppendNumbers(std::string& out, const std::vector<int32_t>& args, size_t fr
     }
 }
 
-bool IsCp932Lead(unsigned char c) { return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC); }
 }  // namespace
 
 std::string PassBytes(std::string_view bytes, TextEncoding) { return std::string(bytes); }

@@ -27,10 +27,8 @@ std::unique_ptr<Object> Make(CScore& score, Args... args)
     return std::unique_ptr<Object>(new (score.Arena) Object(&score, args...));
 }
 
-constexpr std::string_view Utf8Bom = "\xEF\xBB\xBF";
 constexpr char CtrlZ = '\x1A';
 
-bool IsCp932Lead(unsigned char c) { return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC); }
 
 // "'text'", built by appending: GCC 12 at -O2 and above warns falsely (-Wrestrict) about
 // "'" + std::string(...).

@@ -6,10 +6,8 @@
 
 namespace
 {
-constexpr std::string_view Utf8Bom = "\xEF\xBB\xBF";
 constexpr std::string_view Ellipsis = "\xE2\x80\xA6";  // "…"
 
-bool IsCp932Lead(unsigned char c) { return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC); }
 bool IsWhite(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f'; }
 
 char32_t DecodeUtf8(std::string_view bytes)

@@ -27,3 +27,8 @@ private:
 };
 
 bool IsValidUtf8(std::string_view bytes);
+
+inline constexpr std::string_view Utf8Bom = "\xEF\xBB\xBF";
+
+// Whether the byte starts a two-byte character in code page 932.
+constexpr bool IsCp932Lead(unsigned char c) { return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC); }

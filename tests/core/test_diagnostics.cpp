@@ -125,8 +125,9 @@ TEST(Diagnostics, WarningsForWhatWasIgnoredOrDropped)
 
 TEST(Diagnostics, ColumnsCountDecodedCharacters)
 {
-    // Code page 932: two double-byte characters, then the bad token at column 4.
-    EXPECT_EQ(Check("\x8b\xc8\x8b\xc8/_e\n").back(), "1:4: error: '_e' closes no open tie");
+    // Code page 932: two double-byte characters (0x9F leads one), then the bad token at
+    // column 4.
+    EXPECT_EQ(Check("\x9f\x40\x8b\xc8/_e\n").back(), "1:4: error: '_e' closes no open tie");
     // UTF-8 (the file is valid UTF-8 throughout): the same title in three-byte characters.
     EXPECT_EQ(Check("tm\xe6\x9b\xb2\xe6\x9b\xb2/_e\n").back(), "1:6: error: '_e' closes no open tie");
     EXPECT_TRUE(Check("tmClean/n4nn0/|/r4\n").empty());

@@ -302,6 +302,7 @@ TEST(Reader, EncodingIsDetected)
         {"a code page 932 title", "tm\x8B\xC8\n", Cp932},
         {"the byte-order mark decides over code page 932 bytes", "\xEF\xBB\xBFtm\x8B\xC8", Utf8},
         {"a sequence broken by a line feed", "tmA\xE6\n\x9B\xB2", Cp932},
+        {"one invalid byte on a later line", "tm\xE6\x9B\xB2\nts\x8B\xC8", Cp932},
         {"a sequence cut off at the end", "tm\xE6\x9B", Cp932},
         {"bytes after Ctrl-Z do not count", "tm\xE6\x9B\xB2\x1A\xFF", Utf8},
         {"overlong two bytes", "tm\xC0\xAF", Cp932},
