@@ -70,7 +70,7 @@ int RunCheck(const CParsedArgs& args)
             continue;
         }
         // The layout says whether the score runs past the last page.
-        score->LayoutScore();
+        score->LayoutScore(CScore::LayoutDepth::Pages);
         ReportLayoutCut(*score, diagnostics);
         const std::string name = DisplayName(file);
         const CSourceLines lines(text, score->Encoding);

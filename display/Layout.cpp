@@ -20,7 +20,7 @@ int32_t CScore::LinesPerPage() const
     return TruncSat(quotient);
 }
 
-void CScore::LayoutScore()
+void CScore::LayoutScore(LayoutDepth depth)
 {
     PageStarts.fill(NoItem);
     Geometry.Clear();
@@ -77,5 +77,6 @@ void CScore::LayoutScore()
         }
         x += w;
     }
-    Geometry.Build(*this);
+    if (depth == LayoutDepth::Positions)
+        Geometry.Build(*this);
 }

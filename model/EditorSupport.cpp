@@ -240,7 +240,7 @@ std::vector<CEditorDiagnostic> DiagnoseText(std::string_view utf8, const CSettin
     std::vector<CDiagnostic> found;
     ReadScoreText(utf8, score, &found);
     // The layout says whether the score runs past the last page.
-    score.LayoutScore();
+    score.LayoutScore(CScore::LayoutDepth::Pages);
     ReportLayoutCut(score, found);
     const CSourceLines lines(utf8, score.Encoding);
     const CUtf16Positions positions(utf8);

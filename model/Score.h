@@ -44,9 +44,15 @@ public:
 
     // TAB lines per page; below 1 when a line has no usable height.
     int32_t LinesPerPage() const;
-    // Sets PageCount, LineCount and PageStarts from the settings and the items, then
-    // Geometry: where every item lies on the screen and on each printed page.
-    void LayoutScore();
+    // Sets PageCount, LineCount, PageStarts and the cut (FirstItemNotShown,
+    // FirstItemNotPrinted) from the settings and the items, then, unless told to stop at
+    // the pages, Geometry: where every item lies on the screen and on each printed page.
+    enum class LayoutDepth
+    {
+        Pages,      // enough to say where the score is cut (a check)
+        Positions,  // for drawing, hit tests and cursors
+    };
+    void LayoutScore(LayoutDepth depth = LayoutDepth::Positions);
 
     // Page drawing: one TAB line from the cursor on, the "TAB" head, and the
     // line-end flush of marks still waiting for their end item.

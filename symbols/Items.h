@@ -45,13 +45,17 @@ public:
     Head HeadKind = Head::Numbers;
     Flag FlagKind = Flag::None;
     bool Dotted = false;
+    bool Drawn = false;  // set by Draw; the stem of a note not drawn yet is at 0, 0
     int32_t Length = 4;
-    int32_t StemX = 0;     // written by every Draw, read by the beams
-    int32_t StemTipY = 0;
+
+    // Where the stem stands in Rect (the column's centre) and where its tip ends, both 0
+    // until the note is drawn; the beams join the tips.
+    int32_t StemX() const;
+    int32_t StemTipY() const;
     CItemNote(const CItemNote& other);
 };
 
-static_assert(sizeof(void*) != 8 || sizeof(CItemNote) == 72, "a note grew: a score holds a million of them");
+static_assert(sizeof(void*) != 8 || sizeof(CItemNote) == 64, "a note grew: a score holds a million of them");
 
 class CItemRest : public CScoreItem
 {

@@ -59,14 +59,29 @@ void CopyBitmap(CSurface& dc, const CScore& score, const CBitmap& bitmap, int32_
 // Note column: fret numbers on their string lines, dots, the box of whole and half
 // notes, cross or slash heads, the stem and the note's own flags.
 
+int32_t CItemNote::StemX() const
+{
+    if (!Drawn)
+        return 0;
+    const CColumn c = ColumnOf(*this);
+    return At(c.L + c.W / 2);
+}
+
+int32_t CItemNote::StemTipY() const
+{
+    if (!Drawn)
+        return 0;
+    const ScoreSettings& s = Score->Settings;
+    return SatSub(Rect.top, ToUnits(StringZone(s) - s.StemHeight));
+}
+
 void CItemNote::Draw(CSurface& dc)
 {
     const ScoreSettings& s = Score->Settings;
     const CColumn c = ColumnOf(*this);
-    const int32_t cx = At(c.L + c.W / 2);
-    const int32_t stemTip = SatSub(c.T, ToUnits(StringZone(s) - s.StemHeight));
-    StemX = cx;
-    StemTipY = stemTip;
+    Drawn = true;
+    const int32_t cx = StemX();
+    const int32_t stemTip = StemTipY();
     int32_t stemEnd = stemTip;
 
     if (HeadKind == Head::Numbers) {

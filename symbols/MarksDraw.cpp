@@ -56,10 +56,10 @@ CRect BeamRect(const CConnectedNoteFlag& beam, const CBeamEnds& ends)
 {
     const ScoreSettings& s = beam.Score->Settings;
     const CItemNote& start = *ends.Start;
-    CRect r{start.StemX, start.StemTipY, ends.End->StemX, ends.End->StemTipY};
+    CRect r{start.StemX(), start.StemTipY(), ends.End->StemX(), ends.End->StemTipY()};
     if (ends.Start == ends.End) {
         const int32_t stub = HalfUnits(s, start.Units);
-        r.right = beam.GetSide() == 'L' ? SatSub(start.StemX, stub) : SatAdd(start.StemX, stub);
+        r.right = beam.GetSide() == 'L' ? SatSub(start.StemX(), stub) : SatAdd(start.StemX(), stub);
     }
     const int32_t step = TruncSat((s.FlagMargin + s.FlagHeight) * -100.0);
     const int32_t d = SatMul(std::max(beam.GetLevel() - 1, 0), step);
@@ -93,7 +93,7 @@ void CConnectedNoteFlag::DrawTail(CSurface& dc, const CRect&, CScoreItem* start,
     if (!ends.Start)
         return;
     const CRect r = BeamRect(*this, ends);
-    dc.Rectangle(LineLeftX(), r.bottom, ends.End->StemX,
+    dc.Rectangle(LineLeftX(), r.bottom, ends.End->StemX(),
                  SatAdd(r.bottom, TruncSat(Score->Settings.FlagHeight * -100.0)));
 }
 

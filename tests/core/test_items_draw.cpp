@@ -76,8 +76,8 @@ TEST_F(ItemDrawing, NoteNumbersSitCentredOnTheirLinesWithDotsAndStem)
                                    "Ellipse 3740 -3325 3790 -3375", "DrawText 33 3200 -4042 3800 -4358 \"12\"",
                                    "Ellipse 3740 -4075 3790 -4125", "Font default", "MoveTo 3500 -2300",
                                    "LineTo 3500 -3292"}));
-    EXPECT_EQ(note->StemX, 3500);
-    EXPECT_EQ(note->StemTipY, -2300);
+    EXPECT_EQ(note->StemX(), 3500);
+    EXPECT_EQ(note->StemTipY(), -2300);
     EXPECT_EQ(Trace(*Note("x.99"), true).at(0), "DrawText 33 3200 -3042 3800 -3358 \"X\"");
 }
 
@@ -188,7 +188,7 @@ TEST_F(ItemDrawing, MissingFontsAndAbsurdSettingsDrawWithoutOverflow)
     Score.Settings.StemHeight = std::numeric_limits<double>::quiet_NaN();
     auto big = Note("1.2.3.4.5.6", 2, true, huge);
     EXPECT_EQ(Trace(*big, true).size(), 6u * 2 + 3);  // numbers, dots, box, stem
-    EXPECT_EQ(big->StemX, -1);                        // the centre of the full range
+    EXPECT_EQ(big->StemX(), -1);                        // the centre of the full range
     for (int32_t length : {1, 2, 4})
         EXPECT_FALSE(Trace(*Make<CItemRest>(length, huge)).empty());
     EXPECT_EQ(Trace(*Make<CItemRepeatBar>(4, huge)).size(), 5u);
