@@ -32,6 +32,7 @@ bool CPlektoDoc::OnNewDocument()
 {
     PathName.clear();
     Diagnostics.clear();
+    Text.clear();
     LastRead = {};
     return ReplaceScore();
 }
@@ -48,10 +49,11 @@ bool CPlektoDoc::OnOpenDocument(const QString& path)
     if (!ReplaceScore())
         return false;
     // Whatever else the reader found, the file counts as opened.
+    Text = LastRead ? std::move(bytes) : std::string();
     if (LastRead)
-        (void)ReadScoreText(bytes, *Score, &Diagnostics);
+        (void)ReadScoreText(Text, *Score, &Diagnostics);
     Score->LayoutScore();
-    ReportLayoutCut(*Score, Diagnostics);
+    ReportLayoutCut(*Score, Text, Diagnostics);
     return true;
 }
 
@@ -61,7 +63,7 @@ void CPlektoDoc::Relayout()
         return;
     Score->LayoutScore();
     std::erase_if(Diagnostics, [](const CDiagnostic& d) { return d.Code == "score-cut"; });
-    ReportLayoutCut(*Score, Diagnostics);
+    ReportLayoutCut(*Score, Text, Diagnostics);
 }
 
 QString CPlektoDoc::GetTitle() const

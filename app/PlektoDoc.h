@@ -39,6 +39,7 @@ public:
     // What the reader refused or ignored in the file last opened; empty for a new
     // document. Messages hold the file's bytes, in the score's encoding.
     std::vector<CDiagnostic> Diagnostics;
+    std::string Text;  // the bytes the score was read from: its diagnostics point into them
     // Lays the score out again (after a settings change) and renews the warning about a
     // score cut at the last page.
     void Relayout();

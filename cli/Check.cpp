@@ -71,7 +71,7 @@ int RunCheck(const CParsedArgs& args)
         }
         // The layout says whether the score runs past the last page.
         score->LayoutScore(CScore::LayoutDepth::Pages);
-        ReportLayoutCut(*score, diagnostics);
+        ReportLayoutCut(*score, text, diagnostics);
         const std::string name = DisplayName(file);
         const CSourceLines lines(text, score->Encoding);
         for (const CDiagnostic& d : diagnostics) {

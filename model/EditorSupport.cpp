@@ -241,7 +241,7 @@ std::vector<CEditorDiagnostic> DiagnoseText(std::string_view utf8, const CSettin
     ReadScoreText(utf8, score, &found);
     // The layout says whether the score runs past the last page.
     score.LayoutScore(CScore::LayoutDepth::Pages);
-    ReportLayoutCut(score, found);
+    ReportLayoutCut(score, utf8, found);
     const CSourceLines lines(utf8, score.Encoding);
     const CUtf16Positions positions(utf8);
     std::vector<CEditorDiagnostic> out;

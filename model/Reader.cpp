@@ -12,6 +12,7 @@
 #include "model/Score.h"
 #include "settings/Ascii.h"
 #include "settings/Directives.h"
+#include "settings/Units.h"
 #include "symbols/Items.h"
 #include "symbols/Marks.h"
 
@@ -288,7 +289,6 @@ CReadResult CScoreReader::Read(std::string_view text)
         CheckFile(text, ctrlZ, bom);
     }
     text = text.substr(0, ctrlZ);
-    const std::string_view whole = text;
     // The whole text at once, line feeds included: a sequence broken by a line feed is
     // not UTF-8.
     CUtf8Validator utf8;
@@ -317,7 +317,6 @@ CReadResult CScoreReader::Read(std::string_view text)
     }
     Found.clear();
     OpenedAt.clear();
-    ResolveItemSources(whole);
     return {};
 }
 
@@ -565,7 +564,7 @@ void CScoreReader::AppendItem(std::unique_ptr<CScoreItem> item, bool becomesCurr
 {
     CScoreItem* raw = item.get();
     if (Diagnostics)
-        ItemOffsets.push_back(static_cast<uint32_t>(Token.data() - TextStart));
+        Score.ItemOffsets.push_back(static_cast<uint32_t>(Token.data() - TextStart));
     Score.AddUnitItem(std::move(item));
     if (becomesCurrent) {
         CurrentItem = raw;
@@ -1044,40 +1043,35 @@ void CScoreReader::CheckDirective(std::string_view key, std::string_view value)
                                                   " strings draws no string lines and no frets");
 }
 
-void CScoreReader::ResolveItemSources(std::string_view text)
+CSourcePoint SourcePointOf(const CScore& score, std::string_view text, std::size_t item)
 {
-    // Offsets in file order: one walk through the text gives every line and column.
-    Score.ItemSources.clear();
-    Score.ItemSources.reserve(ItemOffsets.size());
-    CColumnCursor columns(Score.Encoding);
-    int line = 1;
-    std::size_t lineStart = 0;
-    std::size_t feed = text.find('\n');
-    for (const uint32_t offset : ItemOffsets) {
-        while (feed < offset) {
-            ++line;
-            lineStart = feed + 1;
-            feed = text.find('\n', lineStart);
-        }
-        Score.ItemSources.push_back({line, columns.Column(text.substr(lineStart, offset - lineStart))});
-    }
-    ItemOffsets.clear();
-    ItemOffsets.shrink_to_fit();
+    if (item >= score.ItemOffsets.size())
+        return {};
+    // Offsets count from after the byte-order mark, as the reader saw the text.
+    if (text.starts_with(Utf8Bom))
+        text.remove_prefix(Utf8Bom.size());
+    const std::size_t offset = std::min<std::size_t>(score.ItemOffsets[item], text.size());
+    const std::string_view before = text.substr(0, offset);
+    const std::size_t feed = before.rfind('\n');
+    const std::size_t lineStart = feed == std::string_view::npos ? 0 : feed + 1;
+    const auto line = 1 + std::count(before.begin(), before.end(), '\n');
+    CColumnCursor columns(score.Encoding);
+    return {SatFrom64(line), columns.Column(before.substr(lineStart))};
 }
 
-void ReportLayoutCut(const CScore& score, std::vector<CDiagnostic>& diagnostics)
+void ReportLayoutCut(const CScore& score, std::string_view text, std::vector<CDiagnostic>& diagnostics)
 {
     const std::size_t notShown = score.FirstItemNotShown;
-    if (notShown == CScore::NoItem || notShown >= score.ItemSources.size())
+    if (notShown == CScore::NoItem || notShown >= score.ItemOffsets.size())
         return;
     const std::size_t items = score.UnitItems.size();
-    const CScore::CSourcePoint at = score.ItemSources[notShown];
+    const CSourcePoint at = SourcePointOf(score, text, notShown);
     std::string message = "the score is cut at page " + std::to_string(CScore::MaxPages) + ": the " +
                           Plural(items - notShown, "item", "items") + " from here on are not shown after the first line of page " +
                           std::to_string(CScore::MaxPages);
     const std::size_t notPrinted = score.FirstItemNotPrinted;
-    if (notPrinted != CScore::NoItem && notPrinted < score.ItemSources.size()) {
-        const CScore::CSourcePoint from = score.ItemSources[notPrinted];
+    if (notPrinted != CScore::NoItem && notPrinted < score.ItemOffsets.size()) {
+        const CSourcePoint from = SourcePointOf(score, text, notPrinted);
         message += ", and the " + Plural(items - notPrinted, "item", "items") + " from line " +
                    std::to_string(from.Line) + " column " + std::to_string(from.Column) + " on are not printed";
     } else {

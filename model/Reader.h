@@ -73,10 +73,21 @@ CReadResult ReadScoreText(std::string_view text, CScore& score, std::vector<CDia
 CReadResult ReadScoreStream(std::istream& in, CScore& score, std::vector<CDiagnostic>* diagnostics = nullptr);
 CReadResult ReadScoreFile(const std::string& path, CScore& score, std::vector<CDiagnostic>* diagnostics = nullptr);
 
+// A place in a score's text: line and column from 1, the column counted in characters.
+struct CSourcePoint
+{
+    int32_t Line = 0;
+    int32_t Column = 0;
+};
+
+// Where item k's token begins in `text`, the text the score was read from by a read that
+// collected diagnostics; line and column 0 for an item it did not record.
+CSourcePoint SourcePointOf(const CScore& score, std::string_view text, std::size_t item);
+
 // After LayoutScore: a warning, in line order, when the layout ran out of pages and the
-// screen or the printer leaves items out. Needs the item positions of a read that
-// collected diagnostics.
-void ReportLayoutCut(const CScore& score, std::vector<CDiagnostic>& diagnostics);
+// screen or the printer leaves items out. `text` is the text the score was read from by a
+// read that collected diagnostics.
+void ReportLayoutCut(const CScore& score, std::string_view text, std::vector<CDiagnostic>& diagnostics);
 
 // The reading state of one read: the current item, the one-time string count rule and
 // the stacks of marks opened but not yet closed.
@@ -171,7 +182,6 @@ private:
     void CheckBar(std::string_view arg);
     void CheckTitle(std::size_t slot);
     void CheckDirective(std::string_view key, std::string_view value);
-    void ResolveItemSources(std::string_view text);
     void ReportRefusal(std::string_view rest);
     void RememberOpening(const void* mark);
     void ReportUnclosed(const void* mark, const char* code, const char* what);
@@ -203,7 +213,6 @@ private:
     std::vector<CPending> Found;
     std::unordered_map<const void*, CPosition> OpenedAt;
     const char* TextStart = nullptr;     // of the text being read
-    std::vector<uint32_t> ItemOffsets;   // of each unit item's token in it
     uint32_t TitlesSeen = 0;             // one bit per title slot already given
     bool CarriageReturnReported = false;
 };

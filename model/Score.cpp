@@ -30,7 +30,7 @@ void CScore::ClearContents()
     UnitItems.clear();
     SpanMarks.clear();
     Geometry.Clear();
-    ItemSources.clear();
+    ItemOffsets.clear();
 }
 
 void CScore::DestroyScore()

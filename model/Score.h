@@ -82,14 +82,10 @@ public:
     CScoreGeometry Geometry;                        // set by LayoutScore; see ScoreGeometry.h
     TextEncoding Encoding = TextEncoding::Cp932;    // of every text in the score
 
-    // Where each unit item's token begins, by item index; filled only by a read that
-    // collects diagnostics.
-    struct CSourcePoint
-    {
-        int32_t Line = 0;
-        int32_t Column = 0;
-    };
-    std::vector<CSourcePoint> ItemSources;
+    // Where each unit item's token begins in the text read (bytes after a byte-order mark),
+    // by item index; filled only by a read that collects diagnostics. SourcePointOf (in
+    // the reader) turns one into a line and column.
+    std::vector<uint32_t> ItemOffsets;
     // Set by LayoutScore when the items run past the last page: the first item the screen
     // leaves out (after the first line of that page) and the first the printer leaves out
     // (after the page); NoItem when nothing is left out.

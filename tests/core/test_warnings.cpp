@@ -20,7 +20,7 @@ std::vector<std::string> Check(std::string_view text)
     std::vector<CDiagnostic> found;
     ReadScoreText(text, score, &found);
     score.LayoutScore();
-    ReportLayoutCut(score, found);
+    ReportLayoutCut(score, text, found);
     std::vector<std::string> lines;
     for (const CDiagnostic& d : found)
         lines.push_back(std::to_string(d.Line) + ":" + std::to_string(d.Column) + "-" + std::to_string(d.EndColumn) +
@@ -112,9 +112,11 @@ TEST(Warnings, CleanExamplesGiveNone)
         CMemorySettingsStore store;
         CScore score(store);
         std::vector<CDiagnostic> found;
-        ASSERT_TRUE(ReadScoreFile(entry.path().string(), score, &found));
+        std::string text;
+        ASSERT_TRUE(ReadScoreBytes(entry.path().string(), text));
+        ASSERT_TRUE(ReadScoreText(text, score, &found));
         score.LayoutScore();
-        ReportLayoutCut(score, found);
+        ReportLayoutCut(score, text, found);
         EXPECT_TRUE(found.empty()) << entry.path() << ": " << found.front().Message;
         ++checked;
     }
