@@ -57,6 +57,10 @@ CSourceLines::CSourceLines(std::string_view text, TextEncoding encoding) : Codin
 {
     const std::size_t bom = text.starts_with(Utf8Bom) ? Utf8Bom.size() : 0;
     All = text.substr(0, text.find('\x1A', bom));
+    // Sized first: a large file has lines by the hundred thousand.
+    const auto lines = static_cast<std::size_t>(std::count(All.begin(), All.end(), '\n')) + 1;
+    Starts.reserve(lines);
+    LineEnds.reserve(lines);
     for (std::size_t start = bom; start < All.size();) {
         const std::size_t feed = std::min(All.find('\n', start), All.size());
         std::size_t end = start + std::min(All.substr(start, feed - start).find('\0'), feed - start);
