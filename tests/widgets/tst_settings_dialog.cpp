@@ -9,16 +9,10 @@
 #include <QMessageBox>
 #include <QPointer>
 #include <QPushButton>
-#include <QSettings>
 #include <QTabWidget>
-#include <QTest>
 
 #include "WidgetTest.h"
-#include "app/CommandIds.h"
-#include "app/MainFrame.h"
-#include "app/PlektoDoc.h"
 #include "display/qt/FontMatch.h"
-#include "model/Score.h"
 #include "app/PropDlgFontSet.h"
 #include "app/PropDlgNoteSet.h"
 #include "app/PropDlgPageSet.h"
