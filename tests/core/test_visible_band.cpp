@@ -204,10 +204,7 @@ struct CCase
 TEST(Geometry, CursorAndHitTestAgreeWithAFullPaint)
 {
     const CCase cases[] = {
-        {"title block and marks across lines",
-         "tmSong/tsrt1Words/" + Repeat("n8cn3.2", 20) + "fs8/_sh3/3s[/" + Repeat("n8cn0", 10) + "fe/_e/3e/|/" +
-             Repeat("r4", 26 * 12),
-         3},
+        {"title block and marks across every line break", MarkedScore(), 3},
         {"a wide item alone on its line", "$UnitWidth:200/$ShowTAB:N/" + Repeat("r4", 8), 2},
         {"odd settings",
          "$PitchBetweenLine:2.37/$TripletZoneHeight:0.1/$ChordZoneHeight:0.7/$TabUpperMargin:1.1/"
