@@ -56,11 +56,19 @@ void PutMeta(std::string& out, uint8_t type, std::string_view data)
     out += data;
 }
 
-void PutTrack(std::string& out, const std::string& body)
+// Opens a track chunk; its length is filled in by EndTrack.
+std::size_t BeginTrack(std::string& out)
 {
     out += "MTrk";
-    PutBigEndian(out, body.size(), 4);
-    out += body;
+    out.append(4, '\0');
+    return out.size();
+}
+
+void EndTrack(std::string& out, std::size_t start)
+{
+    std::string length;
+    PutBigEndian(length, out.size() - start, 4);
+    out.replace(start - 4, 4, length);
 }
 
 // Order among events at one tick: set-up first, then note-offs (so a repeated pitch
@@ -82,13 +90,15 @@ struct CChannelEvent
 };
 
 // A channel track: its events, sorted by tick and order, then end of track at endTick.
-std::string ChannelTrackBody(std::vector<CChannelEvent>& events, std::string_view name, int64_t endTick)
+void PutChannelTrack(std::string& body, std::vector<CChannelEvent>& events, std::string_view name, int64_t endTick)
 {
-    std::stable_sort(events.begin(), events.end(), [](const CChannelEvent& a, const CChannelEvent& b) {
+    const auto before = [](const CChannelEvent& a, const CChannelEvent& b) {
         return a.Tick != b.Tick ? a.Tick < b.Tick : a.Order < b.Order;
-    });
-    std::string body;
-    body.reserve(events.size() * 5 + name.size() + 16);
+    };
+    // A string's notes follow each other, so a channel of one string comes in order.
+    if (!std::is_sorted(events.begin(), events.end(), before))
+        std::stable_sort(events.begin(), events.end(), before);
+    const std::size_t start = BeginTrack(body);
     body += '\0';
     PutMeta(body, 0x03, name);
     int64_t last = 0;
@@ -99,7 +109,7 @@ std::string ChannelTrackBody(std::vector<CChannelEvent>& events, std::string_vie
     }
     PutVariableLength(body, static_cast<uint32_t>(std::max(endTick, last) - last));
     PutMeta(body, 0x2F, {});
-    return body;
+    EndTrack(body, start);
 }
 
 uint32_t MicrosecondsPerQuarter(double tempo)
@@ -133,10 +143,10 @@ std::optional<std::pair<int32_t, int32_t>> FileTimeSignature(int32_t numerator, 
     return std::nullopt;
 }
 
-std::string ConductorTrackBody(const CPerformance& performance, std::string_view name, uint32_t microseconds,
-                               int64_t endTick)
+void PutConductorTrack(std::string& body, const CPerformance& performance, std::string_view name,
+                       uint32_t microseconds, int64_t endTick)
 {
-    std::string body;
+    const std::size_t start = BeginTrack(body);
     body += '\0';
     PutMeta(body, 0x03, name.substr(0, MaxTick));
     std::string tempo;
@@ -163,7 +173,7 @@ std::string ConductorTrackBody(const CPerformance& performance, std::string_view
     }
     PutVariableLength(body, static_cast<uint32_t>(std::max(endTick, last) - last));
     PutMeta(body, 0x2F, {});
-    return body;
+    EndTrack(body, start);
 }
 
 CChannelEvent Channel(int64_t tick, EventOrder order, uint8_t status, uint8_t a, uint8_t b)
@@ -233,11 +243,17 @@ std::string MidiFileBytes(const CPerformance& performance, std::string_view trac
                                                    microseconds);
     int64_t step = std::clamp<int64_t>(cycle / 8, 20, 40);
     int64_t bends = 0;
-    for (const CNoteEvent& note : performance.Notes)
+    std::array<std::size_t, StringChannels.size()> counts{};
+    for (const CNoteEvent& note : performance.Notes) {
+        const std::size_t slot = slotOf(note.String);
+        counts[slot] += 2;
         if (note.Flags & NoteVibrato) {
             const CNoteSpan span = SpanOf(note);
-            bends += (span.Off - span.On) / step + 2;
+            const int64_t n = (span.Off - span.On) / step + 2;
+            bends += n;
+            counts[slot] += static_cast<std::size_t>(std::min(n, VibratoBudget));
         }
+    }
     if (bends > VibratoBudget)
         step *= (bends + VibratoBudget - 1) / VibratoBudget;
 
@@ -248,6 +264,7 @@ std::string MidiFileBytes(const CPerformance& performance, std::string_view trac
             continue;
         const uint8_t c = static_cast<uint8_t>(StringChannels[slot]);
         const uint8_t cc = 0xB0 | c;
+        events[slot].reserve(counts[slot] + 7);
         // The bend range by registered parameter 0, then the parameter closed again.
         for (const auto& [controller, value] : std::initializer_list<std::pair<uint8_t, uint8_t>>{
                  {101, 0}, {100, 0}, {6, BendRangeSemitones}, {38, 0}, {101, 127}, {100, 127}})
@@ -261,24 +278,33 @@ std::string MidiFileBytes(const CPerformance& performance, std::string_view trac
         const uint8_t pitch = static_cast<uint8_t>(std::clamp(note.Pitch, 0, 127));
         const uint8_t velocity = static_cast<uint8_t>(std::clamp(note.Velocity, 1, 127));
         std::vector<CChannelEvent>& track = events[slot];
+        // In the order of the file, so that a string's events need no sorting: the first
+        // bend (the centre) goes before the note-on of its tick.
+        const bool vibrato = note.Flags & NoteVibrato;
+        if (vibrato)
+            track.push_back(Bend(span.On, c, BendCentre));
         track.push_back(Channel(span.On, OrderOn, static_cast<uint8_t>(0x90 | c), pitch, velocity));
-        track.push_back(Channel(span.Off, OrderOff, static_cast<uint8_t>(0x80 | c), pitch, 64));
-        if (note.Flags & NoteVibrato) {
-            for (int64_t t = 0; t < span.Off - span.On; t += step)
+        if (vibrato)
+            for (int64_t t = step; t < span.Off - span.On; t += step)
                 track.push_back(Bend(span.On + t, c, VibratoBend((t * 64 + cycle / 2) / cycle)));
+        track.push_back(Channel(span.Off, OrderOff, static_cast<uint8_t>(0x80 | c), pitch, 64));
+        if (vibrato)
             track.push_back(Bend(span.Off, c, BendCentre));
-        }
         endTick = std::max(endTick, span.Off);
     }
 
+    std::size_t size = 128 + trackName.size() + 8 * performance.Metres.size();
+    for (const auto& track : events)
+        size += 8 * track.size() + 64;
     std::string out;
+    out.reserve(size);
     out += "MThd";
     PutBigEndian(out, 6, 4);
     PutBigEndian(out, 1, 2);  // format 1: simultaneous tracks
     const auto used = std::count_if(strings.begin(), strings.end(), [](const auto& s) { return !s.empty(); });
     PutBigEndian(out, static_cast<uint64_t>(used + 1), 2);
     PutBigEndian(out, TicksPerQuarter, 2);
-    PutTrack(out, ConductorTrackBody(performance, trackName, microseconds, endTick));
+    PutConductorTrack(out, performance, trackName, microseconds, endTick);
     for (std::size_t slot = 0; slot < StringChannels.size(); ++slot) {
         std::vector<int32_t>& list = strings[slot];
         if (list.empty())
@@ -291,7 +317,7 @@ std::string MidiFileBytes(const CPerformance& performance, std::string_view trac
                 name += ", ";
             name += std::to_string(list[i]);
         }
-        PutTrack(out, ChannelTrackBody(events[slot], name, endTick));
+        PutChannelTrack(out, events[slot], name, endTick);
     }
     return out;
 }
