@@ -84,7 +84,7 @@ bool EncodeSvgScore(QByteArray& out, CScore& score, const CRenderJob& job, std::
                          [&](double w, double h, const CPictureDrawer& draw) { return EncodeSvg(out, w, h, draw, error); });
 }
 
-// The performance; the main title, decoded as the screen decodes it, names the file.
+// The performance; the main title, decoded as the screen decodes it, names its first track.
 bool EncodeMidiScore(QByteArray& out, CScore& score, const CRenderJob&, std::string&)
 {
     const std::string title =
