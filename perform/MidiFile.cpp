@@ -242,16 +242,18 @@ std::string MidiFileBytes(const CPerformance& performance, std::string_view trac
     const int64_t cycle = std::max<int64_t>(4, (TicksPerQuarter * int64_t{1000000} / VibratoPerSecond + microseconds / 2) /
                                                    microseconds);
     int64_t step = std::clamp<int64_t>(cycle / 8, 20, 40);
+    // Events per channel (at most): a note-on and a note-off per note, with a vibrato two
+    // bends to the centre and one a step along its length.
+    std::array<int64_t, StringChannels.size()> counts{}, vibratoTicks{};
     int64_t bends = 0;
-    std::array<std::size_t, StringChannels.size()> counts{};
     for (const CNoteEvent& note : performance.Notes) {
         const std::size_t slot = slotOf(note.String);
         counts[slot] += 2;
         if (note.Flags & NoteVibrato) {
             const CNoteSpan span = SpanOf(note);
-            const int64_t n = (span.Off - span.On) / step + 2;
-            bends += n;
-            counts[slot] += static_cast<std::size_t>(std::min(n, VibratoBudget));
+            counts[slot] += 2;
+            vibratoTicks[slot] += span.Off - span.On;
+            bends += (span.Off - span.On) / step + 2;
         }
     }
     if (bends > VibratoBudget)
@@ -264,7 +266,7 @@ std::string MidiFileBytes(const CPerformance& performance, std::string_view trac
             continue;
         const uint8_t c = static_cast<uint8_t>(StringChannels[slot]);
         const uint8_t cc = 0xB0 | c;
-        events[slot].reserve(counts[slot] + 7);
+        events[slot].reserve(static_cast<std::size_t>(counts[slot] + vibratoTicks[slot] / step + 7));
         // The bend range by registered parameter 0, then the parameter closed again.
         for (const auto& [controller, value] : std::initializer_list<std::pair<uint8_t, uint8_t>>{
                  {101, 0}, {100, 0}, {6, BendRangeSemitones}, {38, 0}, {101, 127}, {100, 127}})
