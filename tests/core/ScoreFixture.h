@@ -30,7 +30,6 @@ struct ReadScore
 {
     CMemorySettingsStore Store;
     std::unique_ptr<CScore> Score;
-
     explicit ReadScore(const std::string& text) : Score(std::make_unique<CScore>(Store))
     {
         std::istringstream in(text);
@@ -42,7 +41,6 @@ struct ReadScore
         std::istringstream in(text);
         CScoreReader(*Score).Read(in);
     }
-
     std::size_t Items() const { return Score->UnitItems.size(); }
     std::size_t Marks() const { return Score->SpanMarks.size(); }
     template <class T>

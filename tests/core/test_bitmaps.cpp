@@ -61,8 +61,7 @@ TEST(SymbolBitmaps, ShapesSitWhereTheDrawingPutsThem)
         differing += wave->Black(0, y) != wave->Black(wave->Width - 1, y) ? 1 : 0;
         edge += wave->Black(0, y) ? 1 : 0;
     }
-    EXPECT_LE(differing, 4);
-    EXPECT_GT(edge, 10);
+    EXPECT_LE(differing, 4); EXPECT_GT(edge, 10);
 }
 
 TEST(Pbm, ReadsPlainAndRawImagesAndRefusesMalformedOnes)
@@ -77,7 +76,6 @@ TEST(Pbm, ReadsPlainAndRawImagesAndRefusesMalformedOnes)
     EXPECT_EQ(std::tuple(plain->Width, plain->Height, plain->Pixels), std::tuple(3, 2, Pixels{1, 0, 1, 0, 1, 0}));
     EXPECT_EQ(std::tuple(packed->Width, packed->Height, packed->Pixels),
               std::tuple(10, 2, Pixels{1, 1, 0, 0, 0, 0, 0, 0, 0, 1, 0, 0, 0, 0, 0, 0, 0, 1, 1, 0}));
-
     const std::string malformed[] = {
         "", "P2\n1 1\n1\n", "1 1\n1\n",              // empty, other format, no magic
         "P1\n3\n", "P1\n0 2\n", "P1\n2 -2\n1111\n",  // missing height, zero width, negative height

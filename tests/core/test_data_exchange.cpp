@@ -31,10 +31,8 @@ TEST(DataExchange, RealsIgnoreTheUserLocale)
     // Where a locale with a decimal comma exists, it must change nothing.
     if (!std::setlocale(LC_NUMERIC, "de_DE.UTF-8") && !std::setlocale(LC_NUMERIC, "fr_FR.UTF-8"))
         GTEST_SKIP() << "no locale with a decimal comma installed";
-    EXPECT_EQ(FormatReal(2.5), "2.5");
-    EXPECT_EQ(ParseReal("2.5"), 2.5);
-    EXPECT_EQ(ParseReal("2,5"), std::nullopt);
-    EXPECT_EQ(FormatFixed1(39.5), "39.5");
+    EXPECT_EQ(FormatReal(2.5), "2.5"); EXPECT_EQ(ParseReal("2.5"), 2.5);
+    EXPECT_EQ(ParseReal("2,5"), std::nullopt); EXPECT_EQ(FormatFixed1(39.5), "39.5");
     std::setlocale(LC_NUMERIC, saved.c_str());
 }
 
@@ -76,14 +74,11 @@ TEST(DataExchange, FontDialogHeightRoundsLikeMulDiv)
     EXPECT_EQ(FontDialogHeight(12, 96), -16);
     EXPECT_EQ(FontDialogHeight(10, 96), -13);  // 13.33
     EXPECT_EQ(FontDialogHeight(3, 12), -1);    // 0.5 rounds away from zero
-    EXPECT_EQ(FontDialogHeight(-3, 12), 1);
-    EXPECT_EQ(MulDiv(5, 3, -2), -8);
+    EXPECT_EQ(FontDialogHeight(-3, 12), 1); EXPECT_EQ(MulDiv(5, 3, -2), -8);
     EXPECT_EQ(MulDiv(-5, -3, 2), 8);
     // Division by zero and overflow give -1.
-    EXPECT_EQ(MulDiv(12, 96, 0), -1);
-    EXPECT_EQ(MulDiv(IntMax, 96, 72), -1);
-    EXPECT_EQ(MulDiv(IntMin, -1, 1), -1);
-    EXPECT_EQ(MulDiv(IntMax, 72, 72), IntMax);
+    EXPECT_EQ(MulDiv(12, 96, 0), -1); EXPECT_EQ(MulDiv(IntMax, 96, 72), -1);
+    EXPECT_EQ(MulDiv(IntMin, -1, 1), -1); EXPECT_EQ(MulDiv(IntMax, 72, 72), IntMax);
 }
 
 TEST(DataExchange, TabPageReadouts)

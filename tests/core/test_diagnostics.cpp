@@ -1,8 +1,5 @@
-// What "plekto check" reports: every kind of refusal with its reason and what it
-// skipped; the warnings for ignored tokens, unclosed marks, unknown settings and
-// cut-short fret lists; and the warnings for input that was read but drawn as something
-// other than it says, one row per kind with the end column and the code. Positions are
-// 1-based; columns count decoded characters.
+// What "plekto check" reports, one exact line per problem. Positions are 1-based; columns
+// count decoded characters.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -51,8 +48,7 @@ TEST(Diagnostics, EveryRefusalSaysWhyAndWhatItSkipped)
         "16:1: error: '$Strings' comes after the first item or after another '$Strings'",
         // Line 17 closes the beam that line 8 left open, so nothing is reported for it.
     };
-    const auto found = Diagnose(text);
-    EXPECT_EQ(found, expected);
+    EXPECT_EQ(Diagnose(text), expected);
 }
 
 TEST(Diagnostics, EachKindOfBadTokenNamesItsFault)
@@ -78,8 +74,7 @@ TEST(Diagnostics, EachKindOfBadTokenNamesItsFault)
     for (auto [token, message] : cases) {
         SCOPED_TRACE(token);
         const auto found = Diagnose(token);
-        ASSERT_EQ(found.size(), 1u);
-        EXPECT_EQ(found[0], std::string("1:1: error: ") + message);
+        ASSERT_EQ(found.size(), 1u); EXPECT_EQ(found[0], std::string("1:1: error: ") + message);
     }
 }
 

@@ -10,25 +10,13 @@ namespace
 {
 CDiagnostic At(int line, int column, int endColumn = 0)
 {
-    CDiagnostic d;
-    d.Line = line;
-    d.Column = column;
-    d.EndColumn = endColumn;
-    return d;
+    return {.Line = line, .Column = column, .Message = {}, .Code = {}, .EndColumn = endColumn};
 }
 }  // namespace
 
 TEST(SourceText, CaretUnderTheCoveredCells)
 {
-    struct Case
-    {
-        const char* Name;
-        std::string Text;
-        TextEncoding Encoding;
-        CDiagnostic Where;
-        std::string Source;
-        std::string Marker;
-    };
+    struct Case { const char* Name; std::string Text; TextEncoding Encoding; CDiagnostic Where; std::string Source, Marker; };
     const std::string longLine = std::string(150, 'a') + "/zz";
     const Case cases[] = {
         {"rest of the token", "n4nn0/CH/r4\n", TextEncoding::Utf8, At(1, 7), "n4nn0/CH/r4", "      ^~"},
@@ -51,10 +39,8 @@ TEST(SourceText, CaretUnderTheCoveredCells)
     // A long line is cut to a window around the caret, in order along the line.
     const CSourceLines lines(longLine, TextEncoding::Utf8);
     const CSnippet cut = MakeSnippet(lines, At(1, 152));
-    EXPECT_TRUE(cut.CutBefore);
-    EXPECT_FALSE(cut.CutAfter);
-    EXPECT_EQ(cut.Source, std::string(39, 'a') + "/zz");
-    EXPECT_EQ(cut.Marker, std::string(41, ' ') + "^~");
+    EXPECT_TRUE(cut.CutBefore); EXPECT_FALSE(cut.CutAfter);
+    EXPECT_EQ(cut.Source, std::string(39, 'a') + "/zz"); EXPECT_EQ(cut.Marker, std::string(41, ' ') + "^~");
     EXPECT_TRUE(MakeSnippet(lines, At(1, 3)).CutAfter);
     EXPECT_TRUE(MakeSnippet(lines, At(7, 1)).Marker.empty());
 }
@@ -66,10 +52,8 @@ TEST(SourceText, MessagesAndCounts)
     EXPECT_EQ(ShortenQuotes("'" + std::string(40, 'x') + "': kept"), "'" + std::string(40, 'x') + "': kept");
     EXPECT_EQ(ShortenQuotes("'tmDon't stop' was read"), "'tmDon't stop' was read");
     EXPECT_EQ(ShortenQuotes("frets are separated by '.'"), "frets are separated by '.'");
-    EXPECT_EQ(CountSummary(2, 1), "2 errors and 1 warning");
-    EXPECT_EQ(CountSummary(1, 0), "1 error");
-    EXPECT_EQ(CountSummary(0, 3), "3 warnings");
-    EXPECT_EQ(CountSummary(0, 0), "");
+    EXPECT_EQ(CountSummary(2, 1), "2 errors and 1 warning"); EXPECT_EQ(CountSummary(1, 0), "1 error");
+    EXPECT_EQ(CountSummary(0, 3), "3 warnings"); EXPECT_EQ(CountSummary(0, 0), "");
 }
 
 TEST(SourceText, Utf16PositionsRoundTrip)
@@ -77,11 +61,8 @@ TEST(SourceText, Utf16PositionsRoundTrip)
     // Line breaks as editors count them; U+1F3B8 is two UTF-16 units, é one.
     const std::string text = "a\xF0\x9F\x8E\xB8\xC3\xA9/b\r\nc\rd\n";
     const CUtf16Positions positions(text);
-    const struct
-    {
-        std::size_t Offset;
-        CTextPosition Position;
-    } cases[] = {{0, {0, 0}}, {1, {0, 1}}, {5, {0, 3}}, {7, {0, 4}}, {9, {0, 6}}, {11, {1, 0}}, {13, {2, 0}}};
+    const struct { std::size_t Offset; CTextPosition Position; } cases[] = {
+        {0, {0, 0}}, {1, {0, 1}}, {5, {0, 3}}, {7, {0, 4}}, {9, {0, 6}}, {11, {1, 0}}, {13, {2, 0}}};
     for (const auto& c : cases) {
         EXPECT_EQ(positions.Position(c.Offset), c.Position) << c.Offset;
         EXPECT_EQ(positions.Offset(c.Position), c.Offset) << c.Offset;
@@ -95,11 +76,7 @@ TEST(EditorSupport, HoverSaysWhatTheTokenMade)
     const std::string text = "$Strings:4/$Nonsense:1/tslb2Capo 2/-3,4\n"
                              "n8cn0.2/fs16</n8.sc12.x/fe/|\n"
                              "r16./ /_sh9/vbs/3s5[/chAm7/[s1./|:e/zz\n";
-    const struct
-    {
-        CTextPosition At;
-        std::string Says;
-    } cases[] = {
+    const struct { CTextPosition At; std::string Says; } cases[] = {
         {{0, 3}, "setting Strings = '4'"},
         {{0, 12}, "not a setting: 'Nonsense' is ignored"},
         {{0, 25}, "title line 2 at the bottom left: 'Capo 2'"},
@@ -124,8 +101,7 @@ TEST(EditorSupport, HoverSaysWhatTheTokenMade)
         EXPECT_EQ(hover->Text, c.Says);
     }
     const std::optional<CHover> note = HoverAt(text, {1, 3}, store);
-    EXPECT_EQ(note->Start, (CTextPosition{1, 0}));
-    EXPECT_EQ(note->End, (CTextPosition{1, 7}));
+    EXPECT_EQ(note->Start, (CTextPosition{1, 0})); EXPECT_EQ(note->End, (CTextPosition{1, 7}));
     EXPECT_FALSE(HoverAt(text, {1, 7}, store));  // on a separator
     EXPECT_FALSE(HoverAt(text, {5, 0}, store));  // past the text
 }

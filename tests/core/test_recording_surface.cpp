@@ -42,8 +42,7 @@ TEST(RecordingSurface, TracesEveryCallSelectionAndRestoreInItsExactForm)
     dc.SelectBrush(brush);
     dc.SelectFont(&title);
     dc.SelectFont(previous);
-    EXPECT_TRUE(dc.CurrentFont() == nullptr);
-    EXPECT_TRUE(dc.CurrentBrush() == CBrush::Black);
+    EXPECT_TRUE(dc.CurrentFont() == nullptr); EXPECT_TRUE(dc.CurrentBrush() == CBrush::Black);
     dc.SelectFont(temporary.get());
     temporary.reset();  // the recording holds a copy
     // Texts are decoded in the surface's encoding at the time of the call.
@@ -54,7 +53,6 @@ TEST(RecordingSurface, TracesEveryCallSelectionAndRestoreInItsExactForm)
     EXPECT_EQ(rect, (CRect{0, -100, 600, -400}));  // drawing leaves the rectangle alone
     CRect other{1, 2, 3, 4};
     dc.DrawText("x", other, DT_NOCLIP);
-
     const auto decode = [](std::string_view bytes, TextEncoding encoding) {
         return encoding == TextEncoding::Cp932 ? "sjis:" + std::to_string(bytes.size()) : std::string(bytes);
     };
@@ -70,8 +68,7 @@ TEST(RecordingSurface, TracesEveryCallSelectionAndRestoreInItsExactForm)
     };
     EXPECT_EQ(dc.TraceLines(decode), expected);
     // The source origin is kept in the recording even though the trace leaves it out.
-    EXPECT_TRUE(dc.Calls()[7].Args[5] == 3);
-    EXPECT_TRUE(dc.Calls()[7].Args[6] == 4);
+    EXPECT_TRUE(dc.Calls()[7].Args[5] == 3); EXPECT_TRUE(dc.Calls()[7].Args[6] == 4);
 }
 
 TEST(RecordingSurface, MeasuringUsesFixedMetricsSaturatesAndIsNotTraced)

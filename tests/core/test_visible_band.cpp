@@ -1,10 +1,5 @@
-// What is worked out without a full paint agrees with one. A paint limited to a band of
-// the page passes over the slots outside the band, draws inside it what the full paint
-// draws there, and sets for what it draws the Rects and DrawStates a full paint sets;
-// items only outside keep what they had. The score crosses every line break with each
-// kind of mark, and ends some marks on rests (no head piece). The geometry recorded by
-// the layout places every item where a full paint of the screen and of each printed page
-// puts it, and finds it again from a point.
+// What is worked out without a full paint agrees with one: a paint limited to a band of the
+// page, and the geometry the layout records for the cursor and the hit test.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -63,7 +58,6 @@ std::vector<int32_t> Extent(const CRecordedCall& call)
 struct CBandedPaint : ReadScore
 {
     CBandedPaint() : ReadScore(MarkedScore()) { Score->LayoutScore(); }
-
     // Paints with nothing left from earlier paints; returns the Rects and DrawStates left.
     std::pair<std::vector<CRect>, std::vector<CScoreInterUnit::State>> Paint(CRecordingSurface& dc, int32_t page,
                                                               std::optional<CBand> band = std::nullopt)
@@ -81,7 +75,6 @@ struct CBandedPaint : ReadScore
             left.second.push_back(mark->DrawState);
         return left;
     }
-
     void Compare(CBand band, bool printing, int32_t page, const char* what)
     {
         SCOPED_TRACE(what);
@@ -116,10 +109,8 @@ struct CBandedPaint : ReadScore
                       std::count(full.Calls().begin(), full.Calls().end(), call))
                 << FormatCall(call);
         }
-        EXPECT_GT(inside, 0u);
-        EXPECT_LT(banded.Calls().size() * 5, full.Calls().size() * 3);
+        EXPECT_GT(inside, 0u); EXPECT_LT(banded.Calls().size() * 5, full.Calls().size() * 3);
     }
-
     CPageView View;
 };
 
@@ -141,7 +132,6 @@ TEST(VisibleBand, RectsAndMarkDecisionsAreThoseOfAFullPaint)
     paint.Compare({Slots(4, 4).Top - 1000, Slots(4, 4).Bottom + 1000}, false, 1, "inside one slot");
     paint.Compare(Slots(0, 1), true, 2, "the top of page 2");
     paint.Compare(Slots(4, 5), true, 3, "the bottom of page 3");
-
     // A band below the page draws only the frame, and sets nothing.
     paint.View.Prepare(*paint.Score, false);
     CRecordingSurface below;
@@ -168,7 +158,6 @@ void ExpectGeometryMatchesPaint(CScore& score, int32_t page)
     view.Prepare(score, page != 0);
     CRecordingSurface dc;
     view.Paint(dc, score, page != 0 ? page : 1);
-
     const CScoreGeometry& g = score.Geometry;
     std::size_t placed = 0;
     for (std::size_t k = 0; k < score.UnitItems.size(); ++k) {
@@ -193,12 +182,7 @@ void ExpectGeometryMatchesPaint(CScore& score, int32_t page)
     EXPECT_GT(placed, 0u);
 }
 
-struct CCase
-{
-    const char* Name;
-    std::string Text;
-    int32_t Pages;
-};
+struct CCase { const char* Name; std::string Text; int32_t Pages; };
 }  // namespace
 
 TEST(Geometry, CursorAndHitTestAgreeWithAFullPaint)

@@ -1,6 +1,5 @@
-// Shared by the Qt-side tests: runs the plekto command in a child process, always with a
-// configuration directory of the test's own so the user's store is never read, and reads
-// back the files and pixels it makes.
+// Shared by the Qt-side tests: runs plekto in a child process with a configuration
+// directory of the test's own, and reads back the files and pixels it makes.
 #pragma once
 
 #include <QByteArray>
@@ -13,23 +12,12 @@
 #include <algorithm>
 #include <cmath>
 
-struct CRun
-{
-    int Status = -1;
-    QByteArray Out;
-    QByteArray Err;
-};
+struct CRun { int Status = -1; QByteArray Out; QByteArray Err; };
 
 // More for one run: bytes for standard input, "NAME=VALUE" environment entries, and a
 // shell command line run instead ("$0" is plekto), for what QProcess cannot give: file
 // size limits and names that are not UTF-8.
-struct CRunExtras
-{
-    QByteArray Input;
-    QStringList Env;
-    QString Shell;
-    QString StdoutFile;
-};
+struct CRunExtras { QByteArray Input; QStringList Env; QString Shell; QString StdoutFile; };
 
 inline CRun Plekto(const QStringList& args, const QString& configHome, const CRunExtras& extras = {})
 {

@@ -10,11 +10,7 @@
 
 namespace
 {
-struct CCheck
-{
-    int Status = -1;
-    QString Out;
-};
+struct CCheck { int Status = -1; QString Out; };
 
 CCheck Check(const QTemporaryDir& dir, const QByteArray& bytes, const QString& form = "--brief")
 {
@@ -23,7 +19,7 @@ CCheck Check(const QTemporaryDir& dir, const QByteArray& bytes, const QString& f
 }
 }  // namespace
 
-TEST(Check, ReportsInFileLineColumnForm)
+TEST(Check, ReportsInFileLineColumnFormAndTheExitStatusSaysWhetherThereWereErrors)
 {
     QTemporaryDir dir;
     const CCheck run = Check(dir, "tm\x8b\xc8\n\x8b\xc8/_e/n4nn0\nn4nn0/CH\n");
@@ -33,18 +29,11 @@ TEST(Check, ReportsInFileLineColumnForm)
                            "' was ignored: its first character selects no token\n" + path +
                            ":2:3: error: '_e' closes no open tie; the rest of the line, 1 token, was skipped\n" +
                            path + ":3:7: warning: 'CH' was ignored: its first character selects no token\n");
-}
-
-TEST(Check, ExitStatusSaysWhetherThereWereErrors)
-{
-    QTemporaryDir dir;
     const CCheck clean = Check(dir, "tmFine/-4,4/n4nn0/|/r4\n");
-    EXPECT_EQ(clean.Status, 0);
-    EXPECT_TRUE(clean.Out.isEmpty());
+    EXPECT_EQ(clean.Status, 0); EXPECT_TRUE(clean.Out.isEmpty());
     const CCheck warningsOnly = Check(dir, "n4nn0/3s\n");
     EXPECT_EQ(warningsOnly.Status, 0);
     EXPECT_TRUE(warningsOnly.Out.contains("warning: the tuplet is never closed"));
-
     // Each file is checked, one that cannot be read too; standard input is "<stdin>".
     const QString missing = dir.filePath("missing.tab");
     const CRun several = Plekto({"check", missing, "-", WriteFile(dir, "ok.tab", "n4nn0\n")}, dir.path(),
@@ -52,7 +41,6 @@ TEST(Check, ExitStatusSaysWhetherThereWereErrors)
     EXPECT_EQ(several.Status, 1);
     EXPECT_EQ(several.Err, "plekto check: cannot read " + missing.toUtf8() + ": No such file or directory\n");
     EXPECT_TRUE(several.Out.startsWith("<stdin>:1:7: warning: ")) << several.Out.constData();
-
     // An endless stream is refused at the input limit, in bounded time and memory.
     const CRun endless = Plekto({"check", "/dev/zero"}, dir.path());
     EXPECT_EQ(endless.Status, 1);
@@ -76,15 +64,12 @@ TEST(Check, CaretAndJsonFormsOfOneFile)
                              ":3:7: error: '_e' closes no open tie; the rest of the line, 1 token, was skipped\n" +
                              "n4nn0/_e/r4\n      ^~\n1 error and 2 warnings\n")
                                       .toStdString());
-
     const CCheck json = Check(dir, score, "--json");
     const QJsonArray all = QJsonDocument::fromJson(json.Out.toUtf8()).array();
     ASSERT_EQ(all.size(), 3) << json.Out.toStdString();
     const QJsonObject refusal = all[2].toObject();
-    EXPECT_EQ(refusal["file"].toString(), path);
-    EXPECT_EQ(refusal["line"].toInt(), 3);
-    EXPECT_EQ(refusal["column"].toInt(), 7);
-    EXPECT_EQ(refusal["endColumn"].toInt(), 9);
+    EXPECT_EQ(refusal["file"].toString(), path); EXPECT_EQ(refusal["line"].toInt(), 3);
+    EXPECT_EQ(refusal["column"].toInt(), 7); EXPECT_EQ(refusal["endColumn"].toInt(), 9);
     EXPECT_EQ(refusal["severity"].toString(), "error");
     EXPECT_TRUE(refusal["message"].toString().startsWith("'_e' closes no open tie"));
     EXPECT_EQ(refusal["code"].toString(), "close-without-open");
@@ -141,28 +126,22 @@ TEST(Lsp, ScriptedSession)
     const std::vector<QJsonObject> messages = Unframe(run.Out);
     ASSERT_EQ(messages.size(), 6u);
     const QJsonObject capabilities = messages[0]["result"].toObject()["capabilities"].toObject();
-    EXPECT_EQ(capabilities["textDocumentSync"].toInt(), 1);
-    EXPECT_TRUE(capabilities["hoverProvider"].toBool());
-
+    EXPECT_EQ(capabilities["textDocumentSync"].toInt(), 1); EXPECT_TRUE(capabilities["hoverProvider"].toBool());
     const QJsonArray opened = messages[1]["params"].toObject()["diagnostics"].toArray();
     ASSERT_EQ(opened.size(), 1);
     const QJsonObject problem = opened[0].toObject();
-    EXPECT_EQ(problem["severity"].toInt(), 1);
-    EXPECT_EQ(problem["source"].toString(), "plekto");
+    EXPECT_EQ(problem["severity"].toInt(), 1); EXPECT_EQ(problem["source"].toString(), "plekto");
     const QJsonObject range = problem["range"].toObject();
     EXPECT_EQ(range["start"].toObject()["character"].toInt(), 14);
     EXPECT_EQ(range["end"].toObject()["character"].toInt(), 16);
-
     EXPECT_EQ(messages[2]["id"].toInt(), 2);
     EXPECT_EQ(messages[2]["result"].toObject()["contents"].toObject()["value"].toString(),
               "eighth note, beamed; frets 0 (string 1), 2 (string 2)");
     EXPECT_EQ(messages[3]["error"].toObject()["code"].toInt(), -32601);
     EXPECT_EQ(messages[4]["method"].toString(), "textDocument/publishDiagnostics");
     EXPECT_TRUE(messages[4]["params"].toObject()["diagnostics"].toArray().isEmpty());
-    EXPECT_EQ(messages[5]["id"].toInt(), 4);
-    EXPECT_TRUE(messages[5].contains("result"));
+    EXPECT_EQ(messages[5]["id"].toInt(), 4); EXPECT_TRUE(messages[5].contains("result"));
     EXPECT_TRUE(messages[5]["result"].isNull());
-
     // Exit without shutdown, or input that just ends, is status 1.
     EXPECT_EQ(Plekto({"lsp", "--defaults"}, dir.path(), {Frame(0, "exit"), {}, {}, {}}).Status, 1);
 }

@@ -32,6 +32,17 @@ QImage Render(double widthMm, double heightMm, const std::function<void(CSurface
     EXPECT_FALSE(image.isNull()) << error;
     return image;
 }
+
+// The smallest rectangle holding every black pixel (empty when there is none).
+QRect InkBox(const QImage& image)
+{
+    QRect box;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            if (Black(image, x, y))
+                box |= QRect(x, y, 1, 1);
+    return box;
+}
 }  // namespace
 
 TEST(PainterSurface, ShapesBrushesAndBitmapsLandAtTheirPixelsWithYUp)
@@ -101,11 +112,7 @@ TEST(PainterSurface, SingleLineTextIsPlacedByItsAlignmentFlags)
     // "HH" in a rectangle of x 100..500 px, y 100..300 px with an em of 100 px: where
     // its ink lies, measured from the rectangle's sides in pixels.
     CFont font{"Courier New", 280, 1000};
-    struct CRow
-    {
-        uint32_t Flags;
-        const char* What;
-    };
+    struct CRow { uint32_t Flags; const char* What; };
     const CRow rows[] = {{DT_LEFT | DT_TOP, "left top"}, {DT_CENTER | DT_VCENTER, "centred"}, {DT_RIGHT | DT_BOTTOM, "right bottom"}};
     for (const CRow& row : rows) {
         const QImage image = Render(60, 40, [&](CSurface& dc) {
@@ -113,26 +120,19 @@ TEST(PainterSurface, SingleLineTextIsPlacedByItsAlignmentFlags)
             CRect rect{1000, -1000, 5000, -3000};
             dc.DrawText("HH", rect, row.Flags | DT_SINGLELINE);
         });
-        int left = 600, right = -1, top = 400, bottom = -1;
-        for (int y = 0; y < image.height(); ++y)
-            for (int x = 0; x < image.width(); ++x)
-                if (Black(image, x, y)) {
-                    left = std::min(left, x), right = std::max(right, x), top = std::min(top, y), bottom = std::max(bottom, y);
-                }
-        ASSERT_GE(right, left) << row.What;
+        const QRect ink = InkBox(image);
+        ASSERT_FALSE(ink.isEmpty()) << row.What;
+        const int left = ink.left(), right = ink.right(), top = ink.top(), bottom = ink.bottom();
         const int centreX = (left + right + 1) / 2 - 300, centreY = (top + bottom + 1) / 2 - 200;
         SCOPED_TRACE(std::string(row.What) + ": " + std::to_string(left) + ".." + std::to_string(right) + ", " +
                      std::to_string(top) + ".." + std::to_string(bottom));
         if (row.Flags & DT_CENTER) {  // the ink of "H" sits a little above the middle of its line
-            EXPECT_LE(std::abs(centreX), 5);
-            EXPECT_LE(std::abs(centreY), 15);
+            EXPECT_LE(std::abs(centreX), 5); EXPECT_LE(std::abs(centreY), 15);
         } else if (row.Flags & DT_RIGHT) {  // the descent lies below the ink
-            EXPECT_LE(500 - right, 20);
-            EXPECT_LE(300 - bottom, 45);
+            EXPECT_LE(500 - right, 20); EXPECT_LE(300 - bottom, 45);
             EXPECT_GT(300 - bottom, 0);
         } else {  // the ascent lies above it
-            EXPECT_LE(left - 100, 20);
-            EXPECT_LE(top - 100, 30);
+            EXPECT_LE(left - 100, 20); EXPECT_LE(top - 100, 30);
             EXPECT_GT(top, 100);
         }
     }
@@ -149,19 +149,13 @@ TEST(PainterSurface, AnAmpersandIsDrawnAsWritten)
             CRect rect{0, 0, 6000, -2000};
             dc.DrawText(text, rect, DT_SINGLELINE);
         });
-        int left = 600, right = -1;
-        for (int y = 0; y < image.height(); ++y)
-            for (int x = 0; x < image.width(); ++x)
-                if (Black(image, x, y))
-                    left = std::min(left, x), right = std::max(right, x);
-        return right < left ? 0 : right - left + 1;
+        return InkBox(image).width();
     };
     const int cell = inkWidth("AB") - inkWidth("A");  // about 60 px
     EXPECT_GT(cell, 40);
     // Side bearings differ by a few pixels; a lost "&" would take a whole cell.
     EXPECT_NEAR(inkWidth("A&B"), inkWidth("AB") + cell, cell / 4);
-    EXPECT_NEAR(inkWidth("A&&B"), inkWidth("AB") + 2 * cell, cell / 4);
-    EXPECT_GT(inkWidth("&"), 20);
+    EXPECT_NEAR(inkWidth("A&&B"), inkWidth("AB") + 2 * cell, cell / 4); EXPECT_GT(inkWidth("&"), 20);
 }
 
 TEST(PainterSurface, TextIsMeasuredAndDrawnInItsRectangleClippedUnlessNoClip)
@@ -193,17 +187,13 @@ TEST(PainterSurface, TextIsMeasuredAndDrawnInItsRectangleClippedUnlessNoClip)
     });
     // The em height is the font's Height: two monospace cells ~1.2 em wide, a line ~1.1 em tall.
     EXPECT_NEAR(smallRect.right - smallRect.left, 1.2 * 317, 0.1 * 317);
-    EXPECT_NEAR(smallRect.top - smallRect.bottom, 1.13 * 317, 0.15 * 317);
-    EXPECT_EQ(again, smallRect);
+    EXPECT_NEAR(smallRect.top - smallRect.bottom, 1.13 * 317, 0.15 * 317); EXPECT_EQ(again, smallRect);
     EXPECT_EQ(std::pair(largeRect.left, largeRect.top), std::pair(100, -100));
     EXPECT_NEAR(largeRect.right - largeRect.left, 2 * (smallRect.right - smallRect.left), 4);
-    EXPECT_EQ(emptyRect.right, emptyRect.left);
-    EXPECT_LT(utf8.right, cp932.right);
+    EXPECT_EQ(emptyRect.right, emptyRect.left); EXPECT_LT(utf8.right, cp932.right);
     // Right-aligned text sits at the right end of its rectangle, within its rows.
-    EXPECT_GT(CountBlack(image, 450, 100, 600, 200), 0);
-    EXPECT_EQ(CountBlack(image, 0, 0, 400, 200), 0);
-    EXPECT_EQ(CountBlack(image, 121, 200, 600, 300), 0);
-    EXPECT_GT(CountBlack(image, 121, 300, 600, 400), 100);
+    EXPECT_GT(CountBlack(image, 450, 100, 600, 200), 0); EXPECT_EQ(CountBlack(image, 0, 0, 400, 200), 0);
+    EXPECT_EQ(CountBlack(image, 121, 200, 600, 300), 0); EXPECT_GT(CountBlack(image, 121, 300, 600, 400), 100);
 }
 
 TEST(Export, SameDrawingGivesTheSamePixelsEveryTime)
@@ -246,8 +236,7 @@ TEST(Export, PngHoldsTheRenderedPixelsAcrossBands)
     QByteArray png;
     ASSERT_TRUE(EncodePng(png, 20, 900, Dpi, draw, error)) << error;
     QImage decoded;
-    ASSERT_TRUE(decoded.loadFromData(png, "PNG"));
-    EXPECT_EQ(decoded.dotsPerMeterX(), whole.dotsPerMeterX());
+    ASSERT_TRUE(decoded.loadFromData(png, "PNG")); EXPECT_EQ(decoded.dotsPerMeterX(), whole.dotsPerMeterX());
     EXPECT_EQ(decoded.size(), whole.size());
     EXPECT_TRUE(decoded.convertToFormat(QImage::Format_Grayscale8) == whole.convertToFormat(QImage::Format_Grayscale8));
     EXPECT_GT(CountBlack(whole, 0, 4000, 200, 4200), 0);
@@ -257,10 +246,8 @@ TEST(FontMatch, WindowsFaceNamesFindInstalledFonts)
 {
     // Drawing must not depend on a face being installed: every name gives a usable font.
     const QFont bold = MatchFontFace(std::string_view("Courier New Bold"));
-    EXPECT_EQ(bold.weight(), QFont::Bold);
-    EXPECT_FALSE(bold.family().contains("Bold"));
+    EXPECT_EQ(bold.weight(), QFont::Bold); EXPECT_FALSE(bold.family().contains("Bold"));
     EXPECT_TRUE(MatchFontFace(std::string_view("Courier New Bold Italic")).italic());
-
     if (QFontDatabase::families(QFontDatabase::Japanese).isEmpty())
         GTEST_SKIP() << "no Japanese font installed";
     // Face names arrive as code page 932 bytes from the store, or as UTF-8 from a file; each
@@ -284,35 +271,27 @@ TEST(FontMatch, EmHeightIsClampedToASaneRange)
     };
     for (const auto& [font, height] : rows)
         EXPECT_EQ(EmHeightFor(&font), height) << font.Size << " " << font.Height;
-    EXPECT_EQ(EmHeightFor(nullptr), 317);
-    EXPECT_EQ(MakeQFont(&rows[4].first).pixelSize(), MaxEmHeight);
+    EXPECT_EQ(EmHeightFor(nullptr), 317); EXPECT_EQ(MakeQFont(&rows[4].first).pixelSize(), MaxEmHeight);
 }
 
-TEST(Export, WritesPdfPagesInOrderAndSvgOfThePageSize)
+TEST(Export, WritesPdfPagesInOrderAndSvgOfThePageSizeAndRefusesWhatItCannotWrite)
 {
     QTemporaryDir dir;
     std::string error;
-    const auto path = [&](const char* name) { return dir.filePath(name).toStdString(); };
+    const auto file = [&](const char* name) { return dir.filePath(name).toStdString(); };
     std::vector<int> pages;
-    ASSERT_TRUE(WritePdf(path("score.pdf"), 50, 30, 3, [&](CSurface& dc, int page) {
+    ASSERT_TRUE(WritePdf(file("score.pdf"), 50, 30, 3, [&](CSurface& dc, int page) {
         pages.push_back(page);
         dc.Rectangle(1000, -1000, 2000, -2000);
     }, error)) << error;
-    EXPECT_EQ(pages, (std::vector<int>{1, 2, 3}));
-    EXPECT_EQ(PdfPages(ReadFile(dir.filePath("score.pdf"))), 3);
-
-    ASSERT_TRUE(WriteSvg(path("page.svg"), 50, 30, [](CSurface&, std::optional<CBand>) {}, error)) << error;
+    EXPECT_EQ(pages, (std::vector<int>{1, 2, 3})); EXPECT_EQ(PdfPages(ReadFile(dir.filePath("score.pdf"))), 3);
+    ASSERT_TRUE(WriteSvg(file("page.svg"), 50, 30, [](CSurface&, std::optional<CBand>) {}, error)) << error;
     EXPECT_EQ(QSvgRenderer(dir.filePath("page.svg")).viewBox(), QRect(0, 0, 5000, 3000));
-}
-
-TEST(Export, RefusesAbsurdSizesAndUnwritablePathsWithAReason)
-{
-    QTemporaryDir dir;
+    // Absurd sizes are refused with a reason, before anything is drawn or written.
     const std::string path = dir.filePath("x").toStdString(), missing = dir.filePath("missing/x").toStdString();
     int drawn = 0;
     const CPictureDrawer draw = [&](CSurface&, std::optional<CBand>) { ++drawn; };
     const CPageDrawer drawPage = [&](CSurface&, int) { ++drawn; };
-    std::string error;
     const auto refused = [&](bool written) { return !written && !std::exchange(error, {}).empty(); };
     for (double bad : {std::numeric_limits<double>::quiet_NaN(), std::numeric_limits<double>::infinity(), 0.0, -10.0}) {
         EXPECT_TRUE(refused(WritePng(path, bad, 10, 96, draw, error))) << bad;

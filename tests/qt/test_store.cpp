@@ -24,47 +24,29 @@ TEST(QtStore, RoundTripsValuesUnderTheirSections)
     const QByteArray text = ReadFile(path);
     EXPECT_TRUE(text.contains("[Settings]")) << text.constData();
     EXPECT_TRUE(text.contains("Page\\PageW=21001")) << text.constData();
-
     CQtSettingsStore store(path.toStdString());
     EXPECT_EQ(store.GetInt("Settings\\Page", "PageW", 0), 21001);
     EXPECT_EQ(store.GetInt("Settings\\Tab", "UnitTab", 0), -3);
     EXPECT_EQ(store.GetInt("Settings\\Tab", "Missing", 77), 77);
     // The default face is held as code page 932 bytes and stored as Unicode text.
     EXPECT_EQ(store.GetString("Settings\\Font", "FontNameMainTitle", ""), DefaultTitleFace);
-    EXPECT_EQ(store.Settings().value("Settings/Font/FontNameMainTitle").toString(),
-              QString::fromUtf8("ＭＳ 明朝"));
+    EXPECT_EQ(store.Settings().value("Settings/Font/FontNameMainTitle").toString(), QString::fromUtf8("ＭＳ 明朝"));
     EXPECT_EQ(store.GetString("Settings\\Font", "Missing", "dflt"), "dflt");
-
     CScore score(store);
-    EXPECT_EQ(score.Settings.PageWidth, 210.01);
-    EXPECT_EQ(score.Settings.UnitsForTAB, -3);
+    EXPECT_EQ(score.Settings.PageWidth, 210.01); EXPECT_EQ(score.Settings.UnitsForTAB, -3);
 }
 
 TEST(QtStore, UnreadableValuesFallBackToDefaults)
 {
     QTemporaryDir dir;
-    const QString path = dir.filePath("Plekto.conf");
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write("[Settings]\nPage\\PageW=wide\nPage\\PageH=99999999999999\nTab\\LineSpace=300\n"
-               "Tab\\UnitSize=4294967295\n\x01\x02garbage=\n[broken\nNote\\StemH=\n");
-    file.close();
+    const QString path = WriteFile(dir, "Plekto.conf", "[Settings]\nPage\\PageW=wide\nPage\\PageH=99999999999999\n"
+                                   "Tab\\LineSpace=300\nTab\\UnitSize=4294967295\n\x01\x02garbage=\n[broken\nNote\\StemH=\n");
     CQtSettingsStore store(path.toStdString());
     CScore score(store);
-    EXPECT_EQ(score.Settings.PageWidth, 210.0);
-    EXPECT_EQ(score.Settings.PageHeight, 290.0);
+    EXPECT_EQ(score.Settings.PageWidth, 210.0); EXPECT_EQ(score.Settings.PageHeight, 290.0);
     EXPECT_EQ(score.Settings.PitchBetweenLine, 3.0);
     EXPECT_EQ(score.Settings.UnitWidth, -0.01);  // a DWORD of all ones is -1
     EXPECT_EQ(score.Settings.StemHeight, 9.0);
-}
-
-TEST(QtStore, UserStoreIsVellmarPlekto)
-{
-    CQtSettingsStore store;
-    EXPECT_TRUE(store.Settings().fileName().endsWith("Vellmar/Plekto.conf"))
-        << store.Settings().fileName().toStdString();
-    EXPECT_EQ(store.Settings().organizationName(), "Vellmar");
-    EXPECT_EQ(store.Settings().applicationName(), "Plekto");
 }
 
 TEST(QtStore, UnreadableOrUnwritablePlacesGiveDefaultsWithoutHarm)
@@ -82,7 +64,6 @@ TEST(QtStore, UnreadableOrUnwritablePlacesGiveDefaultsWithoutHarm)
         EXPECT_NE(store.Settings().status(), QSettings::NoError);
     }
     EXPECT_TRUE(QFileInfo(asDirectory).isDir());
-
     // The configuration directory cannot be made because a file stands in its way.
     QFile blocker(dir.filePath("config"));
     ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
@@ -98,7 +79,7 @@ TEST(QtStore, UnreadableOrUnwritablePlacesGiveDefaultsWithoutHarm)
     EXPECT_FALSE(QFileInfo::exists(beyond));
 }
 
-TEST(QtStore, WritesAreAtomic)
+TEST(QtStore, WritesAreAtomicAndTheUserStoreIsVellmarPlekto)
 {
     QTemporaryDir dir;
     const QString path = dir.filePath("Plekto.conf");
@@ -109,4 +90,10 @@ TEST(QtStore, WritesAreAtomic)
     ScoreSettings().Save(store, SettingsGroup::Page);
     store.Settings().sync();
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{"Plekto.conf"});
+    // Without a path, the user's store.
+    CQtSettingsStore user;
+    EXPECT_TRUE(user.Settings().fileName().endsWith("Vellmar/Plekto.conf"))
+        << user.Settings().fileName().toStdString();
+    EXPECT_EQ(user.Settings().organizationName(), "Vellmar");
+    EXPECT_EQ(user.Settings().applicationName(), "Plekto");
 }

@@ -1,5 +1,4 @@
-// Live reload and the problems window: reloading with the scroll position kept, rename-saves
-// and absences, the remembered toggle, F5, and the reader's problems in status bar and dock.
+// Live reload and the problems window.
 #include <QAction>
 #include <QDockWidget>
 #include <QLabel>
@@ -42,19 +41,19 @@ class TestReload : public QObject
     Q_OBJECT
 
 private slots:
-    void changedFileIsShownWithTheScrollPositionKept();
-    void renameSavesAndAbsencesAreFollowed();
+    void changesAndRenameSavesAreShownWithTheScrollPositionKept();
     void toggleStopsWatchingAndPersists();
     void noReloadUnderADialogAndF5ByHand();
     void problemsAreCountedListedAndCleared();
 };
 
-void TestReload::changedFileIsShownWithTheScrollPositionKept()
+void TestReload::changesAndRenameSavesAreShownWithTheScrollPositionKept()
 {
     QTemporaryDir dir;
     const QString other = WriteFile(dir, QStringLiteral("other.tab"), NotesScore(5));
     auto app = StartApp(dir, {other});
-    QVERIFY(app->OpenDocumentFile(WriteFile(dir, Song, NotesScore(20 * ItemsPerLine))));
+    const QString path = WriteFile(dir, Song, NotesScore(20 * ItemsPerLine));
+    QVERIFY(app->OpenDocumentFile(path));
     CMainFrame& frame = *app->GetMainFrame();
     frame.resize(500, 400);
     CPlektoView& view = *frame.GetView();
@@ -62,29 +61,18 @@ void TestReload::changedFileIsShownWithTheScrollPositionKept()
     QScrollBar& h = *view.horizontalScrollBar();
     v.setValue(1500);
     h.setValue(50);
-    QVERIFY(v.value() == 1500);
-    QVERIFY(h.value() == 50);
+    QVERIFY(v.value() == 1500); QVERIFY(h.value() == 50);
     const QStringList recent = app->GetRecentFiles().Entries();
-
     WriteFile(dir, Song, NotesScore(22 * ItemsPerLine));
     QTRY_COMPARE(ItemCount(*app), std::size_t{22 * ItemsPerLine});
     QCOMPARE(v.value(), 1500);
     QCOMPARE(view.GetPageView().DocumentHeight, 22 * 39.5 + 20 + 15);  // prepared for the new score
     QCOMPARE(app->GetRecentFiles().Entries(), recent);
-
     // A score of one page: clamped to the new bottom.
     WriteFile(dir, Song, NotesScore(2 * ItemsPerLine));
     QTRY_COMPARE(ItemCount(*app), std::size_t{2 * ItemsPerLine});
-    QVERIFY(v.maximum() < 1500);
-    QVERIFY(v.value() == v.maximum());
+    QVERIFY(v.maximum() < 1500); QVERIFY(v.value() == v.maximum());
     QCOMPARE(h.value(), 50);
-}
-
-void TestReload::renameSavesAndAbsencesAreFollowed()
-{
-    QTemporaryDir dir;
-    const QString path = WriteFile(dir, Song, NotesScore(10));
-    auto app = StartApp(dir, {path});
     // Each rename loses the watch on the replaced file; it must come back each time.
     for (const int items : {11, 12, 13, 14}) {
         if (items < 14)
@@ -123,8 +111,7 @@ void TestReload::toggleStopsWatchingAndPersists()
     {
         auto app = StartApp(dir, {path});
         QAction* toggle = app->GetMainFrame()->GetAction(CommandId::ViewAutoReload);
-        QVERIFY(toggle->isCheckable());
-        QVERIFY(toggle->isChecked());
+        QVERIFY(toggle->isCheckable()); QVERIFY(toggle->isChecked());
         toggle->trigger();
         WriteFile(dir, Song, NotesScore(11));
         QVERIFY(RenameSave(dir, NotesScore(12)));
@@ -141,8 +128,7 @@ void TestReload::toggleStopsWatchingAndPersists()
     for (const bool on : {false, true}) {
         auto app = StartApp(dir);
         QAction* toggle = app->GetMainFrame()->GetAction(CommandId::ViewAutoReload);
-        QVERIFY(toggle->isChecked() == on);
-        QVERIFY(app->GetWatcher().IsEnabled() == on);
+        QVERIFY(toggle->isChecked() == on); QVERIFY(app->GetWatcher().IsEnabled() == on);
         QCOMPARE(app->GetSettings().value(QStringLiteral("Viewer/AutoReload")).toBool(), on);
         QCOMPARE(app->GetSettings().allKeys().filter(QStringLiteral("AutoReload")), QStringList{"Viewer/AutoReload"});
         toggle->trigger();
@@ -165,10 +151,8 @@ void TestReload::noReloadUnderADialogAndF5ByHand()
         keptWhileOpen = app->GetDocument().Score.get() == before && ItemCount(*app) == 10;
     });
     frame.GetAction(CommandId::ScoreSettings)->trigger();
-    QVERIFY(*seen);
-    QVERIFY(keptWhileOpen);
+    QVERIFY(*seen); QVERIFY(keptWhileOpen);
     QTRY_COMPARE(ItemCount(*app), std::size_t{11});
-
     app->SetAutoReload(false);
     frame.activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(&frame));
@@ -198,7 +182,6 @@ void TestReload::problemsAreCountedListedAndCleared()
     for (int i = 0; i < 4; ++i)
         QVERIFY2(entries[i].startsWith(QString::fromUtf8(starts[i])), qPrintable(entries[i]));
     QCOMPARE(frame.GetProblemsDock()->windowTitle(), QStringLiteral("問題"));
-
     // Double-click tells the line and the message.
     auto* list = frame.findChild<QListWidget*>(QStringLiteral("ProblemList"));
     QVERIFY(QTest::qWaitForWindowExposed(&frame));
@@ -208,7 +191,6 @@ void TestReload::problemsAreCountedListedAndCleared()
     QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, row.center());
     const QString shown = frame.statusBar()->currentMessage();
     QVERIFY2(shown.startsWith(QStringLiteral("2 行目: ")) && shown.contains(QStringLiteral("3e")), qPrintable(shown));
-
     // A clean reload clears the count and hides the list; so does closing.
     WriteFile(dir, QStringLiteral("faulty.tab"), NotesScore(10));
     QTRY_COMPARE(ItemCount(*app), std::size_t{10});

@@ -1,5 +1,4 @@
-// The settings sheet "譜面設定": pages, read-outs, refused fields, what OK, Apply and Cancel
-// store (and in which order), pages never shown, the font page and the font dialog.
+// The settings sheet "譜面設定": read-outs, refused fields, what OK, Apply and Cancel store.
 #include <QCheckBox>
 #include <QFontDatabase>
 #include <QFontDialog>
@@ -29,19 +28,11 @@ const QString IntRefused = QStringLiteral("整数を入力してください。"
 struct CLoggingStore : CMemorySettingsStore
 {
     void WriteInt(std::string_view section, std::string_view name, int32_t value) override
-    {
-        Log(section, name);
-        CMemorySettingsStore::WriteInt(section, name, value);
-    }
+    { Log(section, name); CMemorySettingsStore::WriteInt(section, name, value); }
     void WriteString(std::string_view section, std::string_view name, std::string_view value) override
-    {
-        Log(section, name);
-        CMemorySettingsStore::WriteString(section, name, value);
-    }
+    { Log(section, name); CMemorySettingsStore::WriteString(section, name, value); }
     void Log(std::string_view section, std::string_view name)
-    {
-        Writes << QString::fromStdString(std::string(section.substr(9)) + '\\' + std::string(name));
-    }
+    { Writes << QString::fromStdString(std::string(section.substr(9)) + '\\' + std::string(name)); }
     QStringList Writes;
 };
 
@@ -116,11 +107,7 @@ struct Open
     CModalWatcher Watcher;
     Open() { Sheet.show(); }
     void Tab(int index) { Sheet.Tabs()->setCurrentIndex(index); }
-    void Ok()
-    {
-        Sheet.OkButton()->click();
-        QCOMPARE(Sheet.result(), int(QDialog::Accepted));
-    }
+    void Ok() { Sheet.OkButton()->click(); QCOMPARE(Sheet.result(), int(QDialog::Accepted)); }
 };
 }  // namespace
 
@@ -141,8 +128,7 @@ void TestSettingsDialog::freshSheetShowsItsPagesAndTheDefaults()
     Open f;
     CPropScoreSetting& sheet = f.Sheet;
     QTabWidget* tabs = sheet.Tabs();
-    QVERIFY(sheet.isModal());
-    QVERIFY(sheet.windowTitle() == QStringLiteral("譜面設定"));
+    QVERIFY(sheet.isModal()); QVERIFY(sheet.windowTitle() == QStringLiteral("譜面設定"));
     QStringList pages;
     for (int i = 0; i < tabs->count(); ++i)
         pages << tabs->tabText(i);
@@ -152,7 +138,6 @@ void TestSettingsDialog::freshSheetShowsItsPagesAndTheDefaults()
     for (const QLabel* label : sheet.findChildren<QLabel*>())
         if (label->text().contains(QLatin1Char('&')))
             QVERIFY2(qobject_cast<QLineEdit*>(label->buddy()), qPrintable(label->text()));
-
     // Three pages carry a picture of their own size, mostly white; the font page has none.
     const std::pair<CPropertyPage*, QSize> pictures[] = {
         {&sheet.PageSet(), {120, 120}}, {&sheet.TabSet(), {120, 127}}, {&sheet.NoteSet(), {120, 121}}};
@@ -168,7 +153,6 @@ void TestSettingsDialog::freshSheetShowsItsPagesAndTheDefaults()
         QVERIFY2(dark * 50 > area && dark * 3 < area, qPrintable(QString::number(dark)));
     }
     QVERIFY(!sheet.FontSet().findChild<QLabel*>(QStringLiteral("Illustration")));
-
     // Each field shows its own member of the record (the lengths numbered in the table's
     // order); looking changes nothing.
     double length = 0.5;
@@ -186,8 +170,7 @@ void TestSettingsDialog::freshSheetShowsItsPagesAndTheDefaults()
     f.Tab(2);
     QCOMPARE(Texts(sheet, {"FlagHeight", "FlagMargin", "StemHeight", "StemMargin"}),
              QStringLiteral("13.5|14.5|15.5|16.5"));
-    QVERIFY(!sheet.ApplyButton()->isEnabled());
-    QVERIFY(f.Watcher.Messages.isEmpty());
+    QVERIFY(!sheet.ApplyButton()->isEnabled()); QVERIFY(f.Watcher.Messages.isEmpty());
     QVERIFY(f.Store.Writes.isEmpty());
 }
 
@@ -199,8 +182,7 @@ void TestSettingsDialog::tabPageReadoutsAndCheckBox()
         entry->Font = std::make_unique<CFont>();
     f.Tab(1);
     // Always five pitches, whatever the string count.
-    QCOMPARE(Texts<QLabel>(f.Sheet, {"LineHeightReadout", "StringsReadout"}),
-             QStringLiteral("１行の高さ： 39.5 mm|弦数： 4 本"));
+    QCOMPARE(Texts<QLabel>(f.Sheet, {"LineHeightReadout", "StringsReadout"}), QStringLiteral("１行の高さ： 39.5 mm|弦数： 4 本"));
     // Typing does not change the read-outs; entering the page again does, with the values
     // the page page held when it was last left.
     Type(f.Sheet, "PitchBetweenLine", QStringLiteral("5"));
@@ -215,24 +197,20 @@ void TestSettingsDialog::tabPageReadoutsAndCheckBox()
     f.Tab(1);
     QCOMPARE(Field<QLabel>(f.Sheet, "LinesPerPageReadout")->text(), QStringLiteral("１ページの行数： 7 行"));  // 390 / 52
     QCOMPARE(f.S.PitchBetweenLine, 2.5);  // nothing reaches the record before OK or Apply
-
     // The check box disables the units field at once, and its state survives the page.
     auto* box = Field<QCheckBox>(f.Sheet, "ShowTAB");
     QLineEdit* units = Field(f.Sheet, "UnitsForTAB");
     QTest::mouseClick(box, Qt::LeftButton);
-    QVERIFY(!box->isChecked());
-    QVERIFY(!units->isEnabled());
+    QVERIFY(!box->isChecked()); QVERIFY(!units->isEnabled());
     f.Tab(2);
     f.Tab(1);
-    QVERIFY(!box->isChecked());
-    QVERIFY(!units->isEnabled());
+    QVERIFY(!box->isChecked()); QVERIFY(!units->isEnabled());
     f.Ok();
     QVERIFY(!f.S.ShowTAB);
     QVERIFY(f.Store.GetInt(SettingsSection::Tab, "ShowTab", INT32_MIN) == 0);
     QCOMPARE(f.Store.GetInt(SettingsSection::Tab, "UnitTab", INT32_MIN), 2);
     // The font page was never shown: the cached fonts stay.
-    QVERIFY(f.S.FontMainTitle.Font);
-    QVERIFY(f.S.FontTAB.Font);
+    QVERIFY(f.S.FontMainTitle.Font); QVERIFY(f.S.FontTAB.Font);
     QVERIFY(f.Watcher.Messages.isEmpty());
 }
 
@@ -244,11 +222,9 @@ void TestSettingsDialog::refusedFieldsKeepTheFocusAndBlockEverything()
     Type(f.Sheet, "MarginLeft", QStringLiteral("33"));
     Type(width, QString());
     Field(f.Sheet, "MarginBottom")->setFocus();
-
     // Leaving the page, Apply and OK are refused: nothing is stored and the sheet stays.
     f.Tab(2);
-    QVERIFY(f.Sheet.Tabs()->currentIndex() == 0);
-    QVERIFY(f.Sheet.focusWidget() == width);
+    QVERIFY(f.Sheet.Tabs()->currentIndex() == 0); QVERIFY(f.Sheet.focusWidget() == width);
     QVERIFY(!f.Sheet.NoteSet().WasShown());
     f.Sheet.ApplyButton()->click();
     f.Sheet.OkButton()->click();
@@ -256,30 +232,24 @@ void TestSettingsDialog::refusedFieldsKeepTheFocusAndBlockEverything()
     QVERIFY(f.Sheet.isVisible());
     // The reading stopped at the refused field: the margin after it was not read.
     QCOMPARE(f.Sheet.PageSet().Values.MarginLeft, 20.0);
-
     // Integers have their own message; a negative value is no problem.
     Type(width, QStringLiteral("-150"));
     f.Tab(1);
     QLineEdit* units = Field(f.Sheet, "UnitsForTAB");
     Type(units, QStringLiteral("2.5"));
     f.Tab(0);
-    QVERIFY(f.Sheet.Tabs()->currentIndex() == 1);
-    QVERIFY(f.Sheet.focusWidget() == units);
+    QVERIFY(f.Sheet.Tabs()->currentIndex() == 1); QVERIFY(f.Sheet.focusWidget() == units);
     Type(units, QStringLiteral(" -3 "));
     f.Tab(3);
     QLineEdit* size = Field(f.Sheet, "FontSizeFret");
     Type(size, QStringLiteral("9pt"));
     f.Sheet.OkButton()->click();
     QCOMPARE(f.Watcher.Messages.mid(3), QStringList({IntRefused, IntRefused}));
-    QCOMPARE(f.Sheet.focusWidget(), size);
-    QVERIFY(f.Store.Writes.isEmpty());
-
+    QCOMPARE(f.Sheet.focusWidget(), size); QVERIFY(f.Store.Writes.isEmpty());
     Type(size, QStringLiteral("0"));
     f.Ok();
-    QVERIFY(f.S.MarginLeft == 33.0);
-    QVERIFY(f.S.UnitsForTAB == -3);
-    QVERIFY(f.S.FontFret.Size == 0);
-    QVERIFY(f.S.FlagHeight == 1.23);
+    QVERIFY(f.S.MarginLeft == 33.0); QVERIFY(f.S.UnitsForTAB == -3);
+    QVERIFY(f.S.FontFret.Size == 0); QVERIFY(f.S.FlagHeight == 1.23);
     QCOMPARE(f.Store.GetInt(SettingsSection::Page, "PageW", INT32_MIN), -15000);
     // OK stores the shown pages in tab order; the note page never was.
     QCOMPARE(f.Store.Writes.join(' '),
@@ -300,7 +270,6 @@ void TestSettingsDialog::fontPageAndFontDialog()
         entry->Font = std::make_unique<CFont>();
     f.Tab(3);
     QCOMPARE(Texts(f.Sheet, {"FontSizeMainTitle", "FontNameSubTitle"}), QStringLiteral("9|ゴシック"));
-
     // A refused size field shows its message, and the dialog opens all the same; cancelled,
     // it changes nothing, not even the text being typed.
     Type(f.Sheet, "FontSizeFret", QStringLiteral("x"));
@@ -313,14 +282,12 @@ void TestSettingsDialog::fontPageAndFontDialog()
         dialog.reject();
     };
     Field<QPushButton>(f.Sheet, "ChooseFontTAB")->click();
-    QVERIFY(!effectsShown);
-    QCOMPARE(f.Watcher.Messages, QStringList{IntRefused});
+    QVERIFY(!effectsShown); QCOMPARE(f.Watcher.Messages, QStringList{IntRefused});
     // The face itself, or the font that stands in for it when it is not installed.
     const QString courier = QStringLiteral("Courier New");
     QCOMPARE(offered.family(), QFontDatabase::hasFamily(courier) ? courier : MatchFontFace(courier).family());
     QCOMPARE(QFontInfo(offered).pixelSize(), 16);  // 12 pt at 96 pixels per inch
     QCOMPARE(Texts(f.Sheet, {"FontNameTAB", "FontSizeFret"}), QStringLiteral("Courier New|x"));
-
     // Confirmed: face and size come back, every field is filled again from the members.
     const QString family = QFontDatabase::families().value(0);
     f.Watcher.OnFontDialog = [&](QFontDialog& dialog) {
@@ -332,7 +299,6 @@ void TestSettingsDialog::fontPageAndFontDialog()
     Field<QPushButton>(f.Sheet, "ChooseFontTAB")->click();
     QCOMPARE(Texts(f.Sheet, {"FontNameTAB", "FontSizeTAB", "FontSizeFret"}), family + QStringLiteral("|20|9"));
     QVERIFY(f.Sheet.ApplyButton()->isEnabled());
-
     Type(f.Sheet, "FontSizeSubTitle", QStringLiteral("2147483647"));
     Type(f.Sheet, "FontNameMainTitle", QStringLiteral("한글"));
     Type(f.Sheet, "FontNameFret", QStringLiteral("IPAゴシック"));
@@ -350,7 +316,6 @@ void TestSettingsDialog::fontPageAndFontDialog()
     QCOMPARE(f.S.FontMainTitle.Name, std::string("\xED\x95\x9C\xEA\xB8\x80"));
     QCOMPARE(f.Store.GetString(SettingsSection::Font, "FontNameFret", ""), f.S.FontFret.Name);
     QCOMPARE(f.Watcher.Messages.size(), 2);
-
     // The dialog's start and result on their own: pixels at another resolution, at most 31
     // characters of the face, tenths of a point cut to whole points.
     using Row = CPropDlgFontSet::Row;
@@ -373,7 +338,6 @@ void TestSettingsDialog::settingsCommandAppliesAndLaysOut()
     const CScore& score = *app->GetDocument().Score;
     QAction* command = app->GetMainFrame()->GetAction(CommandId::ScoreSettings);
     QSettings& stored = app->GetSettings();
-
     // Apply stores the shown pages and lays out at once; the sheet stays open, and a later
     // Cancel stores nothing more.
     CModalWatcher watcher;
@@ -392,11 +356,9 @@ void TestSettingsDialog::settingsCommandAppliesAndLaysOut()
     };
     command->trigger();
     QCOMPARE(seen, QList<int>({0, false, true, true, false, 7}));
-    QVERIFY(score.LineCount == 7);
-    QVERIFY(score.Settings.FlagHeight == 1.5);
+    QVERIFY(score.LineCount == 7); QVERIFY(score.Settings.FlagHeight == 1.5);
     QCOMPARE(stored.value(QStringLiteral("Settings/Tab/UnitSize")).toInt(), 1200);
     QVERIFY(!stored.contains(QStringLiteral("Settings/Note/FlagH")));
-
     // OK lays out again as well.
     watcher.OnSheet = [&](CPropScoreSetting& sheet) {
         sheet.Tabs()->setCurrentIndex(1);
@@ -404,8 +366,7 @@ void TestSettingsDialog::settingsCommandAppliesAndLaysOut()
         sheet.OkButton()->click();
     };
     command->trigger();
-    QVERIFY(score.LineCount == 3);
-    QVERIFY(watcher.Messages.isEmpty());
+    QVERIFY(score.LineCount == 3); QVERIFY(watcher.Messages.isEmpty());
 }
 
 QTEST_MAIN(TestSettingsDialog)

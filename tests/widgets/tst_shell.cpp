@@ -1,5 +1,4 @@
-// The application shell: start-up, "閉じる", menus and accelerators, toolbar, status bar,
-// recent files, the open dialog's filters, the About box and the help command.
+// The application shell: start-up, menus, toolbar, status bar, recent files and help.
 #include <QAction>
 #include <QFileDialog>
 #include <QLabel>
@@ -45,7 +44,6 @@ private slots:
     void menusToolbarAndStatusBar();
     void recentFiles();
     void openDialogFilters();
-    void helpPath();
     void aboutBoxAndHelpCommand();
 };
 
@@ -59,8 +57,7 @@ void TestShell::startUpAndClose()
     for (const auto& [file, title, items, lines] : starts) {
         QTemporaryDir dir;
         auto app = StartApp(dir, file.isEmpty() ? QStringList{} : QStringList{file});
-        QVERIFY(app);
-        QVERIFY(app->GetMainFrame()->isVisible());
+        QVERIFY(app); QVERIFY(app->GetMainFrame()->isVisible());
         QCOMPARE(Title(*app), QString::fromUtf8(title) + QStringLiteral(" - Plekto"));
         const CScore* score = app->GetDocument().Score.get();
         const QList<int> got{int(score->UnitItems.size()), score->LineCount, score->PageCount, bool(score->TitleBlock)};
@@ -71,8 +68,7 @@ void TestShell::startUpAndClose()
         app->GetMainFrame()->GetAction(CommandId::FileNew)->trigger();
         QCOMPARE(Title(*app), QStringLiteral("無題 - Plekto"));
         score = app->GetDocument().Score.get();
-        QVERIFY(score->UnitItems.empty());
-        QVERIFY(!score->TitleBlock);
+        QVERIFY(score->UnitItems.empty()); QVERIFY(!score->TitleBlock);
         QVERIFY(score->LineCount == 0);
         QCOMPARE(app->GetMainFrame()->GetView()->verticalScrollBar()->value(), 0);
     }
@@ -83,8 +79,7 @@ void TestShell::menusToolbarAndStatusBar()
     QTemporaryDir dir;
     auto app = StartApp(dir);
     CMainFrame& frame = *app->GetMainFrame();
-    QCOMPARE(frame.menuBar()->actions().size(), 4);
-    QVERIFY(QTest::qWaitForWindowExposed(&frame));
+    QCOMPARE(frame.menuBar()->actions().size(), 4); QVERIFY(QTest::qWaitForWindowExposed(&frame));
     // Shortcuts go to the active window; each dialog takes that away for a moment.
     for (const auto& key : {std::pair{Qt::Key_O, "QFileDialog"}, std::pair{Qt::Key_P, "QPrintDialog"}}) {
         frame.activateWindow();
@@ -100,7 +95,6 @@ void TestShell::menusToolbarAndStatusBar()
     QSignalSpy copied(frame.GetAction(CommandId::CopyImage), &QAction::triggered);
     QTest::keyClick(frame.GetView(), Qt::Key_C, Qt::ControlModifier);
     QCOMPARE(copied.count(), 1);
-
     QList<int> ids;
     for (const QAction* action : frame.GetToolBar()->actions()) {
         ids << action->data().toInt();
@@ -115,7 +109,6 @@ void TestShell::menusToolbarAndStatusBar()
     // A highlighted item shows its prompt in the status bar.
     frame.GetAction(CommandId::FileOpen)->showStatusText(&frame);
     QCOMPARE(frame.statusBar()->currentMessage(), QStringLiteral("TAB譜データを開く"));
-
     const auto* message = frame.statusBar()->findChild<QLabel*>(QStringLiteral("MessagePane"));
     QCOMPARE(message->text(), QStringLiteral("-plekto-"));
     QStringList panes;
@@ -126,14 +119,12 @@ void TestShell::menusToolbarAndStatusBar()
         QVERIFY(pane->x() > message->x());
     }
     QCOMPARE(panes, (QStringList{"ｶﾅ", "CAP", "NUM", "SCRL"}));
-
     const std::pair<QAction*, QWidget*> toggles[] = {
         {frame.GetAction(CommandId::ViewToolBar), frame.GetToolBar()},
         {frame.GetAction(CommandId::ViewStatusBar), frame.statusBar()}};
     for (const auto& [action, bar] : toggles)
         for (const bool on : {true, false, true}) {
-            QVERIFY(action->isChecked() == on);
-            QVERIFY(bar->isHidden() != on);
+            QVERIFY(action->isChecked() == on); QVERIFY(bar->isHidden() != on);
             action->trigger();
         }
     // Hidden some other way, the menu's check mark follows when the menu opens.
@@ -204,23 +195,6 @@ void TestShell::openDialogFilters()
     QTRY_COMPARE(listed(), (QStringList{"a.tab", "b.txt", "d.TAB"}));
 }
 
-void TestShell::helpPath()
-{
-    using Path = std::optional<QString>;
-    auto none = [](const QString&) { return false; };
-    auto installed = [](const QString& path) { return path == QStringLiteral("/usr/share/plekto/help/index.html"); };
-    QCOMPARE(FormHelpPath(QStringLiteral("/opt/plekto/bin/plekto"), none),
-             Path(QStringLiteral("/opt/plekto/bin/help/index.html")));
-    // An installation keeps the pages under share/.
-    QCOMPARE(FormHelpPath(QStringLiteral("/usr/bin/plekto"), installed),
-             Path(QStringLiteral("/usr/share/plekto/help/index.html")));
-    QCOMPARE(FormHelpPath(QStringLiteral("plekto"), none), std::nullopt);
-    // The directory plus the suffix must stay below the path limit.
-    const QString fits = QLatin1Char('/') + QString(MaxHelpPathLength - qsizetype(sizeof(HelpFileSuffix)) - 1, 'd');
-    QVERIFY(FormHelpPath(fits + QStringLiteral("/plekto"), none).has_value());
-    QCOMPARE(FormHelpPath(fits + QStringLiteral("d/plekto"), none), std::nullopt);
-}
-
 void TestShell::aboutBoxAndHelpCommand()
 {
     QTemporaryDir dir;
@@ -234,8 +208,7 @@ void TestShell::aboutBoxAndHelpCommand()
         for (const QLabel* label : w->findChildren<QLabel*>())
             if (!label->text().isEmpty())
                 lines << label->text();
-        QVERIFY(lines.size() == 4);
-        QVERIFY(lines.contains(QStringLiteral("Plekto Version 1.06")));
+        QVERIFY(lines.size() == 4); QVERIFY(lines.contains(QStringLiteral("Plekto Version 1.06")));
         QVERIFY(w->width() > 2 * w->height());  // 218 x 77 dialog units
     });
     frame.GetAction(CommandId::AppAbout)->trigger();
@@ -252,10 +225,23 @@ void TestShell::aboutBoxAndHelpCommand()
         QString text;
         auto seen = OnNextModal([&](QWidget* w) { text = qobject_cast<QMessageBox*>(w)->text(); });
         frame.GetAction(CommandId::HelpContents)->trigger();
-        QVERIFY(*seen);
-        QVERIFY(opened.size() == 1);
+        QVERIFY(*seen); QVERIFY(opened.size() == 1);
         QVERIFY(path ? text.contains(QStringLiteral("gone/index.html")) : !text.isEmpty());
     }
+    // Where the pages are looked for.
+    using Path = std::optional<QString>;
+    auto none = [](const QString&) { return false; };
+    auto installed = [](const QString& path) { return path == QStringLiteral("/usr/share/plekto/help/index.html"); };
+    QCOMPARE(FormHelpPath(QStringLiteral("/opt/plekto/bin/plekto"), none),
+             Path(QStringLiteral("/opt/plekto/bin/help/index.html")));
+    // An installation keeps the pages under share/.
+    QCOMPARE(FormHelpPath(QStringLiteral("/usr/bin/plekto"), installed),
+             Path(QStringLiteral("/usr/share/plekto/help/index.html")));
+    QCOMPARE(FormHelpPath(QStringLiteral("plekto"), none), std::nullopt);
+    // The directory plus the suffix must stay below the path limit.
+    const QString fits = QLatin1Char('/') + QString(MaxHelpPathLength - qsizetype(sizeof(HelpFileSuffix)) - 1, 'd');
+    QVERIFY(FormHelpPath(fits + QStringLiteral("/plekto"), none).has_value());
+    QCOMPARE(FormHelpPath(fits + QStringLiteral("d/plekto"), none), std::nullopt);
 }
 
 QTEST_MAIN(TestShell)

@@ -1,5 +1,4 @@
-// The document and the view: replacing the score, document height, scrolling, printing,
-// the preview and copy as image.
+// The document and the view: height, scrolling, printing, the preview and copy as image.
 #include <QClipboard>
 #include <QImage>
 #include <QPainter>
@@ -66,31 +65,24 @@ void TestView::openHeightAndKeyboardScrolling()
     CMainFrame& frame = *app->GetMainFrame();
     CPlektoDoc& doc = app->GetDocument();
     QVERIFY(doc.OnOpenDocument(Notes(QStringLiteral("narrow.tab"), 30, "$UnitWidth:5/tmTitle\n")));
-    QVERIFY(doc.Score->Settings.UnitWidth == 5.0);
-    QVERIFY(doc.Score->TitleBlock);
+    QVERIFY(doc.Score->Settings.UnitWidth == 5.0); QVERIFY(doc.Score->TitleBlock);
     // Nothing of the first file survives: settings, title and items are the new file's.
     QVERIFY(doc.OnOpenDocument(Notes(QStringLiteral("plain.tab"), 30)));
-    QVERIFY(doc.Score->Settings.UnitWidth == 6.0);
-    QVERIFY(!doc.Score->TitleBlock);
-    QVERIFY(doc.Score->UnitItems.size() == 30);
-    QVERIFY(doc.Score->LineCount == 2);
+    QVERIFY(doc.Score->Settings.UnitWidth == 6.0); QVERIFY(!doc.Score->TitleBlock);
+    QVERIFY(doc.Score->UnitItems.size() == 30); QVERIFY(doc.Score->LineCount == 2);
     // A file over the size limit is refused whole: the score, name and problems stay.
     const CScore* shown = doc.Score.get();
     const QString plain = doc.GetPathName();
     QFile big(Dir.filePath(QStringLiteral("big.tab")));
-    QVERIFY(big.open(QIODevice::WriteOnly));
-    QVERIFY(big.resize(qint64(MaxScoreBytes) + 1));
+    QVERIFY(big.open(QIODevice::WriteOnly)); QVERIFY(big.resize(qint64(MaxScoreBytes) + 1));
     big.close();
-    QVERIFY(!doc.OnOpenDocument(big.fileName()));
-    QVERIFY(doc.Score.get() == shown);
-    QVERIFY(doc.Score->UnitItems.size() == 30);
-    QVERIFY(doc.GetPathName() == plain);
+    QVERIFY(!doc.OnOpenDocument(big.fileName())); QVERIFY(doc.Score.get() == shown);
+    QVERIFY(doc.Score->UnitItems.size() == 30); QVERIFY(doc.GetPathName() == plain);
     QVERIFY(doc.LastRead.Error == ReadError::TooLarge);
     // With no settings sheet installed the settings command does nothing.
     frame.GetView()->ScoreSettingsSheet = nullptr;
     frame.GetAction(CommandId::ScoreSettings)->trigger();
     QCOMPARE(doc.Score->Settings.UnitWidth, 6.0);
-
     frame.resize(500, 400);
     CPlektoView& view = *frame.GetView();
     // Up to a page the document is one page tall; beyond, 20 lines need 20 x 39.5 + 20 + 15 mm.
@@ -114,8 +106,7 @@ void TestView::openHeightAndKeyboardScrolling()
     };
     for (const auto& [key, y, x] : steps) {
         QTest::keyClick(&view, key);
-        QCOMPARE(view.verticalScrollBar()->value(), y);
-        QCOMPARE(view.horizontalScrollBar()->value(), x);
+        QCOMPARE(view.verticalScrollBar()->value(), y); QCOMPARE(view.horizontalScrollBar()->value(), x);
     }
 }
 
@@ -134,15 +125,12 @@ void TestView::paintPrintAndCopy()
     const double dpi = view.ScreenDpi();
     QVERIFY(image.depth() == 1);
     QVERIFY(image.size() == QSize(Bitmap(210.0, dpi), Bitmap(290.0, dpi)));
-    QVERIFY(BlackPixels(image) > 0);
-    QVERIFY(BlackPixels(image) < image.width() * image.height() / 10);
-
+    QVERIFY(BlackPixels(image) > 0); QVERIFY(BlackPixels(image) < image.width() * image.height() / 10);
     // 20 lines at 6 lines a page: 4 pages.
     QVERIFY(app->OpenDocumentFile(Notes(QStringLiteral("twenty.tab"), 20 * ItemsPerLine)));
     auto seen = OnNextModal([&](QWidget* w) {
         auto* dialog = qobject_cast<QPrintDialog*>(w);
-        QVERIFY(dialog);
-        QVERIFY(dialog->testOption(QAbstractPrintDialog::PrintPageRange));
+        QVERIFY(dialog); QVERIFY(dialog->testOption(QAbstractPrintDialog::PrintPageRange));
         QCOMPARE(QPoint(dialog->minPage(), dialog->maxPage()), QPoint(1, 4));
     });
     frame.GetAction(CommandId::FilePrint)->trigger();
@@ -151,15 +139,13 @@ void TestView::paintPrintAndCopy()
     for (const auto mode : {QPrintPreviewWidget::SinglePageView, QPrintPreviewWidget::FacingPagesView}) {
         seen = OnNextModal([&](QWidget* w) {
             auto* preview = w->findChild<QPrintPreviewWidget*>();
-            QVERIFY(preview->pageCount() == 4);
-            QVERIFY(preview->viewMode() == mode);
+            QVERIFY(preview->pageCount() == 4); QVERIFY(preview->viewMode() == mode);
             preview->setViewMode(QPrintPreviewWidget::FacingPagesView);
         });
         frame.GetAction(CommandId::FilePrintPreview)->trigger();
         QVERIFY(*seen);
         QCOMPARE(app->GetSettings().value(QStringLiteral("Settings/PreviewPages")).toInt(), 2);
     }
-
     QPrinter printer(QPrinter::HighResolution);
     printer.setOutputFormat(QPrinter::PdfFormat);
     for (const auto& [name, from, pages] : {std::tuple{"all.pdf", 0, 4}, std::tuple{"range.pdf", 2, 3}}) {
