@@ -288,6 +288,13 @@ struct CSpan
     std::size_t Last = NoIndex;
 };
 
+struct CVibratoEnd
+{
+    std::size_t Column = 0;
+    bool Starts = true;
+    const CVibrato* Mark = nullptr;
+};
+
 struct COpenBeam
 {
     const CConnectedNoteFlag* Beam = nullptr;
@@ -307,6 +314,7 @@ public:
         Out.reserve(Items.size() * 400 + 4096);
         PlanDivisions();
         PlanColumns();
+        PlanVibratos();
         PlanMeasures();
         WriteHeader();
         Out += "<part id=\"P1\">\n";
@@ -400,6 +408,31 @@ private:
             next = Durations[k] > 0 ? k : next;
             NextColumn[k] = next;
         }
+    }
+
+    // Wavy lines need a start and a stop on two columns, the stop before the score's last
+    // column: MuseScore finds no place to end a line at the end of the score. A vibrato on
+    // one column reaches to the next; one that ends on the last column stops a column early.
+    void PlanVibratos()
+    {
+        const std::size_t lastColumn = Items.empty() ? NoIndex : PrevColumn[Items.size() - 1];
+        for (const auto& mark : Score.SpanMarks) {
+            const auto* vibrato = dynamic_cast<const CVibrato*>(mark.get());
+            CSpan span;
+            if (!vibrato || !SpanOf(vibrato, span))
+                continue;
+            if (span.Last == lastColumn)
+                span.Last = span.Last > 0 ? PrevColumn[span.Last - 1] : NoIndex;
+            else if (span.First == span.Last)
+                span.Last = NextColumn[span.Last + 1];
+            if (span.Last == NoIndex || span.Last <= span.First)
+                continue;
+            Vibratos.push_back({span.First, true, vibrato});
+            Vibratos.push_back({span.Last, false, vibrato});
+        }
+        std::stable_sort(Vibratos.begin(), Vibratos.end(), [](const CVibratoEnd& a, const CVibratoEnd& b) {
+            return a.Column != b.Column ? a.Column < b.Column : a.Starts > b.Starts;
+        });
     }
 
     // Measures from Plekto's bars: an item with a bar after it ends one, an opening repeat
@@ -846,10 +879,6 @@ private:
                     note->Technical += "\"/>";
                 }
             }
-        } else if (const auto* vibrato = dynamic_cast<const CVibrato*>(mark)) {
-            const int n = starts ? Wavy.Open(mark) : Wavy.Close(mark);
-            if (n)
-                AppendNumbered(NoteFor(vibrato->GetLevel())->Ornaments, "wavy-line", type, n, "");
         } else if (const auto* tuplet = dynamic_cast<const CTripletMark*>(mark)) {
             const CWrittenItem& first = Written(span.First);
             if (!spans || first.TupletActual == first.TupletNormal)
@@ -952,6 +981,8 @@ private:
             Notes.back().String = 0;
         }
         ForEachMarkAt(k, [&](const CScoreInterUnit* mark, const CSpan& span, bool starts) {
+            if (dynamic_cast<const CVibrato*>(mark))
+                return;  // see PlanVibratos
             if (const auto* beam = dynamic_cast<const CConnectedNoteFlag*>(mark)) {
                 const std::size_t level = static_cast<std::size_t>(std::max(beam->GetLevel(), 1));
                 if (starts && level <= MaxBeamLevel && !OpenBeams[level].Beam)
@@ -960,6 +991,12 @@ private:
                 AddMark(mark, span, starts);
             }
         });
+        for (; NextVibrato < Vibratos.size() && Vibratos[NextVibrato].Column == k; ++NextVibrato) {
+            const CVibratoEnd& end = Vibratos[NextVibrato];
+            if (const int n = end.Starts ? Wavy.Open(end.Mark) : Wavy.Close(end.Mark))
+                AppendNumbered(NoteFor(end.Mark->GetLevel())->Ornaments, "wavy-line", end.Starts ? "start" : "stop", n,
+                               "");
+        }
         std::string beams;
         CollectBeams(k, beams);
         const int32_t length = note ? note->Length : rest->Length;
@@ -1031,6 +1068,8 @@ private:
     std::vector<std::size_t> PrevColumn;  // per item: the last column at or before it
     std::vector<std::size_t> NextColumn;  // per item: the first column at or after it
     std::array<COpenBeam, MaxBeamLevel + 1> OpenBeams{};
+    std::vector<CVibratoEnd> Vibratos;  // by column
+    std::size_t NextVibrato = 0;
     CNumbers Slurs, Slides, Wavy, Tuplets;
     const CRepeatNum* OpenEnding = nullptr;
     std::string OpenEndingNumber;
