@@ -27,15 +27,19 @@ void AppendInt(std::string& out, int64_t value)
     out.append(buffer, result.ptr);
 }
 
-// A length in millimetres or tenths, rounded to hundredths; absurd values are clamped.
-void AppendDecimal(std::string& out, double value)
+// A length in millimetres or tenths (or a tempo), rounded to hundredths; absurd values are
+// clamped. Trimmed, a whole number has no decimals.
+void AppendDecimal(std::string& out, double value, bool trim = false)
 {
     if (!std::isfinite(value))
         value = 0.0;
     value = std::clamp(value, -1e7, 1e7);
     char buffer[32];
     const int n = std::snprintf(buffer, sizeof buffer, "%.2f", value);
-    out.append(buffer, static_cast<std::size_t>(std::clamp(n, 0, static_cast<int>(sizeof buffer) - 1)));
+    std::string_view text(buffer, static_cast<std::size_t>(std::clamp(n, 0, static_cast<int>(sizeof buffer) - 1)));
+    while (trim && text.find('.') != std::string_view::npos && (text.back() == '0' || text.back() == '.'))
+        text.remove_suffix(1);
+    out += text;
 }
 
 // UTF-8 text as character data or an attribute value. Characters XML 1.0 cannot hold
@@ -281,6 +285,15 @@ struct CNoteOut
 
 constexpr std::size_t NoIndex = static_cast<std::size_t>(-1);
 
+enum class ItemKind : uint8_t
+{
+    Other,
+    Note,
+    Rest,
+    Time,
+    Repeat,
+};
+
 // The first and last column (a note or rest item) a mark spans.
 struct CSpan
 {
@@ -312,6 +325,7 @@ public:
     std::string Write()
     {
         Out.reserve(Items.size() * 400 + 4096);
+        ClassifyItems();
         PlanDivisions();
         PlanColumns();
         PlanVibratos();
@@ -333,9 +347,30 @@ private:
         return k < Perf.Written.size() ? Perf.Written[k] : plain;
     }
 
-    static bool HasDuration(const CScoreItem* item)
+    // The kind of every item, found once: a long score has a hundred thousand.
+    void ClassifyItems()
     {
-        return dynamic_cast<const CItemNote*>(item) || dynamic_cast<const CItemRest*>(item);
+        Kinds.resize(Items.size());
+        for (std::size_t k = 0; k < Items.size(); ++k) {
+            const CScoreItem* item = Items[k].get();
+            Kinds[k] = dynamic_cast<const CItemNote*>(item)          ? ItemKind::Note
+                       : dynamic_cast<const CItemRest*>(item)        ? ItemKind::Rest
+                       : dynamic_cast<const CItemMusicalTime*>(item) ? ItemKind::Time
+                       : dynamic_cast<const CItemRepeatBar*>(item)   ? ItemKind::Repeat
+                                                                     : ItemKind::Other;
+        }
+    }
+    const CItemNote* NoteAt(std::size_t k) const
+    {
+        return k < Kinds.size() && Kinds[k] == ItemKind::Note ? static_cast<const CItemNote*>(Items[k].get()) : nullptr;
+    }
+    const CItemRest* RestAt(std::size_t k) const
+    {
+        return Kinds[k] == ItemKind::Rest ? static_cast<const CItemRest*>(Items[k].get()) : nullptr;
+    }
+    const CItemMusicalTime* TimeAt(std::size_t k) const
+    {
+        return Kinds[k] == ItemKind::Time ? static_cast<const CItemMusicalTime*>(Items[k].get()) : nullptr;
     }
 
     // Divisions per quarter that make every written duration whole, from the lengths, dots
@@ -348,15 +383,15 @@ private:
         for (std::size_t k = 0; k < Items.size() && exact; ++k) {
             int32_t length = 0;
             bool dotted = false;
-            if (const auto* note = dynamic_cast<const CItemNote*>(Items[k].get())) {
+            if (const auto* note = NoteAt(k)) {
                 length = note->Length;
                 dotted = note->Dotted;
-            } else if (const auto* rest = dynamic_cast<const CItemRest*>(Items[k].get())) {
+            } else if (const auto* rest = RestAt(k)) {
                 length = rest->Length;
                 dotted = rest->Dotted;
             } else {
                 // A measure rest fills a time signature's length exactly too.
-                if (const auto* time = dynamic_cast<const CItemMusicalTime*>(Items[k].get()); time && UsableTime(*time))
+                if (const auto* time = TimeAt(k); time && UsableTime(*time))
                     divisions = std::lcm(divisions, time->Denominator / std::gcd(4 * time->Numerator, time->Denominator));
                 continue;
             }
@@ -371,10 +406,10 @@ private:
         for (std::size_t k = 0; k < Items.size(); ++k) {
             int32_t length = 0;
             bool dotted = false;
-            if (const auto* note = dynamic_cast<const CItemNote*>(Items[k].get())) {
+            if (const auto* note = NoteAt(k)) {
                 length = note->Length;
                 dotted = note->Dotted;
-            } else if (const auto* rest = dynamic_cast<const CItemRest*>(Items[k].get())) {
+            } else if (const auto* rest = RestAt(k)) {
                 length = rest->Length;
                 dotted = rest->Dotted;
             } else {
@@ -457,7 +492,8 @@ private:
         };
         for (std::size_t k = 0; k < Items.size(); ++k) {
             const CScoreItem* item = Items[k].get();
-            if (const auto* bar = dynamic_cast<const CItemRepeatBar*>(item)) {
+            if (Kinds[k] == ItemKind::Repeat) {
+                const auto* bar = static_cast<const CItemRepeatBar*>(item);
                 if (bar->Side == CItemRepeatBar::RepeatSide::Open) {
                     if (timed)
                         finish(k);
@@ -468,7 +504,7 @@ private:
                 }
                 continue;
             }
-            timed = timed || HasDuration(item);
+            timed = timed || Durations[k] > 0;
             if (item->BarAfter && timed)
                 finish(k + 1);
         }
@@ -525,8 +561,9 @@ private:
         Out += "</bottom-margin></page-margins></page-layout></defaults>\n";
     }
 
-    // The title block as credits on page 1: the main title in the middle, the corner lines
-    // left and right, the top lines from the top down and the bottom lines below them.
+    // The title block as credits on page 1: the main title in the middle, and each side's
+    // corner lines as one text, the top lines first (separate credits at one corner are
+    // drawn over each other by MuseScore).
     void WriteCredits()
     {
         if (!Score.TitleBlock)
@@ -536,27 +573,26 @@ private:
         const double top = (s.PageHeight - s.MarginTop) * TenthsPerMm;
         const double left = s.MarginLeft * TenthsPerMm;
         const double right = (s.PageWidth - s.MarginRight) * TenthsPerMm;
-        const double step = 25.0;  // one credit line, in tenths
-        WriteCredit("title", block.MainTitle, (left + right) / 2.0, top - step, "center");
+        WriteCredit("title", Decode(block.MainTitle), (left + right) / 2.0, top, "center");
         const struct
         {
-            const CTitleBlock::LinePlaces* Lines;
-            bool Right;
-            bool Bottom;
-        } corners[] = {
-            {&block.LeftTopLines, false, false},
-            {&block.RightTopLines, true, false},
-            {&block.LeftBottomLines, false, true},
-            {&block.RightBottomLines, true, true},
+            const CTitleBlock::LinePlaces* Top;
+            const CTitleBlock::LinePlaces* Bottom;
+            double X;
+            const char* Justify;
+        } sides[] = {
+            {&block.LeftTopLines, &block.LeftBottomLines, left, "left"},
+            {&block.RightTopLines, &block.RightBottomLines, right, "right"},
         };
-        for (const auto& corner : corners)
-            for (std::size_t i = 0; i < corner.Lines->size(); ++i) {
-                const auto& line = (*corner.Lines)[i];
-                if (!line || line->empty())
-                    continue;
-                const double y = top - step * (static_cast<double>(i) + (corner.Bottom ? 7.0 : 1.0));
-                WriteCredit(nullptr, *line, corner.Right ? right : left, y, corner.Right ? "right" : "left");
-            }
+        for (const auto& side : sides) {
+            std::string text;
+            for (const CTitleBlock::LinePlaces* lines : {side.Top, side.Bottom})
+                for (const auto& line : *lines)
+                    if (line && !line->empty())
+                        (text += text.empty() ? "" : "\n") += Decode(*line);
+            if (!text.empty())
+                WriteCredit(nullptr, text, side.X, top, side.Justify);
+        }
     }
 
     void WriteCredit(const char* type, const std::string& text, double x, double y, const char* justify)
@@ -572,7 +608,7 @@ private:
         if (type)
             Out += " font-size=\"20\"";
         Out += '>';
-        AppendEscaped(Out, Decode(text));
+        AppendEscaped(Out, text);
         Out += "</credit-words></credit>\n";
     }
 
@@ -582,7 +618,7 @@ private:
         WriteAttributes(nullptr, true);
         Out += "<note><rest measure=\"yes\"/>";
         AppendIntElement(Out, "duration", Divisions * 4);
-        Out += "<voice>1</voice></note></measure>\n";
+        Out += "</note></measure>\n";
     }
 
     static bool UsableTime(const CItemMusicalTime& time)
@@ -740,8 +776,8 @@ private:
         int64_t length = 0;
         for (std::size_t k = measure.First; k < measure.End; ++k) {
             const CScoreItem* item = Items[k].get();
-            length += HasDuration(item) ? Durations[k] : 0;
-            if (const auto* time = dynamic_cast<const CItemMusicalTime*>(item); time && length == 0)
+            length += Durations[k];
+            if (const auto* time = TimeAt(k); time && length == 0)
                 leadTime = time;
             for (const CScoreInterUnit* mark : item->Marks)
                 if (const auto* ending = dynamic_cast<const CRepeatNum*>(mark)) {
@@ -776,7 +812,7 @@ private:
             WriteAttributes(leadTime, m == 0);
         if (m == 0) {
             Out += "<sound tempo=\"";
-            AppendDecimal(Out, std::isfinite(Perf.Tempo) && Perf.Tempo > 0.0 ? Perf.Tempo : 120.0);
+            AppendDecimal(Out, std::isfinite(Perf.Tempo) && Perf.Tempo > 0.0 ? Perf.Tempo : 120.0, true);
             Out += "\"/>";
         }
         int64_t elapsed = 0;
@@ -785,14 +821,14 @@ private:
             for (const CScoreInterUnit* mark : item->Marks)
                 if (const auto* chord = dynamic_cast<const CChordMark*>(mark); chord && mark->StartItem == item)
                     WriteHarmony(*chord);
-            if (const auto* time = dynamic_cast<const CItemMusicalTime*>(item); time && time != leadTime && elapsed) {
+            if (const auto* time = TimeAt(k); time && time != leadTime && elapsed) {
                 WriteAttributes(time, false);
                 if (UsableTime(*time)) {
                     TimeNumerator = time->Numerator;
                     TimeDenominator = time->Denominator;
                 }
             }
-            if (HasDuration(item)) {
+            if (Durations[k] > 0) {
                 WriteColumn(k);
                 elapsed += Durations[k];
             }
@@ -801,7 +837,7 @@ private:
             // Bars with nothing between them still hold their time as a measure rest.
             Out += "<note><rest measure=\"yes\"/>";
             AppendIntElement(Out, "duration", Divisions * 4 * TimeNumerator / TimeDenominator);
-            Out += "<voice>1</voice></note>";
+            Out += "</note>";
         }
         if (endingStop)
             OpenEnding = nullptr;
@@ -812,7 +848,7 @@ private:
     // Whether a note column writes a pitched note (a rest or an empty column does not).
     bool Sounds(std::size_t k) const
     {
-        const auto* note = k < Items.size() ? dynamic_cast<const CItemNote*>(Items[k].get()) : nullptr;
+        const auto* note = NoteAt(k);
         if (!note)
             return false;
         for (int32_t s = 1; s <= Score.Settings.Strings; ++s)
@@ -824,17 +860,17 @@ private:
     // The written note a mark on string s belongs to: that string's, else the column's first.
     CNoteOut* NoteFor(int32_t s)
     {
-        for (CNoteOut& note : Notes)
-            if (note.String == s)
-                return &note;
-        return Notes.empty() ? nullptr : &Notes.front();
+        for (std::size_t i = 0; i < NoteCount; ++i)
+            if (Notes[i].String == s)
+                return &Notes[i];
+        return NoteCount ? &Notes.front() : nullptr;
     }
 
     // A tie that sustains: no label, the same fret on its string at both ends.
     bool IsTie(const CTie& tie, const CSpan& span) const
     {
-        const auto* a = dynamic_cast<const CItemNote*>(Items[span.First].get());
-        const auto* b = dynamic_cast<const CItemNote*>(Items[span.Last].get());
+        const auto* a = NoteAt(span.First);
+        const auto* b = NoteAt(span.Last);
         const int32_t s = tie.GetLevel();
         return tie.GetText().empty() && a && b && a->GetFret(s) >= 0 && a->GetFret(s) == b->GetFret(s);
     }
@@ -958,27 +994,37 @@ private:
         }
     }
 
+    // Reuses the notes of earlier columns, so their texts keep their memory.
+    void AddNote(int32_t s, int32_t fret)
+    {
+        if (NoteCount == Notes.size())
+            Notes.emplace_back();
+        CNoteOut& note = Notes[NoteCount++];
+        note.String = s;
+        note.Fret = fret;
+        note.Ties.clear();
+        note.Notations.clear();
+        note.Ornaments.clear();
+        note.Technical.clear();
+    }
+
     // A note column (each sounding string a note, the first carrying the chord's shared
     // parts) or a rest.
     void WriteColumn(std::size_t k)
     {
-        const CScoreItem* item = Items[k].get();
-        const auto* note = dynamic_cast<const CItemNote*>(item);
-        const auto* rest = dynamic_cast<const CItemRest*>(item);
-        Notes.clear();
+        const auto* note = NoteAt(k);
+        const auto* rest = RestAt(k);
+        NoteCount = 0;
         if (note)
             for (int32_t s = 1; s <= Score.Settings.Strings; ++s) {
                 const int32_t fret = note->GetFret(s);
                 if (fret >= 0 || fret == CItemNote::Muted) {
-                    Notes.emplace_back();
-                    Notes.back().String = s;
-                    Notes.back().Fret = fret;
+                    AddNote(s, fret);
                 }
             }
-        if (Notes.empty()) {
+        if (NoteCount == 0) {
             // A rest, or a note column with no string to sound: written as a rest.
-            Notes.emplace_back();
-            Notes.back().String = 0;
+            AddNote(0, 0);
         }
         ForEachMarkAt(k, [&](const CScoreInterUnit* mark, const CSpan& span, bool starts) {
             if (dynamic_cast<const CVibrato*>(mark))
@@ -997,12 +1043,12 @@ private:
                 AppendNumbered(NoteFor(end.Mark->GetLevel())->Ornaments, "wavy-line", end.Starts ? "start" : "stop", n,
                                "");
         }
-        std::string beams;
-        CollectBeams(k, beams);
+        Beams.clear();
+        CollectBeams(k, Beams);
         const int32_t length = note ? note->Length : rest->Length;
         const bool dotted = note ? note->Dotted : rest->Dotted;
         const CWrittenItem& written = Written(k);
-        for (std::size_t i = 0; i < Notes.size(); ++i) {
+        for (std::size_t i = 0; i < NoteCount; ++i) {
             const CNoteOut& out = Notes[i];
             Out += "<note>";
             if (i > 0)
@@ -1013,7 +1059,6 @@ private:
                 AppendPitch(Out, "pitch", Key(out.String, out.Fret), "");
             AppendIntElement(Out, "duration", Durations[k]);
             Out += out.Ties;
-            Out += "<voice>1</voice>";
             if (const char* type = TypeOfLength(length))
                 ((Out += "<type>") += type) += "</type>";
             if (dotted)
@@ -1032,7 +1077,7 @@ private:
                     Out += "<notehead>slash</notehead>";
             }
             if (i == 0)
-                Out += beams;
+                Out += Beams;
             const bool technical = out.String != 0 || !out.Technical.empty();
             if (technical || !out.Notations.empty() || !out.Ornaments.empty()) {
                 Out += "<notations>";
@@ -1061,9 +1106,12 @@ private:
     const std::vector<std::unique_ptr<CScoreItem>>& Items;
     std::string Out;
     int64_t Divisions = 1;
-    std::vector<int64_t> Durations;  // per item, in divisions
+    std::vector<ItemKind> Kinds;     // per item
+    std::vector<int64_t> Durations;  // per item, in divisions; 0 for items that take no time
     std::vector<CMeasure> Measures;
-    std::vector<CNoteOut> Notes;     // the column being written
+    std::vector<CNoteOut> Notes;     // the column being written: the first NoteCount
+    std::size_t NoteCount = 0;
+    std::string Beams;  // of the column being written
     std::vector<std::pair<const CScoreItem*, std::size_t>> ItemIndex;  // sorted by item
     std::vector<std::size_t> PrevColumn;  // per item: the last column at or before it
     std::vector<std::size_t> NextColumn;  // per item: the first column at or after it
