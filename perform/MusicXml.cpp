@@ -518,7 +518,7 @@ private:
                "<!DOCTYPE score-partwise PUBLIC \"-//Recordare//DTD MusicXML 4.0 Partwise//EN\" "
                "\"http://www.musicxml.org/dtds/partwise.dtd\">\n"
                "<score-partwise version=\"4.0\">\n";
-        if (Score.TitleBlock) {
+        if (Score.TitleBlock && !Score.TitleBlock->MainTitle.empty()) {
             Out += "<work>";
             AppendElement(Out, "work-title", Decode(Score.TitleBlock->MainTitle));
             Out += "</work>\n";
@@ -573,7 +573,8 @@ private:
         const double top = (s.PageHeight - s.MarginTop) * TenthsPerMm;
         const double left = s.MarginLeft * TenthsPerMm;
         const double right = (s.PageWidth - s.MarginRight) * TenthsPerMm;
-        WriteCredit("title", Decode(block.MainTitle), (left + right) / 2.0, top, "center");
+        if (!block.MainTitle.empty())
+            WriteCredit("title", Decode(block.MainTitle), (left + right) / 2.0, top, "center");
         const struct
         {
             const CTitleBlock::LinePlaces* Top;
