@@ -396,12 +396,13 @@ private:
                 continue;
             }
             int64_t num = 0, den = 1;
-            exact = ExactQuarters(length, dotted, Written(k), num, den);
+            exact = ExactQuarters(length, dotted, Written(k), num, den) && den <= MaxMusicXmlDivisions;
             if (exact) {
                 divisions = std::lcm(divisions, den);
                 exact = divisions <= MaxMusicXmlDivisions;
             }
         }
+        exact = exact && divisions <= MaxMusicXmlDivisions;
         Divisions = exact ? divisions : TicksPerQuarter;
         for (std::size_t k = 0; k < Items.size(); ++k) {
             int32_t length = 0;
