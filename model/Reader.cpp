@@ -892,6 +892,20 @@ bool CScoreReader::ApplyDirective(std::string_view text)
             return Refuse("too-many-strings", "is more than 64");
         StringCountLocked = true;
     }
+    if (IsPlayingKey(key)) {
+        // A bad value is skipped on its own: the setting keeps its value, the line goes on.
+        const auto bad = ApplyPlayingDirective(Score.Settings.Playing, Score.Settings.Strings, key, value);
+        if (bad && Diagnostics) {
+            std::string message = value.empty() ? std::string("no value") : Quote(bad->Part);
+            message += ' ';
+            message += bad->Reason;
+            message += ": '$";
+            message += key;
+            message += "' was ignored";
+            WarnAt(value.empty() ? Token : value.substr(bad->Offset), "bad-playing-value", std::move(message));
+        }
+        return true;
+    }
     // A key outside the table is skipped on its own; the rest of the line still counts.
     const bool known = DirectiveTable->Apply(key, value);
     if (!known && Diagnostics)

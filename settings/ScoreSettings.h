@@ -8,6 +8,7 @@
 #include <string>
 
 #include "display/Font.h"
+#include "settings/PlayingSettings.h"
 
 class CSettingsStore;
 
@@ -73,6 +74,8 @@ struct ScoreSettings
     FontEntry FontSubTitle;
     FontEntry FontFret;
     FontEntry FontTAB;
+    // How the score sounds; only its own directives set it (not the table, not the store).
+    PlayingSettings Playing;
 
     // One group's values, in the table's order; a missing or unreadable value gives the default.
     void Load(const CSettingsStore& store, SettingsGroup group);

@@ -57,6 +57,15 @@ TEST(Warnings, EachKindSaysWhatWasDrawnInstead)
                   "[zero-time]"}},
         {"$PageWidth:-1", {"1:12-14: warning: a page width of 0 or less leaves no room on the page for the score "
                            "[bad-page-size]"}},
+        {"$Tempo:0", {"1:8-9: warning: '0' is not a tempo from 4 to 1000 quarter notes per minute: '$Tempo' was "
+                      "ignored [bad-playing-value]"}},
+        {"$Capo:2x", {"1:8-9: warning: '2x' is not a capo fret from 0 to 24: '$Capo' was ignored [bad-playing-value]"}},
+        {"$Tuning:E4,B3,G3,D3,A2,H2", {"1:24-26: warning: 'H2' is not a pitch name from C-1 to G9 such as E4, F#3 or "
+                                       "Bb1: '$Tuning' was ignored [bad-playing-value]"}},
+        {"$Tuning:E4,B3", {"1:9-14: warning: 'E4,B3' names 2 strings, but the staff has 6: '$Tuning' was ignored "
+                           "[bad-playing-value]"}},
+        {"$Program:", {"1:1-10: warning: no value is not a General MIDI program from 0 to 127: '$Program' was ignored "
+                       "[bad-playing-value]"}},
         {"$Strings:0", {"1:10-11: warning: a staff of 0 strings draws no string lines and no frets "
                         "[bad-string-count]"}},
         {"n4nn0/_s9/n4nn0/_e", {"1:9-10: warning: there is no string 9 (the staff has 6): the tie is drawn on "
