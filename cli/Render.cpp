@@ -1,5 +1,6 @@
 // "plekto render FILE... -o OUT": the score drawn as printing draws it (PDF) or as the
-// screen and the copied image show it (PNG, SVG), through the same page drawing.
+// screen and the copied image show it (PNG, SVG), through the same page drawing; or
+// written as music for other programs (MusicXML).
 #include <QGuiApplication>
 #include <algorithm>
 #include <cctype>
@@ -19,7 +20,10 @@
 #include "display/qt/Export.h"
 #include "display/qt/OutputFile.h"
 #include "display/qt/PageDrawer.h"
+#include "display/qt/TextCodec.h"
 #include "model/Score.h"
+#include "perform/MusicXml.h"
+#include "perform/Performance.h"
 #include "settings/ScoreSettings.h"
 #include "settings/SettingsStore.h"
 
@@ -36,6 +40,7 @@ struct CFormat
 {
     const char* Name;
     bool Vector;        // --dpi means nothing to it
+    bool Paged;         // --page picks one of its pages
     double MaxPageMm;   // the largest page side it can hold
     bool (*Encode)(QByteArray& out, CScore& score, const CRenderJob& job, std::string& error);
 };
@@ -79,11 +84,22 @@ bool EncodeSvgScore(QByteArray& out, CScore& score, const CRenderJob& job, std::
                          [&](double w, double h, const CPictureDrawer& draw) { return EncodeSvg(out, w, h, draw, error); });
 }
 
+// The whole score as music, with the text decoded as the drawing decodes it.
+bool EncodeMusicXmlScore(QByteArray& out, CScore& score, const CRenderJob&, std::string&)
+{
+    const std::string xml = MusicXmlBytes(score, PerformScore(score), [&](std::string_view bytes) {
+        return DecodeText(bytes, score.Encoding).toStdString();
+    });
+    out = QByteArray(xml.data(), static_cast<qsizetype>(xml.size()));
+    return true;
+}
+
 // A new output kind is one more row.
 const CFormat Formats[] = {
-    {"pdf", true, MaxPdfPageMm, EncodePdfScore},
-    {"png", false, std::numeric_limits<double>::infinity(), EncodePngScore},
-    {"svg", true, MaxSvgSideMm, EncodeSvgScore},
+    {"pdf", true, true, MaxPdfPageMm, EncodePdfScore},
+    {"png", false, true, std::numeric_limits<double>::infinity(), EncodePngScore},
+    {"svg", true, true, MaxSvgSideMm, EncodeSvgScore},
+    {"musicxml", true, false, std::numeric_limits<double>::infinity(), EncodeMusicXmlScore},
 };
 
 const CFormat* FindFormat(std::string name)
@@ -220,12 +236,13 @@ const CCommandSpec RenderSpec = {
     "Draw the score in FILE (\"-\": standard input) into OUT (\"-\": standard output,\n"
     "with --format). PDF: every printed page (or page N alone); PNG: the whole\n"
     "score as the screen shows it, as a 1-bit image (or printed page N); SVG: as\n"
-    "the PNG, in vectors. The format is OUT's extension unless --format names it.\n"
+    "the PNG, in vectors; MusicXML: the whole score as music (notes, marks, breaks).\n"
+    "The format is OUT's extension unless --format names it.\n"
     "With several files, or when OUT is a directory, each FILE is drawn into\n"
     "OUT/NAME.FORMAT (FORMAT: --format, else pdf); a failure does not stop the rest.\n"
     "A PDF's creation date is SOURCE_DATE_EPOCH when that is set, else now.",
     {{"--output", 'o', "OUT", "The file (or directory) to write; \"-\" for standard output."},
-     {"--format", 0, "F", "pdf, png or svg, whatever OUT ends in.", IsFormat, FormatList()},
+     {"--format", 0, "F", "pdf, png, svg or musicxml, whatever OUT ends in.", IsFormat, FormatList()},
      {"--page", 0, "N", "Draw printed page N only.", IsPageNumber, "a page number from 1"},
      {"--dpi", 0, "D", "PNG resolution in dots per inch (default 150).", IsDpi, "a resolution from 1 to 10000"},
      StrictOption,
@@ -253,6 +270,8 @@ int RunRender(const CParsedArgs& args)
                                                        ") or use F as its extension");
     if (format->Vector && args.Has("--dpi"))
         return UsageError(RenderSpec, std::string("--dpi is for PNG output; ") + format->Name + " has no pixels");
+    if (!format->Paged && args.Has("--page"))
+        return UsageError(RenderSpec, std::string("--page is for drawn output; ") + format->Name + " has no pages");
 
     // Each FILE with its output, all known before anything is read.
     std::vector<std::pair<std::string, std::string>> jobs;
