@@ -20,15 +20,20 @@ import mido
 ONSET_TOLERANCE = 2 / 480
 DURATION_TOLERANCE = 3 / 480
 
-# A score whose notes are known from the notation alone: 3/4, a quarter, two beamed
-# eighths and a quarter; then an eighth triplet (E4 F4 G4) and A3 tied over two quarters,
-# which MuseScore plays as one note.
-KNOWN = (
-    "-3,4/n4nn0/n8cn.1/fs8/n8cn..2/fe/n4nn...2/|\n"
-    "n8sn0/3s[/n8sn1/n8sn3/3e/n4nn..2/_s3/n4nn..2/_e/|\n",
-    [(64, F(0), F(1)), (60, F(1), F(1, 2)), (57, F(3, 2), F(1, 2)), (52, F(2), F(1)),
-     (64, F(3), F(1, 3)), (65, F(10, 3), F(1, 3)), (67, F(11, 3), F(1, 3)), (57, F(4), F(2))],
-)
+# Scores whose notes are known from the notation alone, as (pitch, onset, duration).
+KNOWN = {
+    # 3/4: a quarter, two beamed eighths and a quarter; then an eighth triplet (E4 F4 G4)
+    # and A3 tied over two quarters, which MuseScore plays as one note.
+    "known.tab": (
+        "-3,4/n4nn0/n8cn.1/fs8/n8cn..2/fe/n4nn...2/|\n"
+        "n8sn0/3s[/n8sn1/n8sn3/3e/n4nn..2/_s3/n4nn..2/_e/|\n",
+        [(64, F(0), F(1)), (60, F(1), F(1, 2)), (57, F(3, 2), F(1, 2)), (52, F(2), F(1)),
+         (64, F(3), F(1, 3)), (65, F(10, 3), F(1, 3)), (67, F(11, 3), F(1, 3)), (57, F(4), F(2))]),
+    # Open D tuning under a capo at the second fret: D4+2, A3+2, F#3+3+2, D2+2.
+    "tuned.tab": (
+        "$Tuning:D4,A3,F#3,D3,A2,D2\n$Capo:2\n$Tempo:90\n-4,4/n4nn0/n4nn.0/n4nn..3/n4nn.....0/|\n",
+        [(64, F(0), F(1)), (59, F(1), F(1)), (59, F(2), F(1)), (40, F(3), F(1))]),
+}
 
 # Scores that only have to be read without complaint: a pickup, a measure longer than its
 # time signature, a change of metre, dead and cross-head notes, a quintuplet and a
@@ -91,7 +96,7 @@ def main():
         os.mkdir(runtime, 0o700)
         env = dict(os.environ, QT_QPA_PLATFORM="offscreen", XDG_RUNTIME_DIR=runtime)
         scores = {name: os.path.join(examples, name) for name in sorted(os.listdir(examples)) if name.endswith(".tab")}
-        texts = dict(READ_ONLY, **{"known.tab": KNOWN[0]})
+        texts = dict(READ_ONLY, **{name: known[0] for name, known in KNOWN.items()})
         for name, text in texts.items():
             scores[name] = os.path.join(work, name)
             with open(scores[name], "w", encoding="utf-8") as file:
@@ -114,8 +119,8 @@ def main():
             got = notes_of_midi(stem + ".mid")
             if not got:
                 problems.append(f"{name}: MuseScore plays no notes")
-            if name == "known.tab":
-                problems += compare(name, got, KNOWN[1])
+            if name in KNOWN:
+                problems += compare(name, got, KNOWN[name][1])
 
         for problem in problems:
             print(problem)
