@@ -11,17 +11,24 @@ packages=(
   libx11-dev xvfb xauth poppler-utils clang libclang-rt-14-dev
   # Independent readers of what the exports write (tests): MIDI and MusicXML.
   python3-mido fluidsynth fluid-soundfont-gm musescore3
+  # A locale with a decimal comma, for the test that numbers ignore the user's locale.
+  locales
 )
+sudo=""
+[ "$(id -u)" -ne 0 ] && sudo="sudo"
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
 done
 if [ ${#missing[@]} -gt 0 ]; then
-  sudo=""
-  [ "$(id -u)" -ne 0 ] && sudo="sudo"
   echo "Installing: ${missing[*]}"
   $sudo apt-get update -qq
   DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "${missing[@]}"
+fi
+
+if ! locale -a | grep -qix 'de_DE\.utf-\?8'; then
+  grep -q '^de_DE\.UTF-8 UTF-8' /etc/locale.gen || echo 'de_DE.UTF-8 UTF-8' | $sudo tee -a /etc/locale.gen >/dev/null
+  $sudo locale-gen >/dev/null
 fi
 
 launcher=()

@@ -5,6 +5,7 @@
 #include <sstream>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -56,6 +57,30 @@ struct ReadScore
     }
     CScoreItem* ItemAt(std::size_t i) const { return Score->UnitItems.at(i).get(); }
 };
+
+// What reading and laying out the text reports, one "line:column: severity: message" each;
+// with `detailed`, also the end column and the code: "line:column-end: ... [code]".
+inline std::vector<std::string> Diagnose(std::string_view text, bool detailed = false)
+{
+    CMemorySettingsStore store;
+    CScore score(store);
+    std::vector<CDiagnostic> found;
+    ReadScoreText(text, score, &found);
+    score.LayoutScore();
+    ReportLayoutCut(score, text, found);
+    std::vector<std::string> lines;
+    for (const CDiagnostic& d : found) {
+        std::string& line = lines.emplace_back(std::to_string(d.Line));
+        (line += ':') += std::to_string(d.Column);
+        if (detailed)
+            (line += '-') += std::to_string(d.EndColumn);
+        line += d.IsError ? ": error: " : ": warning: ";
+        line += d.Message;
+        if (detailed)
+            ((line += " [") += d.Code) += ']';
+    }
+    return lines;
+}
 
 // Lays the score out and draws the screen page and every printed page on a recording
 // surface: each drawing must end with no mark waiting and with the font and brush

@@ -1,10 +1,11 @@
-// Absurd settings from a file or from the store, and scores at the limits: reading,
+// Absurd settings from a file or from the store, scores at the limits, and every file
+// under tests/regressions (inputs that once broke the reader, layout or drawing): reading,
 // layout and drawing of every page end, stay within the page table and restore what
 // they select. (The one-million-item score is timed by bench/pieces.py.)
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <limits>
-#include <sstream>
 
 #include "ScoreFixture.h"
 #include "settings/SettingsTable.h"
@@ -15,12 +16,6 @@ namespace
 const std::string Music = "tmT/tslt1a/tsrb5b\n"
                           "-4,4/n8cn0/fs8/n8cn2.3/fe/n16cn1/fs8/fs16</fe/fe/r4./|/n2.nn3.x/_sh2/n1ns/_e/|\n"
                           "n8sn5/3s[/n8sn.5/n8sn..5/3e/vbs2/n4ncx.x/chAm7/ch[G/n4nn0/vbe/[s1./r16/r32/r1/r2/[e/|:e\n";
-
-void ReadText(CScore& score, const std::string& text)
-{
-    std::istringstream in(text);
-    CScoreReader(score).Read(in);
-}
 }  // namespace
 
 TEST(Bounds, AbsurdLengthsFromAFile)
@@ -32,13 +27,10 @@ TEST(Bounds, AbsurdLengthsFromAFile)
         const std::string key(setting.Key);
         for (const char* value : values) {
             SCOPED_TRACE(key + ":" + value);
-            CMemorySettingsStore store;
-            CScore score(store);
             // Appended piece by piece: GCC 12 at -O3 warns falsely (-Wrestrict) on "$" + std::string(...).
             std::string text = "$";
             text.append(key).append(":").append(value).append("\n").append(Music).append(Music);
-            ReadText(score, text);
-            DrawEveryPage(score);
+            DrawEveryPage(*ReadScore(text).Score);
         }
     }
 }
@@ -51,10 +43,7 @@ TEST(Bounds, AbsurdCountsAndFontSizes)
                                       "$FontSizeMainTitle:99999999"};
     for (const char* directive : directives) {
         SCOPED_TRACE(directive);
-        CMemorySettingsStore store;
-        CScore score(store);
-        ReadText(score, std::string(directive) + "\n" + Music);
-        DrawEveryPage(score);
+        DrawEveryPage(*ReadScore(std::string(directive) + "\n" + Music).Score);
     }
 }
 
@@ -67,9 +56,7 @@ TEST(Bounds, AbsurdValuesFromTheStore)
             SCOPED_TRACE(std::string(setting.StoreName) + "=" + std::to_string(value));
             CMemorySettingsStore store;
             store.WriteInt(SectionOf(setting.Group), setting.StoreName, value);
-            CScore score(store);
-            ReadText(score, Music);
-            DrawEveryPage(score);
+            DrawEveryPage(*ReadScore(Music, std::move(store)).Score);
         }
     }
 }
@@ -83,12 +70,10 @@ TEST(Bounds, SixtyFourStringsWithNotesOnEveryString)
             text += std::to_string((s + note) % 25) + ".";
         text += note % 2 ? "/fe/" : "/fs8/";
     }
-    CMemorySettingsStore store;
-    CScore score(store);
-    ReadText(score, text);
-    ASSERT_EQ(score.Settings.Strings, 64);
-    ASSERT_EQ(score.UnitItems.size(), 200u);
-    DrawEveryPage(score);
+    ReadScore r(text);
+    ASSERT_EQ(r.Score->Settings.Strings, 64);
+    ASSERT_EQ(r.Items(), 200u);
+    DrawEveryPage(*r.Score);
 }
 
 TEST(Bounds, HundredTwentyNinePagesOfDenseMarks)
@@ -96,10 +81,23 @@ TEST(Bounds, HundredTwentyNinePagesOfDenseMarks)
     std::string text;
     for (int bar = 0; bar < 11000; ++bar)  // two items a bar, 156 items a page
         text += "n8cn1/fs8/fs16/3s[/_sh2/vbs/[s1./chAm/n8cn2/fe/fe/3e/_e/vbe/[e/|\n";
-    CMemorySettingsStore store;
-    CScore score(store);
-    ReadText(score, text);
-    score.LayoutScore();
-    EXPECT_EQ(score.PageCount, 129);
-    DrawEveryPage(score);
+    ReadScore r(text);
+    r.Score->LayoutScore();
+    EXPECT_EQ(r.Score->PageCount, 129);
+    DrawEveryPage(*r.Score);
+}
+
+TEST(Regressions, EveryFileReadsLaysOutAndDraws)
+{
+    const std::filesystem::path dir = std::filesystem::path(PLEKTO_SOURCE_DIR) / "tests" / "regressions";
+    int files = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(dir)) {
+        SCOPED_TRACE(entry.path().filename().string());
+        ++files;
+        CMemorySettingsStore store;
+        CScore score(store);
+        ASSERT_TRUE(ReadScoreFile(entry.path().string(), score));
+        DrawEveryPage(score);
+    }
+    EXPECT_GE(files, 6);
 }

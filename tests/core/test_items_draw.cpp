@@ -5,16 +5,9 @@
 
 #include <algorithm>
 #include <limits>
-#include <memory>
-#include <string>
 #include <tuple>
-#include <vector>
 
-#include "display/PageView.h"
-#include "display/RecordingSurface.h"
-#include "model/Score.h"
-#include "settings/SettingsStore.h"
-#include "symbols/Items.h"
+#include "ScoreFixture.h"
 
 namespace
 {

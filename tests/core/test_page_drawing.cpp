@@ -136,13 +136,6 @@ TEST(PageDrawing, LinesBreakAsTheLayoutBreaksThem)
     EXPECT_EQ(Count(page, "MoveTo 18200 -3200"), 1u);
     EXPECT_EQ(Count(page, "MoveTo 18800 -3200"), 0u);
 
-    // An edge exactly on the line end fits; a hundredth of a millimetre less does not.
-    for (auto [width, top] : {std::pair{"208", -1500}, {"207.99", -5450}}) {
-        Drawn r("$PageWidth:" + std::string(width) + "/" + Repeat("r4", 26));
-        r.Page(1);
-        EXPECT_EQ(r.Score->UnitItems[25]->Rect.top, top) << width;
-    }
-
     // An item wider than the margins keeps a line of its own; without the head, items
     // begin at the frame and no letters are drawn.
     Drawn wide("$UnitWidth:200/$ShowTAB:N/" + Repeat("r4", 8));
@@ -314,11 +307,16 @@ TEST(PageView, PrepareMakesMissingFontsOnceAndPaintRestoresTheSurface)
 TEST(PageDrawingGuards, LineWithoutUsableHeightGivesOneSlotPerPage)
 {
     const std::string flat = "$TripletZoneHeight:0/$ChordZoneHeight:0/$TabUpperMargin:0/$TabLowerMargin:0/";
-    // One string: height 0; two strings 20 mm apart upward: negative; or 0.00001 mm.
-    for (const char* strings : {"$Strings:1/", "$Strings:2/$PitchBetweenLine:-20/", "$Strings:2/$PitchBetweenLine:1e-5/"}) {
+    // One string: height 0; two strings 20 mm apart upward: negative; 0.001 or 0.00001 mm,
+    // under one 0.01 mm unit, count as no height too: slots could not move down the page.
+    for (const char* strings : {"$Strings:1/", "$Strings:2/$PitchBetweenLine:-20/", "$Strings:2/$PitchBetweenLine:1e-3/",
+                                "$Strings:2/$PitchBetweenLine:1e-5/"}) {
         SCOPED_TRACE(strings);
         Drawn d(strings + flat + Repeat("n4nn0", 60));
+        EXPECT_EQ(d.Score->LinesPerPage(), 0);
         EXPECT_EQ(d.Score->PageCount, 3);
+        EXPECT_EQ(d.Score->PageStarts[1], 26u);
+        EXPECT_EQ(d.Score->PageStarts[2], 52u);
         EXPECT_EQ(Count(d.Page(1), "LineTo 19000"), static_cast<std::size_t>(d.Score->Settings.Strings));
         ExpectPagesAgreeWithLayout(*d.Score, false);
     }

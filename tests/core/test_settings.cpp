@@ -1,31 +1,133 @@
-// The settings record: defaults, the four groups' load and save with their value
-// names, units and truncation.
+// The settings record: the four store groups' load and save with their value names, units
+// and truncation (the defaults are checked in "plekto dump"'s exact output); and the
+// "$Key:value" directives: converters, the one-time string count, refusals, and
+// conversions that must saturate instead of overflowing.
 #include <gtest/gtest.h>
-
-#include "model/Score.h"
-#include "settings/ScoreSettings.h"
-#include "settings/SettingsStore.h"
-#include "settings/Units.h"
 
 #include <cmath>
 #include <limits>
 
-// The defaults are checked once, in "plekto dump"'s exact output; here what the dump
-// cannot show: the face name's own bytes and a fresh score's state.
-TEST(Settings, EmptyStoreGivesTheDefaults)
+#include "ScoreFixture.h"
+#include "settings/Directives.h"
+#include "settings/Units.h"
+
+TEST(Directives, SetTheScoreBeingReadOnly)
+{
+    ReadScore r("$UnitWidth:5.5/$FontNameTAB:Courier New/$ShowTAB:N/$UnitsForTAB:3/$PageWidth:\n"
+                "$MarginTop:-4.25e1/$StemHeight:7mm/$FontNameFret: Mono\n"
+                "$TripletZoneHeight:1.25/$ChordZoneHeight:3/$TabLowerMargin:8/$FlagMargin:0.75\n");
+    const ScoreSettings& s = r.Score->Settings;
+    EXPECT_EQ(s.UnitWidth, 5.5);
+    EXPECT_EQ(s.TripletZoneHeight, 1.25);  // each key writes its own field
+    EXPECT_EQ(s.ChordZoneHeight, 3.0);
+    EXPECT_EQ(s.TabLowerMargin, 8.0);
+    EXPECT_EQ(s.FlagMargin, 0.75);
+    EXPECT_EQ(s.TabUpperMargin, 10.0);
+    EXPECT_EQ(s.FontTAB.Name, "Courier New");
+    EXPECT_EQ(s.FontFret.Name, " Mono");  // nothing is trimmed
+    EXPECT_FALSE(s.ShowTAB);
+    EXPECT_EQ(s.UnitsForTAB, 3);
+    EXPECT_EQ(s.PageWidth, 0.0);
+    EXPECT_EQ(s.MarginTop, -42.5);
+    EXPECT_EQ(s.StemHeight, 7.0);
+    EXPECT_TRUE(r.Store.Values().empty());  // the store is never written
+    EXPECT_EQ(ReadScore("n4nn0").Score->Settings.UnitWidth, 6.0);
+    ScoreSettings record;
+    EXPECT_EQ(CDirectiveTable(record).Size(), 27u);  // every key is known
+}
+
+TEST(Directives, ShowTABTakesYesOnly)
+{
+    for (auto [value, expected] : {std::pair{"yes", true}, {"Y", true}, {"y", true}, {"1", false},
+                                   {"N", false}, {"T", false}, {"", false}}) {
+        SCOPED_TRACE(value);
+        ReadScore r(std::string("$ShowTAB:N/$ShowTAB:") + value);
+        EXPECT_EQ(r.Score->Settings.ShowTAB, expected);
+    }
+}
+
+TEST(Directives, FontDirectivesDropTheCachedFont)
 {
     CMemorySettingsStore store;
     CScore score(store);
-    const ScoreSettings& s = score.Settings;
-    EXPECT_EQ(s.FontMainTitle.Name, "\x82\x6C\x82\x72\x20\x96\xBE\x92\xA9");
-    EXPECT_EQ(score.LinesPerPage(), 6);  // 255 / 39.5
-    EXPECT_EQ(score.PageCount, 1);
-    EXPECT_EQ(score.LineCount, 0);
-    EXPECT_TRUE(score.UnitItems.empty());
-    EXPECT_TRUE(score.SpanMarks.empty());
-    EXPECT_TRUE(score.DeferredMarks.empty());
-    EXPECT_EQ(score.TitleBlock, nullptr);
-    EXPECT_EQ(score.MemoryDC, nullptr);
+    score.Settings.FontFret.Font = std::make_unique<CFont>();
+    score.Settings.FontTAB.Font = std::make_unique<CFont>();
+    score.Settings.FontMainTitle.Font = std::make_unique<CFont>();
+    std::istringstream in("$FontSizeFret:8/$FontNameTAB:Mono/$FontSizeSubTitle:10.5");
+    CScoreReader(score).Read(in);
+    EXPECT_EQ(score.Settings.FontFret.Size, 80);
+    EXPECT_EQ(score.Settings.FontFret.Font, nullptr);
+    EXPECT_EQ(score.Settings.FontTAB.Font, nullptr);
+    EXPECT_EQ(score.Settings.FontSubTitle.Size, 100);
+    EXPECT_NE(score.Settings.FontMainTitle.Font, nullptr);  // untouched entries keep theirs
+}
+
+TEST(Directives, StringsCountsOnceAndOnlyBeforeTheFirstItem)
+{
+    EXPECT_EQ(ReadScore("$Strings:4").Score->Settings.Strings, 4);
+    // A second one is refused and takes the rest of its line with it.
+    ReadScore twice("$Strings:4\n$Strings:5/n4nn0\nn4nn0.1.2.3.4");
+    EXPECT_EQ(twice.Score->Settings.Strings, 4);
+    ASSERT_EQ(twice.Items(), 1u);
+    EXPECT_EQ(twice.Item<CItemNote>(0)->Frets.size(), 4u);
+    // After the first item (a space locks too; a repeat bar does not).
+    EXPECT_EQ(ReadScore("n4nn0/$Strings:4").Score->Settings.Strings, 6);
+    EXPECT_EQ(ReadScore(" /$Strings:4").Score->Settings.Strings, 6);
+    EXPECT_EQ(ReadScore("|:/$Strings:4").Score->Settings.Strings, 4);
+    // Zero or negative counts pass: notes then hold no fret entries.
+    ReadScore none("$Strings:0/n4nn5");
+    ASSERT_EQ(none.Items(), 1u);
+    EXPECT_TRUE(none.Item<CItemNote>(0)->Frets.empty());
+    EXPECT_EQ(none.Item<CItemNote>(0)->GetFret(1), CItemNote::Invalid);
+}
+
+TEST(Directives, StringsBeyondTheBoundAreRefused)
+{
+    ReadScore huge("$Strings:2000000000/r4\n$Strings:65\nn4nn0");
+    EXPECT_EQ(huge.Score->Settings.Strings, 6);
+    EXPECT_EQ(huge.Items(), 1u);  // "r4" went with the refused directive
+    // A refused count does not use up the one permitted directive.
+    EXPECT_EQ(ReadScore("$Strings:65\n$Strings:64").Score->Settings.Strings, 64);
+}
+
+TEST(Directives, MissingColonDropsTheLineUnknownKeysAreSkipped)
+{
+    ReadScore noColon("$MarginTop/n4nn0\nr4");
+    EXPECT_EQ(noColon.Items(), 1u);
+    EXPECT_EQ(noColon.Score->Settings.MarginTop, 15.0);
+    ReadScore unknown("$Colour:red/$unitwidth:3/$UnitWidth :3/n4nn0");
+    EXPECT_EQ(unknown.Items(), 1u);
+    EXPECT_EQ(unknown.Score->Settings.UnitWidth, 6.0);
+    ReadScore extraColon("$FontNameFret:a:b");
+    EXPECT_EQ(extraColon.Score->Settings.FontFret.Name, "a:b");
+}
+
+TEST(Directives, NumbersConvertLikeTheCLibraryButSaturate)
+{
+    EXPECT_EQ(ToRealValue("5.5"), 5.5);
+    EXPECT_EQ(ToRealValue("  \t-2.5e1x"), -25.0);
+    EXPECT_EQ(ToRealValue("+.5"), 0.5);
+    EXPECT_EQ(ToRealValue("abc"), 0.0);
+    EXPECT_EQ(ToRealValue("-"), 0.0);
+    EXPECT_EQ(ToRealValue("+-1"), 0.0);
+    EXPECT_EQ(ToRealValue("1e999"), std::numeric_limits<double>::infinity());
+    EXPECT_EQ(ToRealValue("-123456e400"), -std::numeric_limits<double>::infinity());
+    EXPECT_EQ(ToRealValue("1e-999"), 0.0);
+    EXPECT_EQ(ToRealValue("0.000001e-400"), 0.0);
+    EXPECT_TRUE(std::isinf(ToRealValue("inf")));
+    EXPECT_TRUE(std::isnan(ToRealValue("nan")));
+
+    EXPECT_EQ(ToCountValue(" 42abc"), 42);
+    EXPECT_EQ(ToCountValue("-7"), -7);
+    EXPECT_EQ(ToCountValue("10.5"), 10);
+    EXPECT_EQ(ToCountValue("x"), 0);
+    EXPECT_EQ(ToCountValue("99999999999"), std::numeric_limits<int32_t>::max());
+    EXPECT_EQ(ToCountValue("-99999999999999999999999"), std::numeric_limits<int32_t>::min());
+
+    ReadScore sizes("$FontSizeFret:999999999/$FontSizeTAB:-999999999/$UnitsForTAB:99999999999");
+    EXPECT_EQ(sizes.Score->Settings.FontFret.Size, std::numeric_limits<int32_t>::max());
+    EXPECT_EQ(sizes.Score->Settings.FontTAB.Size, std::numeric_limits<int32_t>::min());
+    EXPECT_EQ(sizes.Score->Settings.UnitsForTAB, std::numeric_limits<int32_t>::max());
 }
 
 TEST(Settings, StoredValuesLoadWithTheirUnits)

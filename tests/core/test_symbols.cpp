@@ -81,12 +81,4 @@ TEST(Symbols, MarkSettersClamp)
     EXPECT_EQ(vibrato.GetLevel(), 6);
     vibrato.SetLevel(9);  // larger values are kept as they are
     EXPECT_EQ(vibrato.GetLevel(), 9);
-
-    CTripletMark triplet(&score);
-    EXPECT_EQ(triplet.GetLevel(), 3);
-    EXPECT_FALSE(triplet.GetBracket());
-    CChordMark chord(&score);
-    EXPECT_FALSE(chord.Framed);
-    EXPECT_EQ(chord.DrawState, CScoreInterUnit::State::Idle);
-    EXPECT_EQ(chord.StartItem, nullptr);
 }

@@ -95,8 +95,12 @@ TEST(Check, CaretAndJsonFormsOfOneFile)
 
 namespace
 {
-QByteArray Frame(const QJsonObject& message)
+// One framed JSON-RPC message; an id of 0 makes a notification.
+QByteArray Frame(int id, const char* method, const QJsonObject& params = {})
 {
+    QJsonObject message{{"jsonrpc", "2.0"}, {"method", method}, {"params", params}};
+    if (id)
+        message["id"] = id;
     const QByteArray body = QJsonDocument(message).toJson(QJsonDocument::Compact);
     return "Content-Length: " + QByteArray::number(body.size()) + "\r\n\r\n" + body;
 }
@@ -124,24 +128,14 @@ TEST(Lsp, ScriptedSession)
     // U+1F3B8 counts two UTF-16 units and é one: "_e" starts at unit 14.
     const QString broken = QString::fromUtf8("tm\xF0\x9F\x8E\xB8\xC3\xA9/n8cn0.2/_e\n");
     const QByteArray input =
-        Frame({{"jsonrpc", "2.0"}, {"id", 1}, {"method", "initialize"}, {"params", QJsonObject{}}}) +
-        Frame({{"jsonrpc", "2.0"}, {"method", "initialized"}, {"params", QJsonObject{}}}) +
-        Frame({{"jsonrpc", "2.0"},
-               {"method", "textDocument/didOpen"},
-               {"params", QJsonObject{{"textDocument", QJsonObject{{"uri", uri}, {"languageId", "plekto"},
-                                                                   {"version", 1}, {"text", broken}}}}}}) +
-        Frame({{"jsonrpc", "2.0"},
-               {"id", 2},
-               {"method", "textDocument/hover"},
-               {"params", QJsonObject{{"textDocument", document},
-                                      {"position", QJsonObject{{"line", 0}, {"character", 8}}}}}}) +
-        Frame({{"jsonrpc", "2.0"}, {"id", 3}, {"method", "textDocument/definition"}, {"params", QJsonObject{}}}) +
-        Frame({{"jsonrpc", "2.0"},
-               {"method", "textDocument/didChange"},
-               {"params", QJsonObject{{"textDocument", document},
-                                      {"contentChanges", QJsonArray{QJsonObject{{"text", "n4nn0\n"}}}}}}}) +
-        Frame({{"jsonrpc", "2.0"}, {"id", 4}, {"method", "shutdown"}}) +
-        Frame({{"jsonrpc", "2.0"}, {"method", "exit"}});
+        Frame(1, "initialize") + Frame(0, "initialized") +
+        Frame(0, "textDocument/didOpen",
+              {{"textDocument", QJsonObject{{"uri", uri}, {"languageId", "plekto"}, {"version", 1}, {"text", broken}}}}) +
+        Frame(2, "textDocument/hover", {{"textDocument", document}, {"position", QJsonObject{{"line", 0}, {"character", 8}}}}) +
+        Frame(3, "textDocument/definition") +
+        Frame(0, "textDocument/didChange",
+              {{"textDocument", document}, {"contentChanges", QJsonArray{QJsonObject{{"text", "n4nn0\n"}}}}}) +
+        Frame(4, "shutdown") + Frame(0, "exit");
     const CRun run = Plekto({"lsp", "--defaults"}, dir.path(), {input, {}, {}, {}});
     EXPECT_EQ(run.Status, 0) << run.Err.constData();
     const std::vector<QJsonObject> messages = Unframe(run.Out);
@@ -170,7 +164,5 @@ TEST(Lsp, ScriptedSession)
     EXPECT_TRUE(messages[5]["result"].isNull());
 
     // Exit without shutdown, or input that just ends, is status 1.
-    EXPECT_EQ(Plekto({"lsp", "--defaults"}, dir.path(), {Frame({{"jsonrpc", "2.0"}, {"method", "exit"}}), {}, {}, {}})
-                  .Status,
-              1);
+    EXPECT_EQ(Plekto({"lsp", "--defaults"}, dir.path(), {Frame(0, "exit"), {}, {}, {}}).Status, 1);
 }

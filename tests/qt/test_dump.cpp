@@ -101,7 +101,6 @@ TEST(Dump, FailuresSayWhyOnOneLine)
     const CRun missing = Plekto({"dump", dir.filePath("none.tab")}, dir.path());
     EXPECT_EQ(missing.Status, 1);
     EXPECT_TRUE(missing.Out.isEmpty());
-    EXPECT_EQ(missing.Err.count('\n'), 1);
     EXPECT_EQ(missing.Err, "plekto dump: cannot read " + dir.filePath("none.tab").toUtf8() +
                                ": No such file or directory\n");
     EXPECT_EQ(Plekto({"dump", dir.path()}, dir.path()).Err,

@@ -2,14 +2,9 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
-#include <QFile>
-#include <QImage>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QRegularExpression>
-#include <QTemporaryDir>
 #include <QXmlStreamReader>
-#include <cmath>
 #include <filesystem>
 
 #include "PlektoProcess.h"
@@ -21,16 +16,6 @@ CRun Headless(const QTemporaryDir& dir, QStringList args, const CRunExtras& extr
 {
     return Plekto(args << "--defaults", dir.path(), extras);
 }
-
-QString Example(const char* name) { return QString(PLEKTO_SOURCE_DIR) + "/examples/" + name; }
-
-// Pages of a PDF: the page objects, not the page tree.
-int PdfPages(const QByteArray& pdf) { return QString::fromLatin1(pdf).count(QRegularExpression("/Type\\s*/Page[^s]")); }
-
-int Pixels(double mm, double dpi) { return static_cast<int>(std::ceil(mm / 25.4 * dpi - 1e-9)); }
-
-bool Black(const QImage& image, int x, int y) { return qGray(image.pixel(x, y)) < 128; }
-
 }  // namespace
 
 TEST(Render, PngIsAOneBitImageOfThePageAndSvgIsWellFormed)

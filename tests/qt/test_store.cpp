@@ -2,22 +2,12 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QSettings>
-#include <QTemporaryDir>
 
+#include "PlektoProcess.h"
 #include "model/Score.h"
 #include "settings/qt/QtSettingsStore.h"
-
-namespace
-{
-QByteArray ReadAll(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-}  // namespace
 
 TEST(QtStore, RoundTripsValuesUnderTheirSections)
 {
@@ -31,7 +21,7 @@ TEST(QtStore, RoundTripsValuesUnderTheirSections)
         settings.Save(store, SettingsGroup::Font);
         store.WriteInt("Settings\\Tab", "UnitTab", -3);
     }
-    const QByteArray text = ReadAll(path);
+    const QByteArray text = ReadFile(path);
     EXPECT_TRUE(text.contains("[Settings]")) << text.constData();
     EXPECT_TRUE(text.contains("Page\\PageW=21001")) << text.constData();
 

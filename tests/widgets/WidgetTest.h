@@ -5,13 +5,21 @@
 #include <QApplication>
 #include <QDialog>
 #include <QFile>
+#include <QScrollBar>
+#include <QSettings>
 #include <QString>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QTimer>
 #include <functional>
 #include <memory>
 
+#include "app/CommandIds.h"
+#include "app/MainFrame.h"
 #include "app/PlektoApp.h"
+#include "app/PlektoDoc.h"
+#include "app/PlektoView.h"
+#include "model/Score.h"
 #include "settings/qt/QtSettingsStore.h"
 
 namespace WidgetTest

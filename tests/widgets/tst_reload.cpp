@@ -4,20 +4,12 @@
 #include <QDockWidget>
 #include <QLabel>
 #include <QListWidget>
-#include <QScrollBar>
-#include <QSettings>
 #include <QSignalSpy>
 #include <QStatusBar>
-#include <QTest>
 #include <cstdio>
 
 #include "WidgetTest.h"
-#include "app/CommandIds.h"
 #include "app/FileWatcher.h"
-#include "app/MainFrame.h"
-#include "app/PlektoDoc.h"
-#include "app/PlektoView.h"
-#include "model/Score.h"
 
 using namespace WidgetTest;
 

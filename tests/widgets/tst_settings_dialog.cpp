@@ -9,16 +9,10 @@
 #include <QMessageBox>
 #include <QPointer>
 #include <QPushButton>
-#include <QSettings>
 #include <QTabWidget>
-#include <QTest>
 
 #include "WidgetTest.h"
-#include "app/CommandIds.h"
-#include "app/MainFrame.h"
-#include "app/PlektoDoc.h"
 #include "display/qt/FontMatch.h"
-#include "model/Score.h"
 #include "app/PropDlgFontSet.h"
 #include "app/PropDlgNoteSet.h"
 #include "app/PropDlgPageSet.h"
@@ -139,7 +133,6 @@ private slots:
     void tabPageReadoutsAndCheckBox();
     void refusedFieldsKeepTheFocusAndBlockEverything();
     void fontPageAndFontDialog();
-    void fontDialogStartAndResult();
     void settingsCommandAppliesAndLaysOut();
 };
 
@@ -357,16 +350,13 @@ void TestSettingsDialog::fontPageAndFontDialog()
     QCOMPARE(f.S.FontMainTitle.Name, std::string("\xED\x95\x9C\xEA\xB8\x80"));
     QCOMPARE(f.Store.GetString(SettingsSection::Font, "FontNameFret", ""), f.S.FontFret.Name);
     QCOMPARE(f.Watcher.Messages.size(), 2);
-}
 
-void TestSettingsDialog::fontDialogStartAndResult()
-{
+    // The dialog's start and result on their own: pixels at another resolution, at most 31
+    // characters of the face, tenths of a point cut to whole points.
     using Row = CPropDlgFontSet::Row;
     QCOMPARE(CPropDlgFontSet::DialogFont(Row{QStringLiteral("DejaVu Sans"), 10}, 120).pixelSize(), 17);  // 16.67
-    // At most 31 characters of the face are given.
     const QString longFace = QStringLiteral("DejaVu Sans") + QString(40, QLatin1Char('x'));
     QCOMPARE(CPropDlgFontSet::DialogFont(Row{longFace, 12}, 96).family(), MatchFontFace(longFace.left(31)).family());
-    // Tenths of a point cut to whole points.
     QFont chosen(QStringLiteral("DejaVu Sans"));
     chosen.setPointSizeF(10.5);
     QCOMPARE(CPropDlgFontSet::RowFromFont(chosen).Points, 10);

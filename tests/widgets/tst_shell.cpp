@@ -7,21 +7,13 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
-#include <QScrollBar>
-#include <QSettings>
 #include <QSignalSpy>
 #include <QStatusBar>
-#include <QTest>
 #include <QToolBar>
 
 #include "WidgetTest.h"
-#include "app/CommandIds.h"
 #include "app/Help.h"
-#include "app/MainFrame.h"
-#include "app/PlektoDoc.h"
 #include "app/RecentFileList.h"
-#include "app/PlektoView.h"
-#include "model/Score.h"
 
 using namespace WidgetTest;
 

@@ -7,18 +7,10 @@
 #include <QPrintPreviewWidget>
 #include <QPrinter>
 #include <QRegularExpression>
-#include <QScrollBar>
-#include <QSettings>
-#include <QTest>
 #include <cmath>
 
 #include "WidgetTest.h"
-#include "app/CommandIds.h"
-#include "app/MainFrame.h"
-#include "app/PlektoDoc.h"
 #include "display/qt/PainterSurface.h"
-#include "app/PlektoView.h"
-#include "model/Score.h"
 #include "settings/Units.h"
 
 using namespace WidgetTest;
