@@ -85,12 +85,16 @@ bool EncodeSvgScore(QByteArray& out, CScore& score, const CRenderJob& job, std::
 }
 
 // The whole score as music, with the text decoded as the drawing decodes it.
-bool EncodeMusicXmlScore(QByteArray& out, CScore& score, const CRenderJob&, std::string&)
+bool EncodeMusicXmlScore(QByteArray& out, CScore& score, const CRenderJob&, std::string& error)
 {
-    const std::string xml = MusicXmlBytes(score, PerformScore(score), [&](std::string_view bytes) {
+    const std::optional<std::string> xml = MusicXmlBytes(score, PerformScore(score), [&](std::string_view bytes) {
         return DecodeText(bytes, score.Encoding).toStdString();
     });
-    out = QByteArray(xml.data(), static_cast<qsizetype>(xml.size()));
+    if (!xml) {
+        error = "the MusicXML would be larger than " + std::to_string(MaxMusicXmlBytes >> 20) + " MB";
+        return false;
+    }
+    out = QByteArray(xml->data(), static_cast<qsizetype>(xml->size()));
     return true;
 }
 

@@ -322,9 +322,9 @@ public:
     {
     }
 
-    std::string Write()
+    std::optional<std::string> Write()
     {
-        Out.reserve(Items.size() * 400 + 4096);
+        Out.reserve(std::min<std::size_t>(Items.size(), 1000000) * 400 + 4096);
         ClassifyItems();
         PlanDivisions();
         PlanColumns();
@@ -334,8 +334,11 @@ public:
         Out += "<part id=\"P1\">\n";
         if (Measures.empty())
             WriteEmptyMeasure();
-        for (std::size_t m = 0; m < Measures.size(); ++m)
+        for (std::size_t m = 0; m < Measures.size(); ++m) {
             WriteMeasure(m);
+            if (Out.size() > MaxMusicXmlBytes)
+                return std::nullopt;
+        }
         Out += "</part>\n</score-partwise>\n";
         return std::move(Out);
     }
@@ -1132,7 +1135,8 @@ private:
 };
 }  // namespace
 
-std::string MusicXmlBytes(const CScore& score, const CPerformance& performance, const TextDecoder& decode)
+std::optional<std::string> MusicXmlBytes(const CScore& score, const CPerformance& performance,
+                                         const TextDecoder& decode)
 {
     return CMusicXmlWriter(score, performance, decode).Write();
 }

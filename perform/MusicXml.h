@@ -3,7 +3,9 @@
 // breaks where the layout puts them, so other notation programs can read and play it.
 #pragma once
 
+#include <cstddef>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -17,6 +19,12 @@ using TextDecoder = std::function<std::string(std::string_view)>;
 // quarter than this, durations are written in performance ticks instead.
 inline constexpr long long MaxMusicXmlDivisions = 1000000;
 
-// The document. Breaks are written only when the score's geometry was built
-// (LayoutScore); every item is written, also those the drawing cuts at the last page.
-std::string MusicXmlBytes(const CScore& score, const CPerformance& performance, const TextDecoder& decode);
+// The largest document written. A real score takes a few hundred kilobytes (4,600 bars
+// some 18 MB); a file of nothing but 64-string chords would take fifty times its size.
+inline constexpr std::size_t MaxMusicXmlBytes = std::size_t{128} * 1024 * 1024;
+
+// The document; nullopt when it would be larger than MaxMusicXmlBytes. Breaks are written
+// only when the score's geometry was built (LayoutScore); every item is written, also
+// those the drawing cuts at the last page.
+std::optional<std::string> MusicXmlBytes(const CScore& score, const CPerformance& performance,
+                                         const TextDecoder& decode);

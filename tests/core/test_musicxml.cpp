@@ -60,7 +60,7 @@ TEST(MusicXml, WritesPitchesTimesAndMarksOfASmallScore)
     for (std::size_t i = 0; i < read.Marks(); ++i)
         if (auto* chord = read.Mark<CChordMark>(i))
             chord->Text = "F#m7/C#";  // a slash cannot be typed in a token
-    const std::string xml = MusicXmlBytes(*read.Score, PerformanceOf(*read.Score, {3, 4, 5}), Utf8);
+    const std::string xml = MusicXmlBytes(*read.Score, PerformanceOf(*read.Score, {3, 4, 5}), Utf8).value();
     // Quarters need 4 parts for the sixteenth and 3 for the triplet.
     EXPECT_NE(xml.find("<divisions>12</divisions>"), std::string::npos);
     const std::vector<std::string> notes = NotesOf(xml);
@@ -137,7 +137,7 @@ TEST(MusicXml, ChordNamesAreParsedOrWrittenAsWords)
         SCOPED_TRACE(row.Name);
         ReadScore read("n4nn0/chC/");
         read.Mark<CChordMark>(0)->Text = row.Text;
-        const std::string xml = MusicXmlBytes(*read.Score, PerformanceOf(*read.Score), Utf8);
+        const std::string xml = MusicXmlBytes(*read.Score, PerformanceOf(*read.Score), Utf8).value();
         for (const std::string& part : row.Parts)
             EXPECT_NE(xml.find(part), std::string::npos) << part;
         EXPECT_EQ(Count(xml, "<harmony>") + Count(xml, "<words>"), 1u);
@@ -182,7 +182,7 @@ TEST(MusicXml, AbsurdScoresGiveWholeDocuments)
         CPerformance performance = PerformanceOf(*read.Score);
         for (CWrittenItem& written : performance.Written)
             written.Duration = TicksPerQuarter;
-        const std::string xml = MusicXmlBytes(*read.Score, performance, Utf8);
+        const std::string xml = MusicXmlBytes(*read.Score, performance, Utf8).value();
         EXPECT_EQ(Count(xml, "<note>"), row.Notes);
         EXPECT_EQ(Count(xml, "<measure "), row.Measures);
         EXPECT_EQ(Count(xml, "</measure>"), row.Measures);
