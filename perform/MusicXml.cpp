@@ -919,6 +919,11 @@ private:
                 } else {
                     note->Technical += "\"/>";
                 }
+            } else if (starts && !label.empty()) {
+                // Any other label is words under the slur's first note.
+                Directions += "<direction placement=\"below\"><direction-type><words>";
+                AppendEscaped(Directions, Decode(label));
+                Directions += "</words></direction-type></direction>";
             }
         } else if (const auto* tuplet = dynamic_cast<const CTripletMark*>(mark)) {
             const CWrittenItem& first = Written(span.First);
@@ -1049,6 +1054,8 @@ private:
                                "");
         }
         Beams.clear();
+        Out += Directions;
+        Directions.clear();
         CollectBeams(k, Beams);
         const int32_t length = note ? note->Length : rest->Length;
         const bool dotted = note ? note->Dotted : rest->Dotted;
@@ -1116,7 +1123,8 @@ private:
     std::vector<CMeasure> Measures;
     std::vector<CNoteOut> Notes;     // the column being written: the first NoteCount
     std::size_t NoteCount = 0;
-    std::string Beams;  // of the column being written
+    std::string Beams;       // of the column being written
+    std::string Directions;  // to come before the column's notes
     std::vector<std::pair<const CScoreItem*, std::size_t>> ItemIndex;  // sorted by item
     std::vector<std::size_t> PrevColumn;  // per item: the last column at or before it
     std::vector<std::size_t> NextColumn;  // per item: the first column at or after it

@@ -48,11 +48,12 @@ std::size_t Count(const std::string& text, const std::string& part)
 // Measure 1 (2/4): a dotted eighth and a sixteenth under one beam, the sixteenth's second
 // beam a stub to the left; then an eighth triplet with a bracket. Measure 2: a tie on
 // string 3. Measure 3: a hammer-on on string 3 and a D sharp. Measure 4: a first ending
-// closed by a repeat, under a chord name.
+// closed by a repeat, under a chord name. Measure 5: a slur with a label of its own.
 const char* const Small = "-2,4/n8.cn0/fs8/n16cn.1/fs16</fe/fe/n8sn2/3s[/n8sn3/n8sn5/3e/|\n"
                           "n4nn..2/_s3/n4nn..2/_e/|\n"
                           "n4nn..2/_sh3/n4nn..4.1/_e/|\n"
-                          "n2nn0/chX/[s1./[e/|:e\n";
+                          "n2nn0/chX/[s1./[e/|:e\n"
+                          "n4nn..2/_sv<3/n4nn..4/_e/|\n";
 
 TEST(MusicXml, WritesPitchesTimesAndMarksOfASmallScore)
 {
@@ -64,7 +65,7 @@ TEST(MusicXml, WritesPitchesTimesAndMarksOfASmallScore)
     // Quarters need 4 parts for the sixteenth and 3 for the triplet.
     EXPECT_NE(xml.find("<divisions>12</divisions>"), std::string::npos);
     const std::vector<std::string> notes = NotesOf(xml);
-    ASSERT_EQ(notes.size(), 11u);
+    ASSERT_EQ(notes.size(), 13u);
     const struct
     {
         const char* Name;
@@ -90,6 +91,7 @@ TEST(MusicXml, WritesPitchesTimesAndMarksOfASmallScore)
         {"chord note with a sharp", 9, {"<chord/>", "<step>D</step><alter>1</alter><octave>3</octave>"},
          {"<slur", "hammer-on"}},
         {"half note", 10, {"<duration>24</duration>", "<type>half</type>"}, {}},
+        {"labelled slur", 11, {"<slur type=\"start\" number=\"1\"/>"}, {"hammer-on", "<tie"}},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.Name);
@@ -109,10 +111,11 @@ TEST(MusicXml, WritesPitchesTimesAndMarksOfASmallScore)
         "<ending number=\"1\" type=\"start\">1.</ending></barline>",
         "<barline location=\"right\"><bar-style>light-heavy</bar-style><ending number=\"1\" type=\"stop\"/>"
         "<repeat direction=\"backward\"/></barline></measure>",
+        "<direction placement=\"below\"><direction-type><words>v&lt;</words></direction-type></direction><note>",
     };
     for (const std::string& part : document)
         EXPECT_NE(xml.find(part), std::string::npos) << part;
-    EXPECT_EQ(Count(xml, "<measure "), 4u);
+    EXPECT_EQ(Count(xml, "<measure "), 5u);
 }
 
 TEST(MusicXml, ChordNamesAreParsedOrWrittenAsWords)
