@@ -51,6 +51,10 @@ READ_ONLY = {
 }
 
 
+# A title in code page 932 comes out as UTF-8, decoded as the drawing decodes it.
+SHIFT_JIS = ("shift_jis.tab", "tmテスト/tslt1楽譜\n-4,4/n1nn0/|\n".encode("cp932"), "<work-title>テスト</work-title>")
+
+
 def run(command, **kwargs):
     return subprocess.run(command, capture_output=True, text=True, timeout=120, **kwargs)
 
@@ -101,6 +105,9 @@ def main():
             scores[name] = os.path.join(work, name)
             with open(scores[name], "w", encoding="utf-8") as file:
                 file.write(text)
+        scores[SHIFT_JIS[0]] = os.path.join(work, SHIFT_JIS[0])
+        with open(scores[SHIFT_JIS[0]], "wb") as file:
+            file.write(SHIFT_JIS[1])
 
         problems = []
         for name, path in scores.items():
@@ -109,6 +116,10 @@ def main():
             if render.returncode != 0:  # a warning about the score (a length of 64) is no failure
                 problems.append(f"{name}: plekto render failed ({render.returncode}): {render.stderr.strip()}")
                 continue
+            if name == SHIFT_JIS[0]:
+                with open(stem + ".musicxml", encoding="utf-8") as file:
+                    if SHIFT_JIS[2] not in file.read():
+                        problems.append(f"{name}: no {SHIFT_JIS[2]} in the MusicXML")
             convert = run(["mscore3", "-o", stem + ".mid", stem + ".musicxml"], env=env, cwd=work)
             lines = convert.stderr.splitlines()
             progress = [line for line in lines if line.startswith("convert <") or line.startswith("\tto <")
