@@ -1,6 +1,6 @@
 // "plekto render FILE... -o OUT": the score drawn as printing draws it (PDF) or as the
 // screen and the copied image show it (PNG, SVG), through the same page drawing; or
-// written as music for other programs (MusicXML).
+// played (MIDI) or written as music for other programs (MusicXML), from the performance.
 #include <QGuiApplication>
 #include <algorithm>
 #include <cctype>
@@ -22,6 +22,7 @@
 #include "display/qt/PageDrawer.h"
 #include "display/qt/TextCodec.h"
 #include "model/Score.h"
+#include "perform/MidiFile.h"
 #include "perform/MusicXml.h"
 #include "perform/Performance.h"
 #include "settings/ScoreSettings.h"
@@ -40,9 +41,9 @@ struct CFormat
 {
     const char* Name;
     bool Vector;        // --dpi means nothing to it
-    bool Paged;         // --page picks one of its pages
     double MaxPageMm;   // the largest page side it can hold
     bool (*Encode)(QByteArray& out, CScore& score, const CRenderJob& job, std::string& error);
+    bool Drawn = true;  // has pages: --page and the page size mean something to it
 };
 
 bool EncodePdfScore(QByteArray& out, CScore& score, const CRenderJob& job, std::string& error)
@@ -84,6 +85,16 @@ bool EncodeSvgScore(QByteArray& out, CScore& score, const CRenderJob& job, std::
                          [&](double w, double h, const CPictureDrawer& draw) { return EncodeSvg(out, w, h, draw, error); });
 }
 
+// The performance; the main title, decoded as the screen decodes it, names its first track.
+bool EncodeMidiScore(QByteArray& out, CScore& score, const CRenderJob&, std::string&)
+{
+    const std::string title =
+        score.TitleBlock ? DecodeText(score.TitleBlock->MainTitle, score.Encoding).toStdString() : std::string();
+    const std::string bytes = MidiFileBytes(PerformScore(score), title);
+    out = QByteArray(bytes.data(), static_cast<qsizetype>(bytes.size()));
+    return true;
+}
+
 // The whole score as music, with the text decoded as the drawing decodes it.
 bool EncodeMusicXmlScore(QByteArray& out, CScore& score, const CRenderJob&, std::string& error)
 {
@@ -100,10 +111,11 @@ bool EncodeMusicXmlScore(QByteArray& out, CScore& score, const CRenderJob&, std:
 
 // A new output kind is one more row.
 const CFormat Formats[] = {
-    {"pdf", true, true, MaxPdfPageMm, EncodePdfScore},
-    {"png", false, true, std::numeric_limits<double>::infinity(), EncodePngScore},
-    {"svg", true, true, MaxSvgSideMm, EncodeSvgScore},
-    {"musicxml", true, false, std::numeric_limits<double>::infinity(), EncodeMusicXmlScore},
+    {"pdf", true, MaxPdfPageMm, EncodePdfScore},
+    {"png", false, std::numeric_limits<double>::infinity(), EncodePngScore},
+    {"svg", true, MaxSvgSideMm, EncodeSvgScore},
+    {"mid", true, std::numeric_limits<double>::infinity(), EncodeMidiScore, false},
+    {"musicxml", true, std::numeric_limits<double>::infinity(), EncodeMusicXmlScore, false},
 };
 
 const CFormat* FindFormat(std::string name)
@@ -218,7 +230,7 @@ int RenderOne(const std::string& file, const std::string& out, const CFormat& fo
                      DisplayName(file).c_str(), score->PageCount, score->PageCount == 1 ? "" : "s");
         return ExitUsage;
     }
-    if (!CheckPageSize(*score, file, format, store, args.Has("--defaults")))
+    if (format.Drawn && !CheckPageSize(*score, file, format, store, args.Has("--defaults")))
         return ExitFailure;
     QByteArray bytes;
     std::string error;
@@ -240,13 +252,14 @@ const CCommandSpec RenderSpec = {
     "Draw the score in FILE (\"-\": standard input) into OUT (\"-\": standard output,\n"
     "with --format). PDF: every printed page (or page N alone); PNG: the whole\n"
     "score as the screen shows it, as a 1-bit image (or printed page N); SVG: as\n"
-    "the PNG, in vectors; MusicXML: the whole score as music (notes, marks, breaks).\n"
-    "The format is OUT's extension unless --format names it.\n"
+    "the PNG, in vectors; MID: the score played, repeats unrolled, as a Standard\n"
+    "MIDI File with a channel per string; MusicXML: the whole score as music\n"
+    "(notes, marks, breaks). The format is OUT's extension unless --format names it.\n"
     "With several files, or when OUT is a directory, each FILE is drawn into\n"
     "OUT/NAME.FORMAT (FORMAT: --format, else pdf); a failure does not stop the rest.\n"
     "A PDF's creation date is SOURCE_DATE_EPOCH when that is set, else now.",
     {{"--output", 'o', "OUT", "The file (or directory) to write; \"-\" for standard output."},
-     {"--format", 0, "F", "pdf, png, svg or musicxml, whatever OUT ends in.", IsFormat, FormatList()},
+     {"--format", 0, "F", "pdf, png, svg, mid or musicxml, whatever OUT ends in.", IsFormat, FormatList()},
      {"--page", 0, "N", "Draw printed page N only.", IsPageNumber, "a page number from 1"},
      {"--dpi", 0, "D", "PNG resolution in dots per inch (default 150).", IsDpi, "a resolution from 1 to 10000"},
      StrictOption,
@@ -274,7 +287,7 @@ int RunRender(const CParsedArgs& args)
                                                        ") or use F as its extension");
     if (format->Vector && args.Has("--dpi"))
         return UsageError(RenderSpec, std::string("--dpi is for PNG output; ") + format->Name + " has no pixels");
-    if (!format->Paged && args.Has("--page"))
+    if (!format->Drawn && args.Has("--page"))
         return UsageError(RenderSpec, std::string("--page is for drawn output; ") + format->Name + " has no pages");
 
     // Each FILE with its output, all known before anything is read.

@@ -25,7 +25,9 @@ char At(std::string_view text, std::size_t i) { return i < text.size() ? text[i]
 template <class Object, class... Args>
 std::unique_ptr<Object> Make(CScore& score, Args... args)
 {
-    return std::unique_ptr<Object>(new (score.Arena) Object(&score, args...));
+    std::unique_ptr<Object> object(new (score.Arena) Object(&score, args...));
+    object->ArenaTag.InArena = true;
+    return object;
 }
 
 constexpr char CtrlZ = '\x1A';

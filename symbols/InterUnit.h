@@ -15,7 +15,7 @@ class CScoreInterUnit
 {
 public:
     // Where a mark stands in the drawing of a page; the numbers are fixed.
-    enum class State : int32_t
+    enum class State : int8_t
     {
         Idle = 0,      // not reached yet by this drawing
         Deferred = 1,  // waiting in the score's DeferredMarks for its end item
@@ -24,7 +24,7 @@ public:
 
     explicit CScoreInterUnit(CScore* score) : Score(score) {}
     virtual ~CScoreInterUnit() = default;
-    PLEKTO_ARENA_ALLOCATED
+    PLEKTO_ARENA_ALLOCATED(CScoreInterUnit)
 
     // Called by the end item with its Rect: the whole mark when the two ends share a
     // line (equal Rect tops), otherwise the tail piece. DrawState becomes Drawn.
@@ -36,10 +36,13 @@ public:
     // From the left start of the end item's line to the end item.
     virtual void DrawTail(CSurface& dc, const CRect& rect, CScoreItem* start, CScoreItem* end) = 0;
 
+    // Ordered so that the byte-sized members of the marks fill the space after the last
+    // of these: a score holds hundreds of thousands of marks.
     CScoreItem* StartItem = nullptr;
     CScoreItem* EndItem = nullptr;
-    State DrawState = State::Idle;
     CScore* Score;
+    State DrawState = State::Idle;
+    CArenaTag ArenaTag;
 
 protected:
     CScoreInterUnit(const CScoreInterUnit&) = default;

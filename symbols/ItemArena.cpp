@@ -5,8 +5,6 @@
 
 namespace
 {
-constexpr std::align_val_t Aligned{CItemArena::Alignment};
-constexpr std::size_t HeapOffset = CItemArena::Alignment / 2;
 constexpr std::size_t FirstChunk = std::size_t{64} * 1024;
 constexpr std::size_t LargestChunk = std::size_t{4} * 1024 * 1024;
 
@@ -16,7 +14,7 @@ std::size_t RoundUp(std::size_t size) { return (size + CItemArena::Alignment - 1
 CItemArena::~CItemArena()
 {
     for (void* chunk : Chunks)
-        ::operator delete(chunk, Aligned);
+        ::operator delete(chunk);
 }
 
 void* CItemArena::Allocate(std::size_t size)
@@ -27,7 +25,7 @@ void* CItemArena::Allocate(std::size_t size)
         const std::size_t grown = Chunks.empty() ? FirstChunk : std::min(LargestChunk, 2 * FirstChunk * Chunks.size());
         const std::size_t bytes = std::max(grown, size);
         Chunks.reserve(Chunks.size() + 1);
-        void* chunk = ::operator new(bytes, Aligned);
+        void* chunk = ::operator new(bytes);
         Chunks.push_back(chunk);
         Next = static_cast<std::byte*>(chunk);
         End = Next + bytes;
@@ -37,15 +35,3 @@ void* CItemArena::Allocate(std::size_t size)
     return space;
 }
 
-void* ItemAllocation::FromHeap(std::size_t size)
-{
-    auto* block = static_cast<std::byte*>(::operator new(size + HeapOffset, Aligned));
-    return block + HeapOffset;
-}
-
-void ItemAllocation::Release(void* object) noexcept
-{
-    if (!object || reinterpret_cast<std::uintptr_t>(object) % CItemArena::Alignment != HeapOffset)
-        return;
-    ::operator delete(static_cast<std::byte*>(object) - HeapOffset, Aligned);
-}

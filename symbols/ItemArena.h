@@ -2,8 +2,8 @@
 // them; one heap block each costs a header apiece and, above all, a million frees when the
 // score goes. The score's arena hands out space by bumping a pointer and releases it all
 // at once with the score. Items and marks made elsewhere (copies, tests) still come from
-// the heap, one block each, and `delete` tells the two apart by the address alone: arena
-// objects start on a 16-byte boundary, heap objects 8 bytes past one.
+// the heap, one block each; a tag inside each object tells `delete` which it is, so arena
+// objects need no more than their own alignment (8 bytes) and pack tightly.
 #pragma once
 
 #include <cstddef>
@@ -13,7 +13,8 @@
 class CItemArena
 {
 public:
-    static constexpr std::size_t Alignment = 16;
+    // Items and marks hold pointers and 32-bit numbers at most.
+    static constexpr std::size_t Alignment = 8;
 
     CItemArena() = default;
     CItemArena(const CItemArena&) = delete;
@@ -29,18 +30,29 @@ private:
     std::byte* End = nullptr;
 };
 
-// The allocation functions of CScoreItem and CScoreInterUnit.
-namespace ItemAllocation
+// Whether an item or mark lives in an arena; set by whoever places it there. A copy is a
+// new object, made on the heap, so the tag is never copied.
+class CArenaTag
 {
-void* FromHeap(std::size_t size);
-// Frees a heap object; an arena object's space stays until its arena goes.
-void Release(void* object) noexcept;
-}  // namespace ItemAllocation
+public:
+    CArenaTag() = default;
+    CArenaTag(const CArenaTag&) noexcept {}
+    CArenaTag& operator=(const CArenaTag&) noexcept { return *this; }
+    bool InArena = false;
+};
 
 // Declares the class's allocation functions: plain `new` takes a heap block, `new (arena)`
-// space in the arena, and `delete` works for both.
-#define PLEKTO_ARENA_ALLOCATED                                                                   \
-    static void* operator new(std::size_t size) { return ItemAllocation::FromHeap(size); }       \
+// space in the arena (the caller then sets ArenaTag), and `delete` destroys the object and
+// frees a heap block; an arena object's space stays until its arena goes.
+#define PLEKTO_ARENA_ALLOCATED(Class)                                                             \
+    static void* operator new(std::size_t size) { return ::operator new(size); }                  \
     static void* operator new(std::size_t size, CItemArena& arena) { return arena.Allocate(size); } \
-    static void operator delete(void* object) noexcept { ItemAllocation::Release(object); }      \
+    static void operator delete(Class* object, std::destroying_delete_t) noexcept                 \
+    {                                                                                             \
+        const bool inArena = object->ArenaTag.InArena;                                            \
+        object->~Class();                                                                         \
+        if (!inArena)                                                                             \
+            ::operator delete(object);                                                            \
+    }                                                                                             \
+    static void operator delete(void* object) noexcept { ::operator delete(object); }             \
     static void operator delete(void*, CItemArena&) noexcept {}

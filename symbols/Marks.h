@@ -23,8 +23,8 @@ public:
     void DrawTail(CSurface& dc, const CRect& rect, CScoreItem* start, CScoreItem* end) override;
 
 private:
-    int32_t Level = 3;  // the tuplet number printed
     bool Bracket = false;
+    int32_t Level = 3;  // the tuplet number printed
 };
 
 // One beam of a group of connected flags.
@@ -44,8 +44,8 @@ public:
     void DrawTail(CSurface& dc, const CRect& rect, CScoreItem* start, CScoreItem* end) override;
 
 private:
-    int32_t Level = 1;  // 1 the first beam (eighths), 2 the second...; 0 draws like 1
     char Side = 'R';    // direction of a one-note stub
+    int32_t Level = 1;  // 1 the first beam (eighths), 2 the second...; 0 draws like 1
 };
 
 class CTie : public CScoreInterUnit
@@ -79,8 +79,8 @@ public:
     void DrawHead(CSurface& dc, const CRect& rect, CScoreItem* start, CScoreItem* end) override;
     void DrawTail(CSurface& dc, const CRect& rect, CScoreItem* start, CScoreItem* end) override;
 
-    std::string Text;  // as the file's bytes
     bool Framed = false;
+    std::string Text;  // as the file's bytes
 };
 
 class CVibrato : public CScoreInterUnit
@@ -114,3 +114,6 @@ public:
 
     std::string Text;  // the ending's label, as the file's bytes
 };
+
+static_assert(sizeof(void*) != 8 || (sizeof(CConnectedNoteFlag) == 40 && sizeof(CTripletMark) == 40 && sizeof(CTie) == 72),
+              "a mark grew: a score holds hundreds of thousands of them");

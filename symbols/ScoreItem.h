@@ -16,7 +16,7 @@ class CScoreItem
 public:
     CScoreItem(CScore* score, int32_t units);
     virtual ~CScoreItem() = default;
-    PLEKTO_ARENA_ALLOCATED
+    PLEKTO_ARENA_ALLOCATED(CScoreItem)
 
     // A copy of the same class; attachments are not copied and Rect starts empty.
     // Null when memory runs out.
@@ -37,6 +37,7 @@ public:
     CScore* Score;
     int32_t Units;
     bool BarAfter = false;
+    CArenaTag ArenaTag;
 
 protected:
     CScoreItem(const CScoreItem& other);
