@@ -19,6 +19,8 @@ namespace
 // MusicXML numbers beams 1..8 and slurs, tuplets and wavy lines 1..16.
 constexpr int32_t MaxBeamLevel = 8;
 constexpr int MaxNumbered = 16;
+// A tie over more columns than this is a slur: no need to look through them all.
+constexpr std::size_t MaxTieColumns = 4096;
 
 void AppendInt(std::string& out, int64_t value)
 {
@@ -215,25 +217,27 @@ bool ParseChordName(std::string_view text, CChordName& chord)
     return false;
 }
 
-// "1." -> "1", "1.2." -> "1, 2": the ending numbers of a label; empty when it has none.
+// The passes an ending's label names, as the performance reads them: "1." -> "1",
+// "1.2." -> "1, 2", numbers 1 to 31. A label that names none plays on every pass; MusicXML
+// must name them, and "1, 2" are those of a plain repeat.
 std::string EndingNumbers(std::string_view label)
 {
     std::string numbers;
-    std::size_t i = 0;
-    while (i < label.size()) {
-        if (label[i] < '1' || label[i] > '9') {
-            ++i;
-            continue;
+    int number = -1;
+    for (std::size_t i = 0; i <= label.size(); ++i) {
+        const char c = i < label.size() ? label[i] : '.';
+        if (c >= '0' && c <= '9') {
+            number = std::min(number < 0 ? c - '0' : number * 10 + (c - '0'), 1000);
+        } else if (number >= 0) {
+            if (number >= 1 && number <= 31) {
+                if (!numbers.empty())
+                    numbers += ", ";
+                AppendInt(numbers, number);
+            }
+            number = -1;
         }
-        std::size_t j = i;
-        while (j < label.size() && label[j] >= '0' && label[j] <= '9' && j - i < 4)
-            ++j;
-        if (!numbers.empty())
-            numbers += ", ";
-        numbers.append(label.substr(i, j - i));
-        i = j;
     }
-    return numbers;
+    return numbers.empty() ? "1, 2" : numbers;
 }
 
 // A stretch of items between two of Plekto's bar lines.
@@ -702,12 +706,8 @@ private:
         Out += "<barline location=\"left\">";
         Out += measure.Forward ? "<bar-style>heavy-light</bar-style>" : "<bar-style>regular</bar-style>";
         if (ending) {
-            std::string numbers = EndingNumbers(ending->Text);
-            ++EndingOrdinal;
-            if (numbers.empty())
-                AppendInt(numbers, EndingOrdinal);
             Out += "<ending number=\"";
-            AppendEscaped(Out, numbers);
+            Out += EndingNumbers(ending->Text);
             Out += "\" type=\"start\">";
             AppendEscaped(Out, Decode(ending->Text));
             Out += "</ending>";
@@ -725,7 +725,7 @@ private:
         Out += measure.Backward ? "<bar-style>light-heavy</bar-style>" : "<bar-style>regular</bar-style>";
         if (ending) {
             Out += "<ending number=\"";
-            AppendEscaped(Out, OpenEndingNumber);
+            Out += OpenEndingNumber;
             Out += measure.Backward ? "\" type=\"stop\"/>" : "\" type=\"discontinue\"/>";
         }
         if (measure.Backward)
@@ -804,14 +804,10 @@ private:
         AppendInt(Out, static_cast<int64_t>(m) + NumberBase);
         Out += pickup ? "\" implicit=\"yes\">" : "\">";
         WritePrint(measure);
-        if (measure.Forward)
-            EndingOrdinal = 0;
         WriteLeftBarline(measure, endingStart);
         if (endingStart) {
             OpenEnding = endingStart;
             OpenEndingNumber = EndingNumbers(endingStart->Text);
-            if (OpenEndingNumber.empty())
-                AppendInt(OpenEndingNumber, EndingOrdinal);
         }
         if (m == 0 || leadTime)
             WriteAttributes(leadTime, m == 0);
@@ -871,13 +867,23 @@ private:
         return NoteCount ? &Notes.front() : nullptr;
     }
 
-    // A tie that sustains: no label, the same fret on its string at both ends.
+    // A tie that sustains, as the performance plays it: no label, two sounding notes (not
+    // dead, not slashes) with the same fret on its string, the second the next to sound on
+    // that string. Any other tie is drawn as an arc, so it is written as a slur.
     bool IsTie(const CTie& tie, const CSpan& span) const
     {
         const auto* a = NoteAt(span.First);
         const auto* b = NoteAt(span.Last);
         const int32_t s = tie.GetLevel();
-        return tie.GetText().empty() && a && b && a->GetFret(s) >= 0 && a->GetFret(s) == b->GetFret(s);
+        const auto plain = [](const CItemNote* note) { return note->HeadKind == CItemNote::Head::Numbers; };
+        if (!tie.GetText().empty() || !a || !b || tie.StartItem != a || tie.EndItem != b || !plain(a) || !plain(b) ||
+            a->GetFret(s) < 0 || a->GetFret(s) != b->GetFret(s) || span.Last - span.First > MaxTieColumns)
+            return false;
+        for (std::size_t k = span.First + 1; k < span.Last; ++k)
+            if (const auto* between = NoteAt(k); between && between->HeadKind != CItemNote::Head::Slash &&
+                                                 (between->GetFret(s) >= 0 || between->GetFret(s) == CItemNote::Muted))
+                return false;
+        return true;
     }
 
     // One start or stop of a tie, slur, legato technique, slide, vibrato or tuplet at the
@@ -1134,7 +1140,6 @@ private:
     CNumbers Slurs, Slides, Wavy, Tuplets;
     const CRepeatNum* OpenEnding = nullptr;
     std::string OpenEndingNumber;
-    int64_t EndingOrdinal = 0;
     int32_t TimeNumerator = 4;
     int32_t TimeDenominator = 4;
     int64_t NumberBase = 1;  // 0 when the first measure is a pickup

@@ -118,6 +118,32 @@ TEST(MusicXml, WritesPitchesTimesAndMarksOfASmallScore)
     EXPECT_EQ(Count(xml, "<measure "), 5u);
 }
 
+// A tie is written as <tie> only where the performance sustains it (MuseScore merged a tie
+// over a note between into the wrong note); any other is a slur, as it is drawn.
+TEST(MusicXml, TiesThatSustainAreTiesOthersSlurs)
+{
+    const struct
+    {
+        const char* Name;
+        const char* Text;
+        bool Tie;
+    } rows[] = {
+        {"adjacent, equal frets", "n4nn..2/_s3/n4nn..2/_e/|", true},
+        {"a note between on another string", "n4nn..2/_s3/n4nn.1/n4nn..2/_e/|", true},
+        {"a note between on its string", "n4nn..2/_s3/n4nn..2/n4nn..2/_e/|", false},
+        {"unequal frets", "n4nn..2/_s3/n4nn..4/_e/|", false},
+        {"from a dead note", "n4ncx..2/_s3/n4nn..2/_e/|", false},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.Name);
+        ReadScore read(row.Text);
+        const std::string xml = MusicXmlBytes(*read.Score, PerformanceOf(*read.Score), Utf8).value();
+        EXPECT_EQ(Count(xml, "<tie type=\"start\"/>"), row.Tie ? 1u : 0u);
+        EXPECT_EQ(Count(xml, "<tied type=\"stop\"/>"), row.Tie ? 1u : 0u);
+        EXPECT_EQ(Count(xml, "<slur type=\"start\""), row.Tie ? 0u : 1u);
+    }
+}
+
 TEST(MusicXml, ChordNamesAreParsedOrWrittenAsWords)
 {
     const struct
