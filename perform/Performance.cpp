@@ -307,6 +307,9 @@ void PlayItems(const CScore& score, CPerformance& performance, const CForm& form
     // Labels naming many passes over long sections could multiply the score without end:
     // past this many plays, closing bars stop returning (so at most one more pass is played).
     const std::size_t budget = 4 * count + 65536;
+    // At least every item once, and about one note a column: no regrowth for a plain score.
+    performance.Played.reserve(count);
+    performance.Notes.reserve(count);
     CNotePlayer player(score, performance, form);
     int64_t tick = 0;
     int32_t pass = 1;
