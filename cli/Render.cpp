@@ -1,6 +1,6 @@
 // "plekto render FILE... -o OUT": the score drawn as printing draws it (PDF) or as the
 // screen and the copied image show it (PNG, SVG), through the same page drawing; or
-// played (MIDI), from the performance.
+// played (MIDI) or written as music for other programs (MusicXML), from the performance.
 #include <QGuiApplication>
 #include <algorithm>
 #include <cctype>
@@ -23,6 +23,7 @@
 #include "display/qt/TextCodec.h"
 #include "model/Score.h"
 #include "perform/MidiFile.h"
+#include "perform/MusicXml.h"
 #include "perform/Performance.h"
 #include "settings/ScoreSettings.h"
 #include "settings/SettingsStore.h"
@@ -94,12 +95,27 @@ bool EncodeMidiScore(QByteArray& out, CScore& score, const CRenderJob&, std::str
     return true;
 }
 
+// The whole score as music, with the text decoded as the drawing decodes it.
+bool EncodeMusicXmlScore(QByteArray& out, CScore& score, const CRenderJob&, std::string& error)
+{
+    const std::optional<std::string> xml = MusicXmlBytes(score, PerformScore(score), [&](std::string_view bytes) {
+        return DecodeText(bytes, score.Encoding).toStdString();
+    });
+    if (!xml) {
+        error = "the MusicXML would be larger than " + std::to_string(MaxMusicXmlBytes >> 20) + " MB";
+        return false;
+    }
+    out = QByteArray(xml->data(), static_cast<qsizetype>(xml->size()));
+    return true;
+}
+
 // A new output kind is one more row.
 const CFormat Formats[] = {
     {"pdf", true, MaxPdfPageMm, EncodePdfScore},
     {"png", false, std::numeric_limits<double>::infinity(), EncodePngScore},
     {"svg", true, MaxSvgSideMm, EncodeSvgScore},
     {"mid", true, std::numeric_limits<double>::infinity(), EncodeMidiScore, false},
+    {"musicxml", true, std::numeric_limits<double>::infinity(), EncodeMusicXmlScore, false},
 };
 
 const CFormat* FindFormat(std::string name)
@@ -237,13 +253,13 @@ const CCommandSpec RenderSpec = {
     "with --format). PDF: every printed page (or page N alone); PNG: the whole\n"
     "score as the screen shows it, as a 1-bit image (or printed page N); SVG: as\n"
     "the PNG, in vectors; MID: the score played, repeats unrolled, as a Standard\n"
-    "MIDI File with a channel per string. The format is OUT's extension unless\n"
-    "--format names it.\n"
+    "MIDI File with a channel per string; MusicXML: the whole score as music\n"
+    "(notes, marks, breaks). The format is OUT's extension unless --format names it.\n"
     "With several files, or when OUT is a directory, each FILE is drawn into\n"
     "OUT/NAME.FORMAT (FORMAT: --format, else pdf); a failure does not stop the rest.\n"
     "A PDF's creation date is SOURCE_DATE_EPOCH when that is set, else now.",
     {{"--output", 'o', "OUT", "The file (or directory) to write; \"-\" for standard output."},
-     {"--format", 0, "F", "pdf, png, svg or mid, whatever OUT ends in.", IsFormat, FormatList()},
+     {"--format", 0, "F", "pdf, png, svg, mid or musicxml, whatever OUT ends in.", IsFormat, FormatList()},
      {"--page", 0, "N", "Draw printed page N only.", IsPageNumber, "a page number from 1"},
      {"--dpi", 0, "D", "PNG resolution in dots per inch (default 150).", IsDpi, "a resolution from 1 to 10000"},
      StrictOption,

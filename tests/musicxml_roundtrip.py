@@ -1,0 +1,180 @@
+#!/usr/bin/python3
+"""MusicXML export checked by a reader no one here wrote: MuseScore 3.
+
+Every example and a few test scores are rendered to MusicXML with the built plekto,
+converted by mscore3 to MIDI, and the notes MuseScore plays (pitch, onset and duration in
+quarter notes) are compared with those of our own MIDI export of the same score, and for
+a few scores with notes worked out by hand. MuseScore must read each file without a word
+on stderr beyond its three progress lines.
+
+usage: musicxml_roundtrip.py PLEKTO SOURCE_DIR
+"""
+import os
+import subprocess
+import sys
+import tempfile
+from fractions import Fraction as F
+
+import mido
+
+# Onsets are exact in MuseScore's 480 ticks a quarter; it ends each note a tick early.
+ONSET_TOLERANCE = 2 / 480
+DURATION_TOLERANCE = 3 / 480
+
+# Scores whose notes are known from the notation alone, as (pitch, onset, duration).
+KNOWN = {
+    # 3/4: a quarter, two beamed eighths and a quarter; then an eighth triplet (E4 F4 G4)
+    # and A3 tied over two quarters, which MuseScore plays as one note.
+    "known.tab": (
+        "-3,4/n4nn0/n8cn.1/fs8/n8cn..2/fe/n4nn...2/|\n"
+        "n8sn0/3s[/n8sn1/n8sn3/3e/n4nn..2/_s3/n4nn..2/_e/|\n",
+        [(64, F(0), F(1)), (60, F(1), F(1, 2)), (57, F(3, 2), F(1, 2)), (52, F(2), F(1)),
+         (64, F(3), F(1, 3)), (65, F(10, 3), F(1, 3)), (67, F(11, 3), F(1, 3)), (57, F(4), F(2))]),
+    # Open D tuning under a capo at the second fret: D4+2, A3+2, F#3+3+2, D2+2.
+    "tuned.tab": (
+        "$Tuning:D4,A3,F#3,D3,A2,D2\n$Capo:2\n$Tempo:90\n-4,4/n4nn0/n4nn.0/n4nn..3/n4nn.....0/|\n",
+        [(64, F(0), F(1)), (59, F(1), F(1)), (59, F(2), F(1)), (40, F(3), F(1))]),
+}
+
+# Scores that only have to be read without complaint: a pickup, a measure longer than its
+# time signature, a change of metre, dead and cross-head notes, a quintuplet and a
+# sextuplet, a dotted sixty-fourth, hammer-ons, pull-offs and slides, a vibrato on one
+# note, an ending without a number, chord names MusicXML has no kind for, markup in texts.
+READ_ONLY = {
+    "odd_measures.tab":
+        "tmA & B <odd>/tslt1\"left\"/tsrb1right's\n"
+        "-4,4/n4nn0/|/n4nn0/n4nn1/n4nn2/n4nn3/n4nn5/|\n"
+        "-3,8/n8cn0/fs8/n8cn1/n8cn3/fe/|/n8sn0/chC13/n4sn.1/|\n"
+        "-4,4/n4ncx.x.2/n4nn0.x/n16cn1/fs8/fs16/3s5[/n16cn2/n16cn3/n16cn2/n16cn1/3e/fe/fe/"
+        "n16cn0/fs8/fs16/3s6/n16cn1/n16cn2/n16cn3/n16cn5/n16cn7/3e/fe/fe/|\n"
+        "|:/n4nn5/_sh1/n4nn7/_e/_sp1/n4nn5/_e/n4nn.5/_ssl2/n4nn.7/_e/|\n"
+        "n2nn0/[sA/vbs1/vbe/n2nn0/[e/|:e/n4nn0/ch[N.C./n64.cn3/r4/|\n",
+}
+
+
+# A title in code page 932 comes out as UTF-8, decoded as the drawing decodes it.
+SHIFT_JIS = ("shift_jis.tab", "tmテスト/tslt1楽譜\n-4,4/n1nn0/|\n".encode("cp932"), "<work-title>テスト</work-title>")
+
+
+def run(command, **kwargs):
+    return subprocess.run(command, capture_output=True, text=True, timeout=120, **kwargs)
+
+
+# Our dead notes (muted strings, cross heads) are short and struck at this velocity.
+DEAD_VELOCITY = 64
+
+
+def notes_of_midi(path, velocities=False):
+    """(pitch, onset, duration) in quarters, by onset then pitch; with the velocity too."""
+    midi = mido.MidiFile(path)
+    per_quarter = midi.ticks_per_beat
+    notes = []
+    for track in midi.tracks:
+        now = 0
+        sounding = {}
+        for message in track:
+            now += message.time
+            if message.type == "note_on" and message.velocity > 0:
+                sounding.setdefault((message.channel, message.note), []).append((now, message.velocity))
+            elif message.type in ("note_on", "note_off"):
+                starts = sounding.get((message.channel, message.note))
+                if starts:
+                    start, velocity = starts.pop(0)
+                    notes.append((message.note, F(start, per_quarter), F(now - start, per_quarter))
+                                 + ((velocity,) if velocities else ()))
+    return sorted(notes, key=lambda n: (n[1], n[0]))
+
+
+def compare(name, got, expected):
+    problems = []
+    if len(got) != len(expected):
+        problems.append(f"{name}: MuseScore plays {len(got)} notes, expected {len(expected)}")
+    for index, (g, e) in enumerate(zip(got, expected)):
+        if (g[0] != e[0] or abs(g[1] - e[1]) > ONSET_TOLERANCE or abs(g[2] - e[2]) > DURATION_TOLERANCE):
+            problems.append(f"{name}: note {index + 1}: MuseScore plays pitch {g[0]} at {float(g[1]):.3f} "
+                            f"for {float(g[2]):.3f} quarters, expected pitch {e[0]} at {float(e[1]):.3f} "
+                            f"for {float(e[2]):.3f}")
+            break
+    return problems
+
+
+def compare_with_ours(name, got, ours):
+    """MuseScore's notes against our MIDI export's. Where they differ by design: MuseScore holds
+    dead notes for their written length, and plays a slide as a glissando, cutting its first
+    note short and filling the rest with passing notes."""
+    problems = []
+    unmatched = list(got)
+    glissandos = []
+    for pitch, onset, duration, velocity in ours:
+        match = next((g for g in unmatched if g[0] == pitch and abs(g[1] - onset) <= ONSET_TOLERANCE), None)
+        if match is None:
+            problems.append(f"{name}: MuseScore does not play pitch {pitch} at {float(onset):.3f} as we do")
+            continue
+        unmatched.remove(match)
+        if velocity == DEAD_VELOCITY or abs(match[2] - duration) <= DURATION_TOLERANCE:
+            continue
+        if match[2] < duration:
+            glissandos.append((onset + match[2], onset + duration))
+        else:
+            problems.append(f"{name}: MuseScore plays pitch {pitch} at {float(onset):.3f} for "
+                            f"{float(match[2]):.3f} quarters, we for {float(duration):.3f}")
+    for pitch, onset, _ in unmatched:
+        if not any(start - ONSET_TOLERANCE <= onset < end for start, end in glissandos):
+            problems.append(f"{name}: MuseScore plays pitch {pitch} at {float(onset):.3f}, we do not")
+    return problems[:5]
+
+
+def main():
+    plekto, source = sys.argv[1], sys.argv[2]
+    examples = os.path.join(source, "examples")
+    with tempfile.TemporaryDirectory() as work:
+        runtime = os.path.join(work, "runtime")
+        os.mkdir(runtime, 0o700)
+        env = dict(os.environ, QT_QPA_PLATFORM="offscreen", XDG_RUNTIME_DIR=runtime)
+        scores = {name: os.path.join(examples, name) for name in sorted(os.listdir(examples)) if name.endswith(".tab")}
+        texts = dict(READ_ONLY, **{name: known[0] for name, known in KNOWN.items()})
+        for name, text in texts.items():
+            scores[name] = os.path.join(work, name)
+            with open(scores[name], "w", encoding="utf-8") as file:
+                file.write(text)
+        scores[SHIFT_JIS[0]] = os.path.join(work, SHIFT_JIS[0])
+        with open(scores[SHIFT_JIS[0]], "wb") as file:
+            file.write(SHIFT_JIS[1])
+
+        problems = []
+        for name, path in scores.items():
+            stem = os.path.join(work, os.path.splitext(name)[0])
+            render = run([plekto, "render", path, "-o", stem + ".musicxml"], env=env)
+            if render.returncode != 0:  # a warning about the score (a length of 64) is no failure
+                problems.append(f"{name}: plekto render failed ({render.returncode}): {render.stderr.strip()}")
+                continue
+            if name == SHIFT_JIS[0]:
+                with open(stem + ".musicxml", encoding="utf-8") as file:
+                    if SHIFT_JIS[2] not in file.read():
+                        problems.append(f"{name}: no {SHIFT_JIS[2]} in the MusicXML")
+            convert = run(["mscore3", "-o", stem + ".mid", stem + ".musicxml"], env=env, cwd=work)
+            lines = convert.stderr.splitlines()
+            progress = [line for line in lines if line.startswith("convert <") or line.startswith("\tto <")
+                        or line == "... success!"]
+            if len(progress) != 3 or len(lines) != 3:
+                problems.append(f"{name}: MuseScore said: " + " | ".join(l for l in lines if l not in progress))
+                continue
+            got = notes_of_midi(stem + ".mid")
+            if not got:
+                problems.append(f"{name}: MuseScore plays no notes")
+            if name in KNOWN:
+                problems += compare(name, got, KNOWN[name][1])
+            ours = run([plekto, "render", path, "-o", stem + ".ours.mid"], env=env)
+            if ours.returncode != 0:
+                problems.append(f"{name}: plekto render -o .mid failed ({ours.returncode}): {ours.stderr.strip()}")
+                continue
+            problems += compare_with_ours(name, got, notes_of_midi(stem + ".ours.mid", velocities=True))
+
+        for problem in problems:
+            print(problem)
+        print(f"{len(scores)} scores, {len(problems)} problems")
+        return 1 if problems else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
