@@ -222,22 +222,18 @@ bool ParseChordName(std::string_view text, CChordName& chord)
 // must name them, and "1, 2" are those of a plain repeat.
 std::string EndingNumbers(std::string_view label)
 {
+    const uint32_t passes = EndingPasses(label);
+    if (passes == ~uint32_t{0})
+        return "1, 2";
     std::string numbers;
-    int number = -1;
-    for (std::size_t i = 0; i <= label.size(); ++i) {
-        const char c = i < label.size() ? label[i] : '.';
-        if (c >= '0' && c <= '9') {
-            number = std::min(number < 0 ? c - '0' : number * 10 + (c - '0'), 1000);
-        } else if (number >= 0) {
-            if (number >= 1 && number <= 31) {
-                if (!numbers.empty())
-                    numbers += ", ";
-                AppendInt(numbers, number);
-            }
-            number = -1;
-        }
+    for (int pass = 1; pass <= 31; ++pass) {
+        if (!(passes >> pass & 1))
+            continue;
+        if (!numbers.empty())
+            numbers += ", ";
+        AppendInt(numbers, pass);
     }
-    return numbers.empty() ? "1, 2" : numbers;
+    return numbers;
 }
 
 // A stretch of items between two of Plekto's bar lines.
@@ -380,6 +376,21 @@ private:
         return Kinds[k] == ItemKind::Time ? static_cast<const CItemMusicalTime*>(Items[k].get()) : nullptr;
     }
 
+    // The written length and dot of a note or rest; false for the other items.
+    bool LengthOf(std::size_t k, int32_t& length, bool& dotted) const
+    {
+        if (const auto* note = NoteAt(k)) {
+            length = note->Length;
+            dotted = note->Dotted;
+        } else if (const auto* rest = RestAt(k)) {
+            length = rest->Length;
+            dotted = rest->Dotted;
+        } else {
+            return false;
+        }
+        return true;
+    }
+
     // Divisions per quarter that make every written duration whole, from the lengths, dots
     // and tuplet ratios; performance ticks when that would take too many.
     void PlanDivisions()
@@ -390,13 +401,7 @@ private:
         for (std::size_t k = 0; k < Items.size() && exact; ++k) {
             int32_t length = 0;
             bool dotted = false;
-            if (const auto* note = NoteAt(k)) {
-                length = note->Length;
-                dotted = note->Dotted;
-            } else if (const auto* rest = RestAt(k)) {
-                length = rest->Length;
-                dotted = rest->Dotted;
-            } else {
+            if (!LengthOf(k, length, dotted)) {
                 // A measure rest fills a time signature's length exactly too.
                 if (const auto* time = TimeAt(k); time && UsableTime(*time))
                     divisions = std::lcm(divisions, time->Denominator / std::gcd(4 * time->Numerator, time->Denominator));
@@ -414,15 +419,8 @@ private:
         for (std::size_t k = 0; k < Items.size(); ++k) {
             int32_t length = 0;
             bool dotted = false;
-            if (const auto* note = NoteAt(k)) {
-                length = note->Length;
-                dotted = note->Dotted;
-            } else if (const auto* rest = RestAt(k)) {
-                length = rest->Length;
-                dotted = rest->Dotted;
-            } else {
+            if (!LengthOf(k, length, dotted))
                 continue;
-            }
             int64_t num = 0, den = 1, value = 0;
             if (exact && ExactQuarters(length, dotted, Written(k), num, den) &&
                 CheckedMul(num, Divisions / den, value))

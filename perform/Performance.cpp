@@ -57,27 +57,8 @@ bool LastEntry(const CMarkList& marks, std::size_t i)
     return std::find(marks.begin() + i + 1, marks.end(), marks[i]) == marks.end();
 }
 
-// The passes an ending's label names ("1.", "1.2.", "3."): bit p for pass p. A label
-// that names none plays on every pass.
 constexpr uint32_t EveryPass = ~uint32_t{0};
 constexpr int32_t MaxPass = 31;
-
-uint32_t PassesOfLabel(const std::string& label)
-{
-    uint32_t passes = 0;
-    int32_t number = -1;
-    for (std::size_t i = 0; i <= label.size(); ++i) {
-        const char c = i < label.size() ? label[i] : '.';
-        if (c >= '0' && c <= '9') {
-            number = std::min(number < 0 ? c - '0' : number * 10 + (c - '0'), 1000);
-        } else if (number >= 0) {
-            if (number >= 1 && number <= MaxPass)
-                passes |= uint32_t{1} << number;
-            number = -1;
-        }
-    }
-    return passes ? passes : EveryPass;
-}
 
 int32_t HighestPass(uint32_t passes)
 {
@@ -138,7 +119,7 @@ void WriteItems(const CScore& score, CPerformance& performance, CForm& form)
                 const double scale = std::clamp(outer.Scale * ratio.Normal / ratio.Actual, 1e-6, 1e6);
                 tuplets.push_back({mark, scale, product});
             } else if (const auto* ending = dynamic_cast<const CRepeatNum*>(mark)) {
-                endings.emplace_back(mark, PassesOfLabel(ending->Text));
+                endings.emplace_back(mark, EndingPasses(ending->Text));
             } else if (const auto* vibrato = dynamic_cast<const CVibrato*>(mark)) {
                 const int32_t s = vibrato->GetLevel();
                 if (s >= 1 && s <= 64) {
@@ -372,6 +353,23 @@ CPerformance PerformScore(const CScore& score)
     FindRepeats(score, form);
     PlayItems(score, performance, form);
     return performance;
+}
+
+uint32_t EndingPasses(std::string_view label)
+{
+    uint32_t passes = 0;
+    int32_t number = -1;
+    for (std::size_t i = 0; i <= label.size(); ++i) {
+        const char c = i < label.size() ? label[i] : '.';
+        if (c >= '0' && c <= '9') {
+            number = std::min(number < 0 ? c - '0' : number * 10 + (c - '0'), 1000);
+        } else if (number >= 0) {
+            if (number >= 1 && number <= MaxPass)
+                passes |= uint32_t{1} << number;
+            number = -1;
+        }
+    }
+    return passes ? passes : EveryPass;
 }
 
 double SecondsAt(const CPerformance& performance, int64_t tick)

@@ -11,6 +11,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string_view>
 #include <vector>
 
 class CScore;
@@ -86,6 +87,10 @@ struct CPerformance
 // The score's performance, from its settings ($Tuning, $Capo, $Tempo, $Program,
 // Strings) and every item read, also those the drawing cuts at the last page.
 CPerformance PerformScore(const CScore& score);
+
+// The passes a repeat ending's label names ("1.", "1.2.", "3."): bit p set for pass p, 1 to
+// 31. A label that names none plays on every pass: all bits set.
+uint32_t EndingPasses(std::string_view label);
 
 // Seconds from the start at a tick of played time.
 double SecondsAt(const CPerformance& performance, int64_t tick);
