@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <unordered_map>
 
 #include "model/Score.h"
 #include "symbols/Items.h"
@@ -74,24 +75,23 @@ int32_t HighestPass(uint32_t passes)
 // What the written walk learns for the played one.
 struct CForm
 {
-    std::vector<uint32_t> Endings;   // per item: the passes of the ending it lies in, 0 when none
-    std::vector<uint64_t> Vibrato;   // per item: bit s-1 for each string under a vibrato; empty when none
-    std::vector<std::size_t> Target; // per item: where a closing repeat bar returns to
-    std::vector<int32_t> Passes;     // per item: how often a closing repeat bar's section plays
-};
+    std::vector<uint32_t> Endings;  // per item: the passes of the ending it lies in, 0 when none; empty when none
+    std::vector<uint64_t> Vibrato;  // per item: bit s-1 for each string under a vibrato; empty when none
+    struct CRepeat
+    {
+        std::size_t Target;  // where the closing bar returns to
+        int32_t Passes;      // how often its section plays
+    };
+    std::unordered_map<std::size_t, CRepeat> Repeats;  // by the closing bar's item
 
-bool IsRepeatBar(const CScoreItem& item, CItemRepeatBar::RepeatSide side)
-{
-    const auto* bar = dynamic_cast<const CItemRepeatBar*>(&item);
-    return bar && bar->Side == side;
-}
+    uint32_t EndingAt(std::size_t k) const { return Endings.empty() ? 0 : Endings[k]; }
+};
 
 // Items in written time, and the endings and vibrato around each item.
 void WriteItems(const CScore& score, CPerformance& performance, CForm& form)
 {
     const std::size_t count = score.UnitItems.size();
     performance.Written.resize(count);
-    form.Endings.assign(count, 0);
     struct COpen
     {
         const CScoreInterUnit* Mark;
@@ -120,6 +120,8 @@ void WriteItems(const CScore& score, CPerformance& performance, CForm& form)
                 tuplets.push_back({mark, scale, product});
             } else if (const auto* ending = dynamic_cast<const CRepeatNum*>(mark)) {
                 endings.emplace_back(mark, EndingPasses(ending->Text));
+                if (form.Endings.empty())
+                    form.Endings.assign(count, 0);
             } else if (const auto* vibrato = dynamic_cast<const CVibrato*>(mark)) {
                 const int32_t s = vibrato->GetLevel();
                 if (s >= 1 && s <= 64) {
@@ -172,24 +174,21 @@ void WriteItems(const CScore& score, CPerformance& performance, CForm& form)
 void FindRepeats(const CScore& score, CForm& form)
 {
     const std::size_t count = score.UnitItems.size();
-    form.Target.assign(count, 0);
-    form.Passes.assign(count, 0);
     std::size_t sectionStart = 0;
     for (std::size_t k = 0; k < count; ++k) {
-        const CScoreItem& item = *score.UnitItems[k];
-        if (IsRepeatBar(item, CItemRepeatBar::RepeatSide::Open)) {
+        const auto* bar = dynamic_cast<const CItemRepeatBar*>(score.UnitItems[k].get());
+        if (!bar)
+            continue;
+        if (bar->Side == CItemRepeatBar::RepeatSide::Open) {
             sectionStart = k;
             continue;
         }
-        if (!IsRepeatBar(item, CItemRepeatBar::RepeatSide::Close))
-            continue;
         int32_t passes = 2;
         for (std::size_t j = sectionStart; j < k; ++j)
-            passes = std::max(passes, HighestPass(form.Endings[j]));
-        for (std::size_t j = k + 1; j < count && form.Endings[j] != 0; ++j)
-            passes = std::max(passes, HighestPass(form.Endings[j]));
-        form.Target[k] = sectionStart;
-        form.Passes[k] = passes;
+            passes = std::max(passes, HighestPass(form.EndingAt(j)));
+        for (std::size_t j = k + 1; j < count && form.EndingAt(j) != 0; ++j)
+            passes = std::max(passes, HighestPass(form.EndingAt(j)));
+        form.Repeats[k] = {sectionStart, passes};
         sectionStart = k + 1;
     }
 }
@@ -301,7 +300,7 @@ void PlayItems(const CScore& score, CPerformance& performance, const CForm& form
             afterSection = true;  // its closing bar played out, or lay in an ending skipped now
             repeating = count;
         }
-        const uint32_t ending = form.Endings[k];
+        const uint32_t ending = form.EndingAt(k);
         if (afterSection && ending == 0) {
             pass = 1;
             afterSection = false;
@@ -323,13 +322,15 @@ void PlayItems(const CScore& score, CPerformance& performance, const CForm& form
             }
         }
         tick += duration;
-        if (form.Passes[k] != 0 && pass < form.Passes[k] && performance.Played.size() < budget) {
-            ++pass;
-            repeating = k;
-            k = form.Target[k];
-            continue;
-        }
-        if (form.Passes[k] != 0) {
+        const auto repeat = form.Repeats.empty() || !dynamic_cast<const CItemRepeatBar*>(&item) ? form.Repeats.end()
+                                                                                               : form.Repeats.find(k);
+        if (repeat != form.Repeats.end()) {
+            if (pass < repeat->second.Passes && performance.Played.size() < budget) {
+                ++pass;
+                repeating = k;
+                k = repeat->second.Target;
+                continue;
+            }
             afterSection = true;
             repeating = count;
         }
