@@ -10,16 +10,12 @@ on stderr beyond its three progress lines.
 usage: musicxml_roundtrip.py PLEKTO SOURCE_DIR
 """
 import os
-import subprocess
 import sys
 import tempfile
 from fractions import Fraction as F
 
-import mido
-
-# Onsets are exact in MuseScore's 480 ticks a quarter; it ends each note a tick early.
-ONSET_TOLERANCE = 2 / 480
-DURATION_TOLERANCE = 3 / 480
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "midi"))
+from common import DURATION_TOLERANCE, ONSET_TOLERANCE, compare, in_quarters, render, run
 
 # Scores whose notes are known from the notation alone, as (pitch, onset, duration).
 KNOWN = {
@@ -56,46 +52,8 @@ READ_ONLY = {
 SHIFT_JIS = ("shift_jis.tab", "tmテスト/tslt1楽譜\n-4,4/n1nn0/|\n".encode("cp932"), "<work-title>テスト</work-title>")
 
 
-def run(command, **kwargs):
-    return subprocess.run(command, capture_output=True, text=True, timeout=120, **kwargs)
-
-
 # Our dead notes (muted strings, cross heads) are short and struck at this velocity.
 DEAD_VELOCITY = 64
-
-
-def notes_of_midi(path, velocities=False):
-    """(pitch, onset, duration) in quarters, by onset then pitch; with the velocity too."""
-    midi = mido.MidiFile(path)
-    per_quarter = midi.ticks_per_beat
-    notes = []
-    for track in midi.tracks:
-        now = 0
-        sounding = {}
-        for message in track:
-            now += message.time
-            if message.type == "note_on" and message.velocity > 0:
-                sounding.setdefault((message.channel, message.note), []).append((now, message.velocity))
-            elif message.type in ("note_on", "note_off"):
-                starts = sounding.get((message.channel, message.note))
-                if starts:
-                    start, velocity = starts.pop(0)
-                    notes.append((message.note, F(start, per_quarter), F(now - start, per_quarter))
-                                 + ((velocity,) if velocities else ()))
-    return sorted(notes, key=lambda n: (n[1], n[0]))
-
-
-def compare(name, got, expected):
-    problems = []
-    if len(got) != len(expected):
-        problems.append(f"{name}: MuseScore plays {len(got)} notes, expected {len(expected)}")
-    for index, (g, e) in enumerate(zip(got, expected)):
-        if (g[0] != e[0] or abs(g[1] - e[1]) > ONSET_TOLERANCE or abs(g[2] - e[2]) > DURATION_TOLERANCE):
-            problems.append(f"{name}: note {index + 1}: MuseScore plays pitch {g[0]} at {float(g[1]):.3f} "
-                            f"for {float(g[2]):.3f} quarters, expected pitch {e[0]} at {float(e[1]):.3f} "
-                            f"for {float(e[2]):.3f}")
-            break
-    return problems
 
 
 def compare_with_ours(name, got, ours):
@@ -144,9 +102,9 @@ def main():
         problems = []
         for name, path in scores.items():
             stem = os.path.join(work, os.path.splitext(name)[0])
-            render = run([plekto, "render", path, "-o", stem + ".musicxml"], env=env)
-            if render.returncode != 0:  # a warning about the score (a length of 64) is no failure
-                problems.append(f"{name}: plekto render failed ({render.returncode}): {render.stderr.strip()}")
+            problem = render(plekto, path, stem + ".musicxml", env)  # a warning (a length of 64) is no failure
+            if problem:
+                problems.append(problem)
                 continue
             if name == SHIFT_JIS[0]:
                 with open(stem + ".musicxml", encoding="utf-8") as file:
@@ -159,16 +117,16 @@ def main():
             if len(progress) != 3 or len(lines) != 3:
                 problems.append(f"{name}: MuseScore said: " + " | ".join(l for l in lines if l not in progress))
                 continue
-            got = notes_of_midi(stem + ".mid")
+            got = in_quarters(stem + ".mid")
             if not got:
                 problems.append(f"{name}: MuseScore plays no notes")
             if name in KNOWN:
                 problems += compare(name, got, KNOWN[name][1])
-            ours = run([plekto, "render", path, "-o", stem + ".ours.mid"], env=env)
-            if ours.returncode != 0:
-                problems.append(f"{name}: plekto render -o .mid failed ({ours.returncode}): {ours.stderr.strip()}")
+            problem = render(plekto, path, stem + ".ours.mid", env)
+            if problem:
+                problems.append(problem)
                 continue
-            problems += compare_with_ours(name, got, notes_of_midi(stem + ".ours.mid", velocities=True))
+            problems += compare_with_ours(name, got, in_quarters(stem + ".ours.mid", velocities=True))
 
         for problem in problems:
             print(problem)

@@ -28,56 +28,49 @@ void PrintTo(const CEvent& e, std::ostream* os)
 }
 using CTrack = std::vector<CEvent>;
 
-struct CReader
-{
-    const std::string& S;
-    std::size_t At = 0;
-    uint32_t Fixed(int n)
-    {
-        uint32_t v = 0;
-        while (n-- > 0)
-            v = v << 8 | static_cast<uint8_t>(S.at(At++));
-        return v;
-    }
-    uint32_t Variable()
-    {
-        uint32_t v = 0;
-        for (uint8_t b = 0x80; b & 0x80;)
-            v = v << 7 | ((b = static_cast<uint8_t>(S.at(At++))) & 0x7F);
-        return v;
-    }
-};
-
 // The tracks of a format 1 file at 480 ticks a quarter (running status is not expected).
 std::vector<CTrack> Parse(const std::string& s)
 {
-    CReader r{s};
+    std::size_t at = 0;
+    const auto byte = [&] { return static_cast<uint8_t>(s.at(at++)); };
+    const auto fixed = [&](int n) {
+        uint32_t v = 0;
+        while (n-- > 0)
+            v = v << 8 | byte();
+        return v;
+    };
+    const auto variable = [&] {
+        uint32_t v = 0;
+        for (uint8_t b = 0x80; b & 0x80;)
+            v = v << 7 | ((b = byte()) & 0x7F);
+        return v;
+    };
     EXPECT_EQ(s.substr(0, 4), "MThd");
-    r.At = 4;
-    EXPECT_EQ(r.Fixed(4), 6u);
-    EXPECT_EQ(r.Fixed(2), 1u);
-    std::vector<CTrack> tracks(r.Fixed(2));
-    EXPECT_EQ(r.Fixed(2), 480u);
+    at = 4;
+    EXPECT_EQ(fixed(4), 6u);
+    EXPECT_EQ(fixed(2), 1u);
+    std::vector<CTrack> tracks(fixed(2));
+    EXPECT_EQ(fixed(2), 480u);
     for (CTrack& track : tracks) {
-        EXPECT_EQ(s.substr(r.At, 4), "MTrk");
-        r.At += 4;
-        const std::size_t end = r.Fixed(4) + r.At;
-        for (int64_t tick = 0; r.At < end;) {
-            tick += r.Variable();
-            CEvent e{tick, {static_cast<uint8_t>(s.at(r.At++))}};
+        EXPECT_EQ(s.substr(at, 4), "MTrk");
+        at += 4;
+        const std::size_t end = fixed(4) + at;
+        for (int64_t tick = 0; at < end;) {
+            tick += variable();
+            CEvent e{tick, {byte()}};
             uint32_t size = (e.Data[0] & 0xE0) == 0xC0 ? 1 : 2;  // program change, channel pressure: 1
             if (e.Data[0] == 0xFF) {
-                e.Data.push_back(static_cast<uint8_t>(s.at(r.At++)));
-                size = r.Variable();
+                e.Data.push_back(byte());
+                size = variable();
             }
             for (uint32_t i = 0; i < size; ++i)
-                e.Data.push_back(static_cast<uint8_t>(s.at(r.At++)));
+                e.Data.push_back(byte());
             track.push_back(e);
         }
-        EXPECT_EQ(r.At, end);
+        EXPECT_EQ(at, end);
         EXPECT_EQ(track.back().Data, (Bytes{0xFF, 0x2F}));
     }
-    EXPECT_EQ(r.At, s.size());
+    EXPECT_EQ(at, s.size());
     return tracks;
 }
 

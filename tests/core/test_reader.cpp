@@ -29,8 +29,6 @@ TEST(Reader, SplittingAndTrimming)
         {"tokens are case-sensitive and unknown ones are ignored", "N4nn0/CH/n4nn0/#x/9/\x82\xa0", 1},
         {"a c or v that selects nothing is ignored, not refused", "cx/n4nn0/v/vx/r4", 2},
         {"refusal skips the rest of the line only", "3e/n4nn0/r4\nr8", 1},
-        {"vb without s or e is refused", "n4nn0/vbx/r4", 1},
-        {"3, [, _ and f without s or e are refused", "n4nn0/3/r4\nn4nn0/[x/r4\nn4nn0/_/r4\nn4nn0/fx/r4", 4},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -165,9 +163,8 @@ TEST(Reader, SpanMarkPairingAndRefusals)
     ASSERT_EQ(afterRest.Marks(), 1u);
     EXPECT_EQ(afterRest.Mark<CConnectedNoteFlag>(0)->StartItem, afterRest.ItemAt(1));
     EXPECT_EQ(afterRest.Mark<CConnectedNoteFlag>(0)->EndItem, afterRest.ItemAt(3));
-    for (const char* refused : {"3s/n4nn0", "fs8/n4nn0", "_s/n4nn0", "vbs/n4nn0", "[s/n4nn0", "ch/n4nn0",
-                                "n4nn0/fs/r4", "n4nn0/3e/r4", "n4nn0/fe/r4", "n4nn0/_e/r4", "n4nn0/vbe/r4",
-                                "n4nn0/[e/r4"}) {
+    // Closing what is not open is pinned by the diagnostics; here, opening before any note.
+    for (const char* refused : {"3s/n4nn0", "_s/n4nn0", "vbs/n4nn0", "[s/n4nn0", "ch/n4nn0"}) {
         SCOPED_TRACE(refused);
         ReadScore r(refused);
         EXPECT_LE(r.Items(), 1u); EXPECT_EQ(r.Marks(), 0u);

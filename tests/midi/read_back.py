@@ -6,12 +6,11 @@ Usage: read_back.py PLEKTO EXAMPLES_DIR. Missing mido or FluidSynth is a failure
 import array
 import glob
 import os
-import subprocess
 import sys
 import tempfile
 import wave
 
-import mido
+from common import read_notes, render, run, timed
 
 # Standard tuning, strings 1..6 (E4 B3 G3 D3 A2 E2); channels 0..5 for strings 1..6.
 # 3/4 at 90 quarters a minute (666,667 microseconds a quarter). Bar 2 sits between repeat
@@ -44,43 +43,25 @@ def check(condition, what):
     return condition
 
 
-def render(plekto, score, out, env):
-    run = subprocess.run([plekto, "render", score, "-o", out, "--defaults"], env=env,
-                         capture_output=True, text=True)
-    return check(run.returncode == 0 and run.stderr == "" and os.path.getsize(out) > 0,
-                 f"plekto render {score}: status {run.returncode}: {run.stderr.strip()}")
-
-
 def read(path):
     """Notes (onset, channel, pitch, duration), bends (tick, channel, value), tempos, metres, title."""
-    midi = mido.MidiFile(path, charset="utf-8")
+    midi, notes = read_notes(path, failures)
     check(midi.type == 1 and midi.ticks_per_beat == 480, f"{path}: type {midi.type}, {midi.ticks_per_beat} ticks")
-    notes, bends, tempos, metres = [], [], [], []
-    for track in midi.tracks:
-        tick, sounding = 0, {}
-        for msg in track:
-            tick += msg.time
-            if msg.type == "set_tempo":
-                tempos.append(msg.tempo)
-            elif msg.type == "time_signature":
-                metres.append((tick, msg.numerator, msg.denominator))
-            elif msg.type == "pitchwheel":
-                bends.append((tick, msg.channel, msg.pitch))
-            elif msg.type == "note_on" and msg.velocity > 0:
-                check((msg.channel, msg.note) not in sounding, f"{path}: note {msg.note} struck twice at {tick}")
-                sounding[(msg.channel, msg.note)] = tick
-            elif msg.type in ("note_on", "note_off"):
-                start = sounding.pop((msg.channel, msg.note), None)
-                if check(start is not None, f"{path}: note {msg.note} ends at {tick} but never began"):
-                    notes.append((start, msg.channel, msg.note, tick - start))
-        check(not sounding, f"{path}: notes never ended: {sounding}")
-    return sorted(notes), bends, tempos, metres, midi.tracks[0].name
+    bends, tempos, metres = [], [], []
+    for tick, msg in timed(midi):
+        if msg.type == "set_tempo":
+            tempos.append(msg.tempo)
+        elif msg.type == "time_signature":
+            metres.append((tick, msg.numerator, msg.denominator))
+        elif msg.type == "pitchwheel":
+            bends.append((tick, msg.channel, msg.pitch))
+    return [note[:4] for note in notes], bends, tempos, metres, midi.tracks[0].name
 
 
 def play(path, wav, sound_font):
-    run = subprocess.run(["fluidsynth", "-ni", "-F", wav, sound_font, path], capture_output=True, text=True)
-    lines = [line for line in (run.stdout + run.stderr).splitlines() if "error" in line.lower()]
-    if not check(run.returncode == 0 and not lines, f"fluidsynth {path}: status {run.returncode}: {lines}"):
+    result = run(["fluidsynth", "-ni", "-F", wav, sound_font, path])
+    lines = [line for line in (result.stdout + result.stderr).splitlines() if "error" in line.lower()]
+    if not check(result.returncode == 0 and not lines, f"fluidsynth {path}: status {result.returncode}: {lines}"):
         return
     with wave.open(wav) as w:
         samples = array.array("h", w.readframes(w.getnframes()))
@@ -100,7 +81,7 @@ def main():
         check(len(scores) > 1, f"no examples in {examples}")
         for score in scores:
             out = os.path.join(tmp, os.path.basename(score)[:-4] + ".mid")
-            if not render(plekto, score, out, env):
+            if not check(not (problem := render(plekto, score, out, env, "--defaults", quiet=True)), problem):
                 continue
             notes, bends, tempos, metres, title = read(out)
             check(notes, f"{out}: no notes")

@@ -33,6 +33,15 @@ QImage Render(double widthMm, double heightMm, const std::function<void(CSurface
     return image;
 }
 
+// Text in a font, drawn into a rectangle on a page of the given size in mm.
+QImage TextImage(const CFont& font, const char* text, CRect rect, uint32_t flags, double widthMm, double heightMm)
+{
+    return Render(widthMm, heightMm, [&](CSurface& dc) {
+        dc.SelectFont(&font);
+        dc.DrawText(text, rect, flags);
+    });
+}
+
 // The smallest rectangle holding every black pixel (empty when there is none).
 QRect InkBox(const QImage& image)
 {
@@ -115,12 +124,7 @@ TEST(PainterSurface, SingleLineTextIsPlacedByItsAlignmentFlags)
     struct CRow { uint32_t Flags; const char* What; };
     const CRow rows[] = {{DT_LEFT | DT_TOP, "left top"}, {DT_CENTER | DT_VCENTER, "centred"}, {DT_RIGHT | DT_BOTTOM, "right bottom"}};
     for (const CRow& row : rows) {
-        const QImage image = Render(60, 40, [&](CSurface& dc) {
-            dc.SelectFont(&font);
-            CRect rect{1000, -1000, 5000, -3000};
-            dc.DrawText("HH", rect, row.Flags | DT_SINGLELINE);
-        });
-        const QRect ink = InkBox(image);
+        const QRect ink = InkBox(TextImage(font, "HH", {1000, -1000, 5000, -3000}, row.Flags | DT_SINGLELINE, 60, 40));
         ASSERT_FALSE(ink.isEmpty()) << row.What;
         const int left = ink.left(), right = ink.right(), top = ink.top(), bottom = ink.bottom();
         const int centreX = (left + right + 1) / 2 - 300, centreY = (top + bottom + 1) / 2 - 200;
@@ -144,12 +148,7 @@ TEST(PainterSurface, AnAmpersandIsDrawnAsWritten)
     // "&" alone has ink.
     CFont font{"Courier New", 280, 1000};
     const auto inkWidth = [&](const char* text) {
-        const QImage image = Render(60, 20, [&](CSurface& dc) {
-            dc.SelectFont(&font);
-            CRect rect{0, 0, 6000, -2000};
-            dc.DrawText(text, rect, DT_SINGLELINE);
-        });
-        return InkBox(image).width();
+        return InkBox(TextImage(font, text, {0, 0, 6000, -2000}, DT_SINGLELINE, 60, 20)).width();
     };
     const int cell = inkWidth("AB") - inkWidth("A");  // about 60 px
     EXPECT_GT(cell, 40);
