@@ -38,12 +38,14 @@ public:
     bool InitInstance(const QStringList& arguments, const QString& programFile);
 
     // The framework's open path: the document reads the file, the file joins the
-    // recent files, the title and the view follow.
+    // recent files, the title and the view follow. A file that cannot be read changes
+    // nothing: a message box names it and the reader's reason, and false.
     bool OpenDocumentFile(const QString& path);
     // The new-document path: an empty score under the name "無題".
     bool NewDocument();
     // The open file read again as Open reads it, keeping the title, the scroll position
-    // and the recent files as they are. False when no file is open.
+    // and the recent files as they are. False when no file is open, or when it cannot be
+    // read: the score stays and the status bar says so until a reload succeeds.
     bool ReloadDocument();
 
     // Whether the open file is read again whenever it changes on disk; kept in the
@@ -74,6 +76,10 @@ public slots:
     void OnAppAbout();
 
 private:
+    // recentIndex: the recent entry being opened, -1 for none; on failure that entry
+    // offers to leave the list.
+    bool OpenFile(const QString& path, int recentIndex);
+    void ReportOpenFailure(const QString& path, int recentIndex);
     void DocumentChanged();
     void OnWatchedFileChanged();
 

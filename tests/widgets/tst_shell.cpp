@@ -1,4 +1,5 @@
 // The application shell: start-up, menus, toolbar, status bar, recent files and help.
+#include <QAbstractButton>
 #include <QAction>
 #include <QFileDialog>
 #include <QLabel>
@@ -9,6 +10,8 @@
 #include <QSignalSpy>
 #include <QStatusBar>
 #include <QToolBar>
+#include <cerrno>
+#include <cstring>
 
 #include "WidgetTest.h"
 #include "app/Help.h"
@@ -43,6 +46,7 @@ private slots:
     void startUpAndClose();
     void menusToolbarAndStatusBar();
     void recentFiles();
+    void failedOpensChangeNothing();
     void openDialogFilters();
     void aboutBoxAndHelpCommand();
 };
@@ -51,9 +55,7 @@ void TestShell::startUpAndClose()
 {
     const std::tuple<QString, const char*, int, int> starts[] = {
         {QString(), "無題", 0, 0},
-        {Example("exercise.tab"), "exercise.tab", 11, 2},  // title line + one TAB line
-        {QStringLiteral("/nonexistent/missing.tab"), "missing.tab", 0, 0},
-        {QStringLiteral(PLEKTO_SOURCE_DIR "/examples"), "examples", 0, 0}};
+        {Example("exercise.tab"), "exercise.tab", 11, 2}};  // title line + one TAB line
     for (const auto& [file, title, items, lines] : starts) {
         QTemporaryDir dir;
         auto app = StartApp(dir, file.isEmpty() ? QStringList{} : QStringList{file});
@@ -172,6 +174,55 @@ void TestShell::recentFiles()
     for (const auto& [path, shown] : names)
         QCOMPARE(CRecentFileList::AbbreviateName(QString::fromUtf8(path), CRecentFileList::MaxDisplayLength),
                  QString::fromUtf8(shown));
+}
+
+void TestShell::failedOpensChangeNothing()
+{
+    QTemporaryDir dir;
+    QString text;
+    auto boxText = [&text](QWidget* w) { text = qobject_cast<QMessageBox*>(w)->text(); };
+    // Named on the command line: the message, then an empty score.
+    auto seen = OnNextModal(boxText);
+    auto app = StartApp(dir, {dir.filePath(QStringLiteral("gone.tab"))});
+    QVERIFY(app); QVERIFY(*seen);
+    QVERIFY2(text.contains(dir.filePath(QStringLiteral("gone.tab"))), qPrintable(text));
+    QCOMPARE(Title(*app), QStringLiteral("無題 - Plekto"));
+    const QString good = WriteFile(dir, QStringLiteral("good.tab"), NotesScore(3));
+    const QString stale = WriteFile(dir, QStringLiteral("stale.tab"), NotesScore(4));
+    QVERIFY(app->OpenDocumentFile(stale)); QVERIFY(app->OpenDocumentFile(good));
+    const CScore* shown = app->GetDocument().Score.get();
+    const QStringList recent{good, stale};
+    QCOMPARE(app->GetRecentFiles().Entries(), recent);
+    // The reason is the system's own, as the reader reports it.
+    const std::tuple<const char*, QString, int> failures[] = {
+        {"missing", dir.filePath(QStringLiteral("missing.tab")), ENOENT}, {"directory", dir.path(), EISDIR}};
+    for (const auto& [name, path, error] : failures) {
+        auto seen = OnNextModal(boxText);
+        QVERIFY2(!app->OpenDocumentFile(path), name);
+        QVERIFY(*seen);
+        QCOMPARE(text, QStringLiteral("ファイルを開けません: ") + path + '\n' + QString::fromLocal8Bit(std::strerror(error)));
+        QVERIFY(app->GetDocument().Score.get() == shown); QVERIFY(shown->UnitItems.size() == 3);
+        QCOMPARE(Title(*app), QStringLiteral("good.tab - Plekto"));
+        QCOMPARE(app->GetRecentFiles().Entries(), recent);
+    }
+    // A recent entry that no longer opens offers to leave the list: "no" keeps it, "yes"
+    // takes it out of the menu and the store.
+    QVERIFY(QFile::remove(stale));
+    QMenu* file = TopMenu(*app->GetMainFrame(), 0);
+    for (const auto answer : {QMessageBox::No, QMessageBox::Yes}) {
+        auto seen = OnNextModal([&](QWidget* w) {
+            boxText(w);
+            qobject_cast<QMessageBox*>(w)->button(answer)->click();
+        });
+        file->actions().at(8)->trigger();  // the second entry
+        QVERIFY(*seen); QVERIFY2(text.contains(stale), qPrintable(text));
+        QVERIFY(app->GetDocument().Score.get() == shown);
+    }
+    QCOMPARE(app->GetRecentFiles().Entries(), QStringList{good});
+    QVERIFY(file->actions().at(8)->isSeparator());
+    QSettings ini(dir.filePath(QStringLiteral("Plekto.conf")), QSettings::IniFormat);
+    QCOMPARE(ini.value(QStringLiteral("Recent File List/File1")).toString(), good);
+    QVERIFY(!ini.contains(QStringLiteral("Recent File List/File2")));
 }
 
 void TestShell::openDialogFilters()
