@@ -23,6 +23,7 @@ namespace
 {
 const QString RealRefused = QStringLiteral("数字を入力してください。");
 const QString IntRefused = QStringLiteral("整数を入力してください。");
+const QString PositiveRefused = QStringLiteral("0 より大きい数字を入力してください。");
 
 // A memory store that logs its writes as "Section\Name" (without "Settings\").
 struct CLoggingStore : CMemorySettingsStore
@@ -119,6 +120,9 @@ private slots:
     void freshSheetShowsItsPagesAndTheDefaults();
     void tabPageReadoutsAndCheckBox();
     void refusedFieldsKeepTheFocusAndBlockEverything();
+    void pageSizeAboveZero_data();
+    void pageSizeAboveZero();
+    void fieldsShowWhatWasStored();
     void fontPageAndFontDialog();
     void settingsCommandAppliesAndLaysOut();
 };
@@ -233,7 +237,7 @@ void TestSettingsDialog::refusedFieldsKeepTheFocusAndBlockEverything()
     // The reading stopped at the refused field: the margin after it was not read.
     QCOMPARE(f.Sheet.PageSet().Values.MarginLeft, 20.0);
     // Integers have their own message; a negative value is no problem.
-    Type(width, QStringLiteral("-150"));
+    Type(width, QStringLiteral("150"));
     f.Tab(1);
     QLineEdit* units = Field(f.Sheet, "UnitsForTAB");
     Type(units, QStringLiteral("2.5"));
@@ -250,7 +254,7 @@ void TestSettingsDialog::refusedFieldsKeepTheFocusAndBlockEverything()
     f.Ok();
     QVERIFY(f.S.MarginLeft == 33.0); QVERIFY(f.S.UnitsForTAB == -3);
     QVERIFY(f.S.FontFret.Size == 0); QVERIFY(f.S.FlagHeight == 1.23);
-    QCOMPARE(f.Store.GetInt(SettingsSection::Page, "PageW", INT32_MIN), -15000);
+    QCOMPARE(f.Store.GetInt(SettingsSection::Page, "PageW", INT32_MIN), 15000);
     // OK stores the shown pages in tab order; the note page never was.
     QCOMPARE(f.Store.Writes.join(' '),
              QStringLiteral("Page\\PageH Page\\PageW Page\\MgnL Page\\MgnT Page\\MgnR Page\\MgnB Tab\\MgnUp "
@@ -258,6 +262,55 @@ void TestSettingsDialog::refusedFieldsKeepTheFocusAndBlockEverything()
                             "Tab\\UnitTab Font\\FontNameMainTitle Font\\FontNameSubTitle Font\\FontNameFret "
                             "Font\\FontNameTAB Font\\FontSizeMainTitle Font\\FontSizeSubTitle Font\\FontSizeFret "
                             "Font\\FontSizeTAB"));
+}
+
+void TestSettingsDialog::pageSizeAboveZero_data()
+{
+    QTest::addColumn<QString>("field");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("zero width") << "PageWidth" << "0";
+    QTest::newRow("negative width") << "PageWidth" << "-5";
+    QTest::newRow("zero height") << "PageHeight" << " 0.0 ";
+}
+
+// A page of zero size or less would be drawn mirrored: leaving the page, Apply and OK are
+// refused with the focus kept; the margins may still be negative.
+void TestSettingsDialog::pageSizeAboveZero()
+{
+    QFETCH(QString, field);
+    QFETCH(QString, text);
+    Open f;
+    QLineEdit* edit = Field(f.Sheet, field.toLatin1().constData());
+    Type(edit, text);
+    Type(f.Sheet, "MarginTop", QStringLiteral("-5"));
+    f.Tab(1);
+    QVERIFY(f.Sheet.Tabs()->currentIndex() == 0); QVERIFY(f.Sheet.focusWidget() == edit);
+    f.Sheet.ApplyButton()->click();
+    f.Sheet.OkButton()->click();
+    QCOMPARE(f.Watcher.Messages, QStringList({PositiveRefused, PositiveRefused, PositiveRefused}));
+    QVERIFY(f.Sheet.focusWidget() == edit); QVERIFY(f.Store.Writes.isEmpty());
+    Type(edit, QStringLiteral("0.01"));
+    f.Ok();
+    QCOMPARE(f.Store.GetInt(SettingsSection::Page, "MgnT", INT32_MIN), -500);
+}
+
+void TestSettingsDialog::fieldsShowWhatWasStored()
+{
+    Open f;
+    const QString huge = QStringLiteral("99999999999999999999");
+    Type(f.Sheet, "PageWidth", huge);
+    f.Tab(1);
+    Type(f.Sheet, "UnitsForTAB", huge);
+    f.Sheet.ApplyButton()->click();
+    // The store keeps 32-bit integers (a length in hundredths of a mm): both saturate.
+    QCOMPARE(Field(f.Sheet, "UnitsForTAB")->text(), QStringLiteral("2147483647"));
+    f.Tab(0);
+    QCOMPARE(Field(f.Sheet, "PageWidth")->text(), QStringLiteral("21474836.47"));
+    // A length finer than a hundredth is stored truncated; after OK the record holds that.
+    Type(f.Sheet, "PageHeight", QStringLiteral("123.456"));
+    f.Ok();
+    QCOMPARE(f.S.PageHeight, 123.45); QCOMPARE(f.S.PageWidth, 21474836.47);
+    QVERIFY(f.Watcher.Messages.isEmpty());
 }
 
 void TestSettingsDialog::fontPageAndFontDialog()
