@@ -122,10 +122,11 @@ bool CPlektoApp::InitInstance(const QStringList& arguments, const QString& progr
         return accepted;
     };
     Frame->UpdateRecentFileMenu(RecentFiles.Entries());
-    bool processed = arguments.isEmpty() ? NewDocument() : OpenDocumentFile(arguments.first());
-    // A file named on the command line that cannot be read has had its message: the
-    // viewer starts with an empty score instead.
-    if (!processed && !arguments.isEmpty() && !Doc->LastRead)
+    bool processed = arguments.isEmpty() ? NewDocument() : OpenFile(arguments.first(), -1, false);
+    // A file named on the command line that cannot be read: the viewer starts with an
+    // empty score, and the message comes once the window is up.
+    const CReadResult failure = Doc->LastRead;
+    if (!failure)
         processed = NewDocument();
     if (!processed)
         return false;
@@ -134,6 +135,8 @@ bool CPlektoApp::InitInstance(const QStringList& arguments, const QString& progr
     if (const QScreen* screen = Frame->screen())
         Frame->resize(screen->availableGeometry().size() * 3 / 4);
     Frame->show();
+    if (!failure)
+        ReportOpenFailure(arguments.first(), failure, -1);
     return true;
 }
 
@@ -152,9 +155,9 @@ bool CPlektoApp::NewDocument()
     return ok;
 }
 
-bool CPlektoApp::OpenDocumentFile(const QString& path) { return OpenFile(path, -1); }
+bool CPlektoApp::OpenDocumentFile(const QString& path) { return OpenFile(path, -1, true); }
 
-bool CPlektoApp::OpenFile(const QString& path, int recentIndex)
+bool CPlektoApp::OpenFile(const QString& path, int recentIndex, bool report)
 {
     // Watched before it is read, so that a save during the read is not missed.
     const QString shown = Doc->GetPathName();
@@ -166,7 +169,8 @@ bool CPlektoApp::OpenFile(const QString& path, int recentIndex)
             Watcher->Clear();
         else
             Watcher->Watch(shown);
-        ReportOpenFailure(path, recentIndex);
+        if (report)
+            ReportOpenFailure(path, Doc->LastRead, recentIndex);
         return false;
     }
     if (ok) {
@@ -178,9 +182,9 @@ bool CPlektoApp::OpenFile(const QString& path, int recentIndex)
     return ok;
 }
 
-void CPlektoApp::ReportOpenFailure(const QString& path, int recentIndex)
+void CPlektoApp::ReportOpenFailure(const QString& path, const CReadResult& result, int recentIndex)
 {
-    const QString text = OpenFailureText(path, Doc->LastRead);
+    const QString text = OpenFailureText(path, result);
     if (recentIndex < 0) {
         QMessageBox::warning(Frame.get(), CMainFrame::AppTitle, text);
         return;
@@ -269,7 +273,7 @@ void CPlektoApp::OnOpenRecentFile(int index)
         return;
     // A copy: opening reorders the list.
     const QString path = RecentFiles.Entries()[index];
-    OpenFile(path, index);
+    OpenFile(path, index, true);
 }
 
 void CPlektoApp::OnAppAbout()

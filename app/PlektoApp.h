@@ -11,6 +11,7 @@
 #include <optional>
 
 #include "app/RecentFileList.h"
+#include "model/Reader.h"
 
 class CFileWatcher;
 class CMainFrame;
@@ -33,7 +34,8 @@ public:
     ~CPlektoApp() override;
 
     // arguments: the command line without the program's name; the first one, if any,
-    // names a score file to open. programFile locates the help pages. False when the
+    // names a score file to open (one that cannot be read leaves an empty score, and its
+    // message shows over the window). programFile locates the help pages. False when the
     // main window cannot be made.
     bool InitInstance(const QStringList& arguments, const QString& programFile);
 
@@ -77,9 +79,9 @@ public slots:
 
 private:
     // recentIndex: the recent entry being opened, -1 for none; on failure that entry
-    // offers to leave the list.
-    bool OpenFile(const QString& path, int recentIndex);
-    void ReportOpenFailure(const QString& path, int recentIndex);
+    // offers to leave the list. Without report the caller tells of a failure itself.
+    bool OpenFile(const QString& path, int recentIndex, bool report);
+    void ReportOpenFailure(const QString& path, const CReadResult& result, int recentIndex);
     void DocumentChanged();
     void OnWatchedFileChanged();
 
