@@ -14,12 +14,13 @@
 #include "model/Score.h"
 #include "settings/DataExchange.h"
 #include "settings/SettingsTable.h"
+#include "settings/Units.h"
 
 namespace
 {
 const QString RealRefused = QStringLiteral("数字を入力してください。");
 const QString IntRefused = QStringLiteral("整数を入力してください。");
-const QString PositiveRefused = QStringLiteral("0 より大きい数字を入力してください。");
+const QString PositiveRefused = QStringLiteral("0.01 以上の数字を入力してください。");
 
 // Width of a number field: room for about a dozen digits.
 constexpr int EditWidth = 88;
@@ -60,7 +61,8 @@ void CDataExchange::PositiveReal(QLineEdit* edit, double& value)
     Real(edit, read);
     if (Refused)
         return;
-    if (read > 0)
+    // The store keeps whole hundredths, truncated: less than one is a page of zero size.
+    if (ToUnits(read) > 0)
         value = read;
     else
         Fail(edit, PositiveRefused);

@@ -28,7 +28,7 @@ public:
     CDataExchange(QWidget& page, bool saveAndValidate) : Page(page), SaveAndValidate(saveAndValidate) {}
 
     void Real(QLineEdit* edit, double& value);
-    // A real that must be above zero (a page's size: zero or less mirrors the page).
+    // A real of at least one stored hundredth (a page's size: zero or less mirrors the page).
     void PositiveReal(QLineEdit* edit, double& value);
     void Int(QLineEdit* edit, int32_t& value);
     void Text(QLineEdit* edit, QString& value);
@@ -95,7 +95,7 @@ protected:
     // Exchanges the control with the page's copy of the setting; the control is named
     // after the setting's key.
     void Bind(std::string_view key, QWidget* control);
-    // A bound length field that refuses zero and less.
+    // A bound length field that refuses what would be stored as zero or less.
     void RequirePositive(QWidget* control) { PositiveFields.push_back(control); }
     QLabel* MakeLabel(const QString& text, QWidget* buddy);
     // The picture at the page's top left, tying the letters of the labels to what they

@@ -23,7 +23,7 @@ namespace
 {
 const QString RealRefused = QStringLiteral("数字を入力してください。");
 const QString IntRefused = QStringLiteral("整数を入力してください。");
-const QString PositiveRefused = QStringLiteral("0 より大きい数字を入力してください。");
+const QString PositiveRefused = QStringLiteral("0.01 以上の数字を入力してください。");
 
 // A memory store that logs its writes as "Section\Name" (without "Settings\").
 struct CLoggingStore : CMemorySettingsStore
@@ -271,10 +271,12 @@ void TestSettingsDialog::pageSizeAboveZero_data()
     QTest::newRow("zero width") << "PageWidth" << "0";
     QTest::newRow("negative width") << "PageWidth" << "-5";
     QTest::newRow("zero height") << "PageHeight" << " 0.0 ";
+    // The store keeps whole hundredths of a mm, truncated.
+    QTest::newRow("height under a hundredth") << "PageHeight" << "0.0099";
 }
 
 // A page of zero size or less would be drawn mirrored: leaving the page, Apply and OK are
-// refused with the focus kept; the margins may still be negative.
+// refused with the focus kept; the margins may still be negative, and 0.01 mm is a size.
 void TestSettingsDialog::pageSizeAboveZero()
 {
     QFETCH(QString, field);
