@@ -120,9 +120,7 @@ private slots:
     void freshSheetShowsItsPagesAndTheDefaults();
     void tabPageReadoutsAndCheckBox();
     void refusedFieldsKeepTheFocusAndBlockEverything();
-    void pageSizeAboveZero_data();
-    void pageSizeAboveZero();
-    void fieldsShowWhatWasStored();
+    void pageSizeAboveZeroAndFieldsShowWhatWasStored();
     void fontPageAndFontDialog();
     void settingsCommandAppliesAndLaysOut();
 };
@@ -264,55 +262,36 @@ void TestSettingsDialog::refusedFieldsKeepTheFocusAndBlockEverything()
                             "Font\\FontSizeTAB"));
 }
 
-void TestSettingsDialog::pageSizeAboveZero_data()
+// A page of zero size or less is drawn mirrored; the store keeps whole hundredths of a mm,
+// truncated, and 32-bit integers.
+void TestSettingsDialog::pageSizeAboveZeroAndFieldsShowWhatWasStored()
 {
-    QTest::addColumn<QString>("field");
-    QTest::addColumn<QString>("text");
-    QTest::newRow("zero width") << "PageWidth" << "0";
-    QTest::newRow("negative width") << "PageWidth" << "-5";
-    QTest::newRow("zero height") << "PageHeight" << " 0.0 ";
-    // The store keeps whole hundredths of a mm, truncated.
-    QTest::newRow("height under a hundredth") << "PageHeight" << "0.0099";
-}
-
-// A page of zero size or less would be drawn mirrored: leaving the page, Apply and OK are
-// refused with the focus kept; the margins may still be negative, and 0.01 mm is a size.
-void TestSettingsDialog::pageSizeAboveZero()
-{
-    QFETCH(QString, field);
-    QFETCH(QString, text);
-    Open f;
-    QLineEdit* edit = Field(f.Sheet, field.toLatin1().constData());
-    Type(edit, text);
-    Type(f.Sheet, "MarginTop", QStringLiteral("-5"));
-    f.Tab(1);
-    QVERIFY(f.Sheet.Tabs()->currentIndex() == 0); QVERIFY(f.Sheet.focusWidget() == edit);
-    f.Sheet.ApplyButton()->click();
-    f.Sheet.OkButton()->click();
-    QCOMPARE(f.Watcher.Messages, QStringList({PositiveRefused, PositiveRefused, PositiveRefused}));
-    QVERIFY(f.Sheet.focusWidget() == edit); QVERIFY(f.Store.Writes.isEmpty());
-    Type(edit, QStringLiteral("0.01"));
-    f.Ok();
-    QCOMPARE(f.Store.GetInt(SettingsSection::Page, "MgnT", INT32_MIN), -500);
-}
-
-void TestSettingsDialog::fieldsShowWhatWasStored()
-{
+    const std::pair<const char*, const char*> refused[] = {
+        {"PageWidth", "0"}, {"PageWidth", "-5"}, {"PageHeight", " 0.0 "}, {"PageHeight", "0.0099"}};
+    for (const auto& [name, text] : refused) {
+        Open f;
+        QLineEdit* edit = Field(f.Sheet, name);
+        Type(edit, QString::fromLatin1(text));
+        f.Tab(1);
+        f.Sheet.ApplyButton()->click();
+        f.Sheet.OkButton()->click();
+        QVERIFY2(f.Sheet.Tabs()->currentIndex() == 0 && f.Sheet.focusWidget() == edit, text);
+        QCOMPARE(f.Watcher.Messages, QStringList(3, PositiveRefused)); QVERIFY(f.Store.Writes.isEmpty());
+    }
+    // Margins may be negative; typed values beyond the store's range come back saturated.
     Open f;
     const QString huge = QStringLiteral("99999999999999999999");
+    Type(f.Sheet, "MarginTop", QStringLiteral("-5"));
     Type(f.Sheet, "PageWidth", huge);
     f.Tab(1);
     Type(f.Sheet, "UnitsForTAB", huge);
     f.Sheet.ApplyButton()->click();
-    // The store keeps 32-bit integers (a length in hundredths of a mm): both saturate.
     QCOMPARE(Field(f.Sheet, "UnitsForTAB")->text(), QStringLiteral("2147483647"));
     f.Tab(0);
-    QCOMPARE(Field(f.Sheet, "PageWidth")->text(), QStringLiteral("21474836.47"));
-    // A length finer than a hundredth is stored truncated; after OK the record holds that.
-    Type(f.Sheet, "PageHeight", QStringLiteral("123.456"));
+    QCOMPARE(Texts(f.Sheet, {"PageWidth", "MarginTop"}), QStringLiteral("21474836.47|-5"));
+    Type(f.Sheet, "PageHeight", QStringLiteral("0.01999"));
     f.Ok();
-    QCOMPARE(f.S.PageHeight, 123.45); QCOMPARE(f.S.PageWidth, 21474836.47);
-    QVERIFY(f.Watcher.Messages.isEmpty());
+    QCOMPARE(f.S.PageHeight, 0.01); QVERIFY(f.Watcher.Messages.isEmpty());
 }
 
 void TestSettingsDialog::fontPageAndFontDialog()
