@@ -318,8 +318,16 @@ void CMainFrame::UpdateProblems()
         item->setData(Qt::UserRole, QStringLiteral("%1 行目: %2").arg(line, message));
     }
     const int total = static_cast<int>(Doc.Diagnostics.size());
+    // A problem's line shown on double-click refers to the text just replaced.
+    statusBar()->clearMessage();
     MessagePane->setText(total == 0 ? IdleMessage : ProblemCountText(errors, total - errors));
     ProblemsDock->setVisible(total > 0);
+}
+
+void CMainFrame::ShowStatusNote(const QString& text)
+{
+    statusBar()->clearMessage();
+    MessagePane->setText(text);
 }
 
 void CMainFrame::UpdateIndicators()

@@ -45,9 +45,11 @@ public:
     // The recent files after the print commands, or the greyed placeholder.
     void UpdateRecentFileMenu(const QStringList& files);
     // After open, reload and close: the count of the document's errors and warnings in
-    // the message pane (the idle text when there are none), and their list in the
-    // problems window, shown only when there are some.
+    // the message pane (the idle text when there are none, and no earlier message over
+    // it), and their list in the problems window, shown only when there are some.
     void UpdateProblems();
+    // A note that stays in the message pane until the next UpdateProblems.
+    void ShowStatusNote(const QString& text);
     QDockWidget* GetProblemsDock() const { return ProblemsDock; }
     // "エラー 2 件、警告 1 件".
     static QString ProblemCountText(int errors, int warnings);

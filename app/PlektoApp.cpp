@@ -2,13 +2,17 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QFileSystemModel>
+#include <QMessageBox>
 #include <QPageSetupDialog>
 #include <QPrinter>
 #include <QScreen>
 #include <QSettings>
 #include <QTimer>
+#include <cerrno>
 
 #include "app/AboutDlg.h"
 #include "app/FileWatcher.h"
@@ -43,6 +47,27 @@ void ApplyFilter(QFileDialog& dialog, const QString& filter)
     if (auto* model = dialog.findChild<QFileSystemModel*>())
         model->setNameFilters(FilterPatterns(filter));
 }
+
+QString ShownPath(const QString& path) { return QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath()); }
+QString ReasonOf(const CReadResult& result) { return QString::fromLocal8Bit(result.Reason().c_str()); }
+
+// "ファイルを開けません: <path>\n<reason>", the reason as the reader gives it.
+QString OpenFailureText(const QString& path, const CReadResult& result)
+{
+    // One substitution pass: a path may itself contain "%2".
+    return QStringLiteral("ファイルを開けません: %1\n%2").arg(ShownPath(path), ReasonOf(result));
+}
+
+// The status bar's note while the file shown cannot be read again.
+QString UnreadableText(const QString& path, const CReadResult& result)
+{
+    if (result.Error == ReadError::CannotOpen && result.SystemError == ENOENT)
+        return QStringLiteral("ファイルが見つかりません: %1 (前回読み込んだ内容を表示しています)").arg(ShownPath(path));
+    return QStringLiteral("ファイルを読めません: %1: %2 (前回読み込んだ内容を表示しています)")
+        .arg(ShownPath(path), ReasonOf(result));
+}
+
+const QString RemoveRecentQuestion = QStringLiteral("\n\n最近使ったファイルの一覧から削除しますか？");
 }  // namespace
 
 CPlektoApp::CPlektoApp(std::unique_ptr<CQtSettingsStore> store)
@@ -97,7 +122,12 @@ bool CPlektoApp::InitInstance(const QStringList& arguments, const QString& progr
         return accepted;
     };
     Frame->UpdateRecentFileMenu(RecentFiles.Entries());
-    const bool processed = arguments.isEmpty() ? NewDocument() : OpenDocumentFile(arguments.first());
+    bool processed = arguments.isEmpty() ? NewDocument() : OpenFile(arguments.first(), -1, false);
+    // A file named on the command line that cannot be read: the viewer starts with an
+    // empty score, and the message comes once the window is up.
+    const CReadResult failure = Doc->LastRead;
+    if (!failure)
+        processed = NewDocument();
     if (!processed)
         return false;
     HelpFilePath = FormHelpPath(programFile);
@@ -105,6 +135,8 @@ bool CPlektoApp::InitInstance(const QStringList& arguments, const QString& progr
     if (const QScreen* screen = Frame->screen())
         Frame->resize(screen->availableGeometry().size() * 3 / 4);
     Frame->show();
+    if (!failure)
+        ReportOpenFailure(arguments.first(), failure, -1);
     return true;
 }
 
@@ -123,11 +155,24 @@ bool CPlektoApp::NewDocument()
     return ok;
 }
 
-bool CPlektoApp::OpenDocumentFile(const QString& path)
+bool CPlektoApp::OpenDocumentFile(const QString& path) { return OpenFile(path, -1, true); }
+
+bool CPlektoApp::OpenFile(const QString& path, int recentIndex, bool report)
 {
     // Watched before it is read, so that a save during the read is not missed.
+    const QString shown = Doc->GetPathName();
     Watcher->Watch(path);
     const bool ok = Doc->OnOpenDocument(path);
+    if (!Doc->LastRead) {
+        // The score shown before stays, and so does the watch on its file.
+        if (shown.isEmpty())
+            Watcher->Clear();
+        else
+            Watcher->Watch(shown);
+        if (report)
+            ReportOpenFailure(path, Doc->LastRead, recentIndex);
+        return false;
+    }
     if (ok) {
         RecentFiles.Add(path);
         RecentFiles.WriteList();
@@ -137,6 +182,21 @@ bool CPlektoApp::OpenDocumentFile(const QString& path)
     return ok;
 }
 
+void CPlektoApp::ReportOpenFailure(const QString& path, const CReadResult& result, int recentIndex)
+{
+    const QString text = OpenFailureText(path, result);
+    if (recentIndex < 0) {
+        QMessageBox::warning(Frame.get(), CMainFrame::AppTitle, text);
+        return;
+    }
+    // A recent entry that no longer opens would fail the same way next time.
+    if (QMessageBox::question(Frame.get(), CMainFrame::AppTitle, text + RemoveRecentQuestion) != QMessageBox::Yes)
+        return;
+    RecentFiles.Remove(recentIndex);
+    RecentFiles.WriteList();
+    Frame->UpdateRecentFileMenu(RecentFiles.Entries());
+}
+
 bool CPlektoApp::ReloadDocument()
 {
     const QString path = Doc->GetPathName();
@@ -144,6 +204,11 @@ bool CPlektoApp::ReloadDocument()
         return false;
     Watcher->MarkSeen();
     const bool ok = Doc->OnOpenDocument(path);
+    if (!Doc->LastRead) {
+        // The last score read stays on screen; the watcher reports the file's return.
+        Frame->ShowStatusNote(UnreadableText(path, Doc->LastRead));
+        return false;
+    }
     Frame->UpdateFrameTitle();
     Frame->GetView()->OnReloadUpdate();
     Frame->UpdateProblems();
@@ -167,7 +232,7 @@ std::unique_ptr<QFileDialog> CPlektoApp::CreateOpenDialog(QWidget* parent)
     // Qt's own dialog everywhere, so that the filters behave alike on every desktop.
     dialog->setOption(QFileDialog::DontUseNativeDialog);
     dialog->setAcceptMode(QFileDialog::AcceptOpen);
-    // A name that does not exist may be typed: it opens as an empty score.
+    // A name that does not exist may be typed: opening it then says why it failed.
     dialog->setFileMode(QFileDialog::AnyFile);
     dialog->setNameFilters(OpenFilters);
     QFileDialog* raw = dialog.get();
@@ -189,7 +254,12 @@ void CPlektoApp::OnFileOpen()
 
 void CPlektoApp::OnFileNew() { NewDocument(); }
 
-void CPlektoApp::OnFileReload() { ReloadDocument(); }
+void CPlektoApp::OnFileReload()
+{
+    // Asked for by hand, a failure gets the same message as opening.
+    if (!ReloadDocument() && !Doc->GetPathName().isEmpty() && !Doc->LastRead)
+        QMessageBox::warning(Frame.get(), CMainFrame::AppTitle, OpenFailureText(Doc->GetPathName(), Doc->LastRead));
+}
 
 void CPlektoApp::OnFilePrintSetup()
 {
@@ -203,7 +273,7 @@ void CPlektoApp::OnOpenRecentFile(int index)
         return;
     // A copy: opening reorders the list.
     const QString path = RecentFiles.Entries()[index];
-    OpenDocumentFile(path);
+    OpenFile(path, index, true);
 }
 
 void CPlektoApp::OnAppAbout()

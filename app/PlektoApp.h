@@ -11,6 +11,7 @@
 #include <optional>
 
 #include "app/RecentFileList.h"
+#include "model/Reader.h"
 
 class CFileWatcher;
 class CMainFrame;
@@ -33,17 +34,20 @@ public:
     ~CPlektoApp() override;
 
     // arguments: the command line without the program's name; the first one, if any,
-    // names a score file to open. programFile locates the help pages. False when the
+    // names a score file to open (one that cannot be read leaves an empty score, and its
+    // message shows over the window). programFile locates the help pages. False when the
     // main window cannot be made.
     bool InitInstance(const QStringList& arguments, const QString& programFile);
 
     // The framework's open path: the document reads the file, the file joins the
-    // recent files, the title and the view follow.
+    // recent files, the title and the view follow. A file that cannot be read changes
+    // nothing: a message box names it and the reader's reason, and false.
     bool OpenDocumentFile(const QString& path);
     // The new-document path: an empty score under the name "無題".
     bool NewDocument();
     // The open file read again as Open reads it, keeping the title, the scroll position
-    // and the recent files as they are. False when no file is open.
+    // and the recent files as they are. False when no file is open, or when it cannot be
+    // read: the score stays and the status bar says so until a reload succeeds.
     bool ReloadDocument();
 
     // Whether the open file is read again whenever it changes on disk; kept in the
@@ -74,6 +78,10 @@ public slots:
     void OnAppAbout();
 
 private:
+    // recentIndex: the recent entry being opened, -1 for none; on failure that entry
+    // offers to leave the list. Without report the caller tells of a failure itself.
+    bool OpenFile(const QString& path, int recentIndex, bool report);
+    void ReportOpenFailure(const QString& path, const CReadResult& result, int recentIndex);
     void DocumentChanged();
     void OnWatchedFileChanged();
 

@@ -39,19 +39,19 @@ bool CPlektoDoc::OnNewDocument()
 
 bool CPlektoDoc::OnOpenDocument(const QString& path)
 {
-    // The bytes come first, so that a file refused whole leaves the score shown before.
+    // The bytes come first, so that a file that cannot be read leaves the score shown
+    // before: an empty score under its name would pass for an empty file.
     std::string bytes;
     LastRead = ReadScoreBytes(QFile::encodeName(path).toStdString(), bytes);
-    if (LastRead.Error == ReadError::TooLarge)
+    if (!LastRead)
         return false;
     PathName = QFileInfo(path).absoluteFilePath();
     Diagnostics.clear();
     if (!ReplaceScore())
         return false;
-    // Whatever else the reader found, the file counts as opened.
-    Text = LastRead ? std::move(bytes) : std::string();
-    if (LastRead)
-        (void)ReadScoreText(Text, *Score, &Diagnostics);
+    // Whatever the reader refuses inside the text, the file counts as opened.
+    Text = std::move(bytes);
+    (void)ReadScoreText(Text, *Score, &Diagnostics);
     Score->LayoutScore();
     ReportLayoutCut(*Score, Text, Diagnostics);
     return true;

@@ -22,10 +22,10 @@ public:
 
     // A fresh, empty score with the stored settings; no reading, no layout.
     bool OnNewDocument();
-    // A fresh score read from the file and laid out. A file that cannot be read still
-    // counts as opened: the document shows an empty score under the file's name. A file
-    // larger than MaxScoreBytes is refused: false, and the document keeps its score, name
-    // and diagnostics. Reloading is opening the same path again.
+    // A fresh score read from the file and laid out. A file that cannot be read (missing,
+    // a directory, not permitted, larger than MaxScoreBytes) is refused: false, LastRead
+    // says why, and the document keeps its score, name, text and diagnostics. Reloading
+    // is opening the same path again.
     bool OnOpenDocument(const QString& path);
 
     // "無題" for a new document, else the file's name without its directory.

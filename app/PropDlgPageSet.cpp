@@ -17,6 +17,9 @@ CPropDlgPageSet::CPropDlgPageSet(CPropScoreSetting& sheet)
     QLineEdit* edits[std::size(rows)];
     for (std::size_t i = 0; i < std::size(rows); ++i)
         edits[i] = MakeField(rows[i].second);
+    // Only the size: a margin of zero or less is a layout choice.
+    RequirePositive(edits[0]);
+    RequirePositive(edits[1]);
     int row = 0;
     for (QLineEdit* edit : edits) {
         fields->addWidget(MakeLabel(rows[row].first, edit), row, 0);

@@ -104,6 +104,9 @@ bool CPropScoreSetting::StoreShownPages()
         if (page->WasShown())
             page->OnOK();
     }
+    // The fields show what the store kept, not what was typed: a length beyond the
+    // store's range comes back saturated, one finer than a hundredth truncated.
+    LoadFromScore();
     return true;
 }
 

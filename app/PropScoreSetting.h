@@ -54,8 +54,9 @@ private:
     void OnTabChanged(int index);
     void OnOk();
     void OnApplyNow();
-    // Takes the current page's fields back, then runs every shown page's OK handler in
-    // tab order. False when a field was refused: nothing is stored then.
+    // Takes the current page's fields back, runs every shown page's OK handler in tab
+    // order and fills the pages again from the record. False when a field was refused:
+    // nothing is stored then.
     bool StoreShownPages();
     void UpdateApplyButton();
 

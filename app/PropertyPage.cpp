@@ -8,16 +8,19 @@
 #include <QPainter>
 #include <QPixmap>
 #include <QSvgRenderer>
+#include <algorithm>
 
 #include "app/PropScoreSetting.h"
 #include "model/Score.h"
 #include "settings/DataExchange.h"
 #include "settings/SettingsTable.h"
+#include "settings/Units.h"
 
 namespace
 {
 const QString RealRefused = QStringLiteral("数字を入力してください。");
 const QString IntRefused = QStringLiteral("整数を入力してください。");
+const QString PositiveRefused = QStringLiteral("0.01 以上の数字を入力してください。");
 
 // Width of a number field: room for about a dozen digits.
 constexpr int EditWidth = 88;
@@ -46,6 +49,23 @@ void CDataExchange::Real(QLineEdit* edit, double& value)
         value = *parsed;
     else
         Fail(edit, RealRefused);
+}
+
+void CDataExchange::PositiveReal(QLineEdit* edit, double& value)
+{
+    if (!Reading()) {
+        Real(edit, value);
+        return;
+    }
+    double read = value;
+    Real(edit, read);
+    if (Refused)
+        return;
+    // The store keeps whole hundredths, truncated: less than one is a page of zero size.
+    if (ToUnits(read) > 0)
+        value = read;
+    else
+        Fail(edit, PositiveRefused);
 }
 
 void CDataExchange::Int(QLineEdit* edit, int32_t& value)
@@ -95,6 +115,9 @@ void CPropertyPage::OnOK()
     for (const auto& [setting, control] : Fields)
         CopySetting(*setting, Values, record);
     record.Save(Sheet.Store, Group);
+    // What is shown and laid out next is what the store holds and the next start reads.
+    for (const auto& [setting, control] : Fields)
+        LoadSetting(record, *setting, Sheet.Store);
 }
 
 void CPropertyPage::Bind(std::string_view key, QWidget* control)
@@ -119,7 +142,10 @@ void CPropertyPage::DoDataExchange(CDataExchange& dx)
     for (const auto& [setting, control] : Fields) {
         switch (setting->Kind) {
         case SettingKind::Length:
-            dx.Real(static_cast<QLineEdit*>(control), SettingField<double>(Values, *setting));
+            if (std::find(PositiveFields.begin(), PositiveFields.end(), control) != PositiveFields.end())
+                dx.PositiveReal(static_cast<QLineEdit*>(control), SettingField<double>(Values, *setting));
+            else
+                dx.Real(static_cast<QLineEdit*>(control), SettingField<double>(Values, *setting));
             break;
         case SettingKind::Count:
             dx.Int(static_cast<QLineEdit*>(control), SettingField<int32_t>(Values, *setting));

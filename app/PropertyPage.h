@@ -28,6 +28,8 @@ public:
     CDataExchange(QWidget& page, bool saveAndValidate) : Page(page), SaveAndValidate(saveAndValidate) {}
 
     void Real(QLineEdit* edit, double& value);
+    // A real of at least one stored hundredth (a page's size: zero or less mirrors the page).
+    void PositiveReal(QLineEdit* edit, double& value);
     void Int(QLineEdit* edit, int32_t& value);
     void Text(QLineEdit* edit, QString& value);
     void Check(QCheckBox* box, bool& value);
@@ -61,7 +63,8 @@ public:
     // left (false keeps it, a field having been refused); OK or Apply.
     void Activate();
     virtual bool OnKillActive();
-    // Stores the page's fields into the record, then its group into the store.
+    // Stores the page's fields into the record, then its group into the store, and takes
+    // back into the record what the store holds (lengths in whole hundredths, saturated).
     virtual void OnOK();
 
     // Copies the page's fields from the record.
@@ -92,6 +95,8 @@ protected:
     // Exchanges the control with the page's copy of the setting; the control is named
     // after the setting's key.
     void Bind(std::string_view key, QWidget* control);
+    // A bound length field that refuses what would be stored as zero or less.
+    void RequirePositive(QWidget* control) { PositiveFields.push_back(control); }
     QLabel* MakeLabel(const QString& text, QWidget* buddy);
     // The picture at the page's top left, tying the letters of the labels to what they
     // measure, in a sunken frame. Its size is given in picture pixels.
@@ -102,6 +107,7 @@ protected:
 
 private:
     std::vector<std::pair<const CSetting*, QWidget*>> Fields;
+    std::vector<QWidget*> PositiveFields;
     QString PageTitle;
     bool Shown = false;
     bool Modified = false;

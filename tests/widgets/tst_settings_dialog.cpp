@@ -23,6 +23,7 @@ namespace
 {
 const QString RealRefused = QStringLiteral("数字を入力してください。");
 const QString IntRefused = QStringLiteral("整数を入力してください。");
+const QString PositiveRefused = QStringLiteral("0.01 以上の数字を入力してください。");
 
 // A memory store that logs its writes as "Section\Name" (without "Settings\").
 struct CLoggingStore : CMemorySettingsStore
@@ -119,6 +120,7 @@ private slots:
     void freshSheetShowsItsPagesAndTheDefaults();
     void tabPageReadoutsAndCheckBox();
     void refusedFieldsKeepTheFocusAndBlockEverything();
+    void pageSizeAboveZeroAndFieldsShowWhatWasStored();
     void fontPageAndFontDialog();
     void settingsCommandAppliesAndLaysOut();
 };
@@ -233,7 +235,7 @@ void TestSettingsDialog::refusedFieldsKeepTheFocusAndBlockEverything()
     // The reading stopped at the refused field: the margin after it was not read.
     QCOMPARE(f.Sheet.PageSet().Values.MarginLeft, 20.0);
     // Integers have their own message; a negative value is no problem.
-    Type(width, QStringLiteral("-150"));
+    Type(width, QStringLiteral("150"));
     f.Tab(1);
     QLineEdit* units = Field(f.Sheet, "UnitsForTAB");
     Type(units, QStringLiteral("2.5"));
@@ -250,7 +252,7 @@ void TestSettingsDialog::refusedFieldsKeepTheFocusAndBlockEverything()
     f.Ok();
     QVERIFY(f.S.MarginLeft == 33.0); QVERIFY(f.S.UnitsForTAB == -3);
     QVERIFY(f.S.FontFret.Size == 0); QVERIFY(f.S.FlagHeight == 1.23);
-    QCOMPARE(f.Store.GetInt(SettingsSection::Page, "PageW", INT32_MIN), -15000);
+    QCOMPARE(f.Store.GetInt(SettingsSection::Page, "PageW", INT32_MIN), 15000);
     // OK stores the shown pages in tab order; the note page never was.
     QCOMPARE(f.Store.Writes.join(' '),
              QStringLiteral("Page\\PageH Page\\PageW Page\\MgnL Page\\MgnT Page\\MgnR Page\\MgnB Tab\\MgnUp "
@@ -258,6 +260,38 @@ void TestSettingsDialog::refusedFieldsKeepTheFocusAndBlockEverything()
                             "Tab\\UnitTab Font\\FontNameMainTitle Font\\FontNameSubTitle Font\\FontNameFret "
                             "Font\\FontNameTAB Font\\FontSizeMainTitle Font\\FontSizeSubTitle Font\\FontSizeFret "
                             "Font\\FontSizeTAB"));
+}
+
+// A page of zero size or less is drawn mirrored; the store keeps whole hundredths of a mm,
+// truncated, and 32-bit integers.
+void TestSettingsDialog::pageSizeAboveZeroAndFieldsShowWhatWasStored()
+{
+    const std::pair<const char*, const char*> refused[] = {
+        {"PageWidth", "0"}, {"PageWidth", "-5"}, {"PageHeight", " 0.0 "}, {"PageHeight", "0.0099"}};
+    for (const auto& [name, text] : refused) {
+        Open f;
+        QLineEdit* edit = Field(f.Sheet, name);
+        Type(edit, QString::fromLatin1(text));
+        f.Tab(1);
+        f.Sheet.ApplyButton()->click();
+        f.Sheet.OkButton()->click();
+        QVERIFY2(f.Sheet.Tabs()->currentIndex() == 0 && f.Sheet.focusWidget() == edit, text);
+        QCOMPARE(f.Watcher.Messages, QStringList(3, PositiveRefused)); QVERIFY(f.Store.Writes.isEmpty());
+    }
+    // Margins may be negative; typed values beyond the store's range come back saturated.
+    Open f;
+    const QString huge = QStringLiteral("99999999999999999999");
+    Type(f.Sheet, "MarginTop", QStringLiteral("-5"));
+    Type(f.Sheet, "PageWidth", huge);
+    f.Tab(1);
+    Type(f.Sheet, "UnitsForTAB", huge);
+    f.Sheet.ApplyButton()->click();
+    QCOMPARE(Field(f.Sheet, "UnitsForTAB")->text(), QStringLiteral("2147483647"));
+    f.Tab(0);
+    QCOMPARE(Texts(f.Sheet, {"PageWidth", "MarginTop"}), QStringLiteral("21474836.47|-5"));
+    Type(f.Sheet, "PageHeight", QStringLiteral("0.01999"));
+    f.Ok();
+    QCOMPARE(f.S.PageHeight, 0.01); QVERIFY(f.Watcher.Messages.isEmpty());
 }
 
 void TestSettingsDialog::fontPageAndFontDialog()

@@ -1,4 +1,5 @@
 // The application shell: start-up, menus, toolbar, status bar, recent files and help.
+#include <QAbstractButton>
 #include <QAction>
 #include <QFileDialog>
 #include <QLabel>
@@ -9,6 +10,8 @@
 #include <QSignalSpy>
 #include <QStatusBar>
 #include <QToolBar>
+#include <cerrno>
+#include <cstring>
 
 #include "WidgetTest.h"
 #include "app/Help.h"
@@ -43,6 +46,7 @@ private slots:
     void startUpAndClose();
     void menusToolbarAndStatusBar();
     void recentFiles();
+    void failedOpensChangeNothing();
     void openDialogFilters();
     void aboutBoxAndHelpCommand();
 };
@@ -51,9 +55,7 @@ void TestShell::startUpAndClose()
 {
     const std::tuple<QString, const char*, int, int> starts[] = {
         {QString(), "無題", 0, 0},
-        {Example("exercise.tab"), "exercise.tab", 11, 2},  // title line + one TAB line
-        {QStringLiteral("/nonexistent/missing.tab"), "missing.tab", 0, 0},
-        {QStringLiteral(PLEKTO_SOURCE_DIR "/examples"), "examples", 0, 0}};
+        {Example("exercise.tab"), "exercise.tab", 11, 2}};  // title line + one TAB line
     for (const auto& [file, title, items, lines] : starts) {
         QTemporaryDir dir;
         auto app = StartApp(dir, file.isEmpty() ? QStringList{} : QStringList{file});
@@ -172,6 +174,46 @@ void TestShell::recentFiles()
     for (const auto& [path, shown] : names)
         QCOMPARE(CRecentFileList::AbbreviateName(QString::fromUtf8(path), CRecentFileList::MaxDisplayLength),
                  QString::fromUtf8(shown));
+}
+
+void TestShell::failedOpensChangeNothing()
+{
+    QTemporaryDir dir;
+    QString text;
+    auto boxText = [&text](QWidget* w) { text = qobject_cast<QMessageBox*>(w)->text(); };
+    // Named on the command line: an empty score, and the message.
+    const QString gone = dir.filePath(QStringLiteral("gone.tab"));
+    auto seen = OnNextModal(boxText);
+    auto app = StartApp(dir, {gone});
+    QVERIFY(app); QVERIFY(*seen); QVERIFY(text.contains(gone));
+    QCOMPARE(Title(*app), QStringLiteral("無題 - Plekto"));
+    const QString good = WriteFile(dir, QStringLiteral("good.tab"), NotesScore(3));
+    const QString stale = WriteFile(dir, QStringLiteral("stale.tab"), NotesScore(4));
+    QVERIFY(app->OpenDocumentFile(stale)); QVERIFY(app->OpenDocumentFile(good));
+    const CScore* shown = app->GetDocument().Score.get();
+    // The path, and the system's reason as the reader reports it.
+    const std::pair<QString, int> failures[] = {{dir.filePath(QStringLiteral("missing.tab")), ENOENT},
+                                                {dir.path(), EISDIR}};
+    for (const auto& [path, error] : failures) {
+        seen = OnNextModal(boxText);
+        QVERIFY(!app->OpenDocumentFile(path)); QVERIFY(*seen);
+        QCOMPARE(text, QStringLiteral("ファイルを開けません: ") + path + '\n' + QString::fromLocal8Bit(std::strerror(error)));
+        QVERIFY(app->GetDocument().Score.get() == shown); QVERIFY(Title(*app) == QStringLiteral("good.tab - Plekto"));
+        QCOMPARE(app->GetRecentFiles().Entries(), (QStringList{good, stale}));
+    }
+    // A recent entry that no longer opens offers to leave the list: "no" keeps it, "yes"
+    // takes it out of the menu and the store.
+    QVERIFY(QFile::remove(stale));
+    QMenu* file = TopMenu(*app->GetMainFrame(), 0);
+    for (const auto answer : {QMessageBox::No, QMessageBox::Yes}) {
+        seen = OnNextModal([&](QWidget* w) { boxText(w); qobject_cast<QMessageBox*>(w)->button(answer)->click(); });
+        file->actions().at(8)->trigger();  // the second entry
+        QVERIFY(*seen); QVERIFY(text.contains(stale)); QVERIFY(app->GetDocument().Score.get() == shown);
+    }
+    QCOMPARE(app->GetRecentFiles().Entries(), QStringList{good});
+    QVERIFY(file->actions().at(8)->isSeparator());
+    QSettings ini(dir.filePath(QStringLiteral("Plekto.conf")), QSettings::IniFormat);
+    QVERIFY(!ini.contains(QStringLiteral("Recent File List/File2")));
 }
 
 void TestShell::openDialogFilters()
