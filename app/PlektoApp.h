@@ -20,6 +20,7 @@ class QFileDialog;
 class QPrinter;
 class QSettings;
 class QTimer;
+class QTranslator;
 class QWidget;
 
 class CPlektoApp : public QObject
@@ -33,8 +34,9 @@ public:
     ~CPlektoApp() override;
 
     // arguments: the command line without the program's name; the first one, if any,
-    // names a score file to open. programFile locates the help pages. False when the
-    // main window cannot be made.
+    // names a score file to open. programFile locates the help pages. Installs Qt's
+    // Japanese translation when the system has it. False when the main window cannot
+    // be made.
     bool InitInstance(const QStringList& arguments, const QString& programFile);
 
     // The framework's open path: the document reads the file, the file joins the
@@ -78,6 +80,9 @@ private:
     void OnWatchedFileChanged();
 
     std::unique_ptr<CQtSettingsStore> Store;
+    // Qt's own texts (standard dialogs and buttons) in Japanese, like the rest of the
+    // viewer; removed from the application with this object.
+    std::unique_ptr<QTranslator> QtTranslator;
     CRecentFileList RecentFiles;
     std::unique_ptr<CPlektoDoc> Doc;
     std::unique_ptr<QPrinter> Printer;
