@@ -269,18 +269,12 @@ void TestShell::helpWindowFollowsLinksAndGoesBack()
     QVERIFY(!window->GetBackButton()->isEnabled());
     clickLink(QStringLiteral("The score notation"));
     QTRY_COMPARE(shown(), QFileInfo(help + "notation.html").canonicalFilePath());
-    QVERIFY(browser->toPlainText().size() > 1000);  // the page itself, not an empty document
     QVERIFY(window->GetBackButton()->isEnabled());
     window->GetBackButton()->click();
     QCOMPARE(shown(), QFileInfo(help + "index.html").canonicalFilePath());
     QVERIFY(window->GetForwardButton()->isEnabled());
     window->GetForwardButton()->click();
     QCOMPARE(shown(), QFileInfo(help + "notation.html").canonicalFilePath());
-    // Opened again, the window starts over at the contents with no way back.
-    frame.GetAction(CommandId::HelpContents)->trigger();
-    QCOMPARE(frame.GetHelpWindow(), window);
-    QCOMPARE(shown(), QFileInfo(help + "index.html").canonicalFilePath());
-    QVERIFY(!window->GetBackButton()->isEnabled());
 }
 
 void TestShell::qtOwnTextsInJapanese()
