@@ -1,7 +1,6 @@
 #include "app/MainFrame.h"
 
 #include <QAction>
-#include <QDesktopServices>
 #include <QDockWidget>
 #include <QFileInfo>
 #include <QIcon>
@@ -15,6 +14,7 @@
 #include <QToolBar>
 
 #include "app/CommandIds.h"
+#include "app/HelpWindow.h"
 #include "app/KeyIndicators.h"
 #include "app/PlektoApp.h"
 #include "app/PlektoDoc.h"
@@ -75,7 +75,7 @@ QString CMainFrame::PromptOf(int commandId) { return PromptPart(commandId, false
 QString CMainFrame::ToolTipOf(int commandId) { return PromptPart(commandId, true); }
 
 CMainFrame::CMainFrame(CPlektoApp& app, CPlektoDoc& doc)
-    : OpenUrl([](const QUrl& url) { return QDesktopServices::openUrl(url); }), App(app), Doc(doc)
+    : App(app), Doc(doc)
 {
     setWindowIcon(QIcon(QStringLiteral(":/icons/plekto.xpm")));
 }
@@ -352,11 +352,17 @@ void CMainFrame::OnHelpContents()
         ShowHelpMessage(HelpPathMissing);
         return;
     }
-    // The help viewer reports a missing file itself; the desktop's may not.
     if (!QFileInfo::exists(*path)) {
         ShowHelpMessage(HelpFileMissing.arg(*path));
         return;
     }
-    if (!OpenUrl(QUrl::fromLocalFile(*path)))
+    if (!HelpWindow)
+        HelpWindow = new CHelpWindow(this);
+    if (!HelpWindow->OpenPage(*path)) {
         ShowHelpMessage(HelpNotShown.arg(*path));
+        return;
+    }
+    HelpWindow->show();
+    HelpWindow->raise();
+    HelpWindow->activateWindow();
 }

@@ -6,11 +6,10 @@
 
 #include <QMainWindow>
 #include <QString>
-#include <QUrl>
 #include <array>
-#include <functional>
 #include <map>
 
+class CHelpWindow;
 class CPlektoApp;
 class CPlektoDoc;
 class CPlektoView;
@@ -54,8 +53,8 @@ public:
     // "エラー 2 件、警告 1 件".
     static QString ProblemCountText(int errors, int warnings);
 
-    // Hands a help page to the desktop's viewer; tests put a recorder here.
-    std::function<bool(const QUrl&)> OpenUrl;
+    // The help window, once the help command has opened it.
+    CHelpWindow* GetHelpWindow() const { return HelpWindow; }
 
     static const QString AppTitle;
     static const QString IdleMessage;
@@ -80,6 +79,7 @@ private:
     CPlektoApp& App;
     CPlektoDoc& Doc;
     CPlektoView* View = nullptr;
+    CHelpWindow* HelpWindow = nullptr;
     QToolBar* ToolBar = nullptr;
     QMenu* FileMenu = nullptr;
     QAction* RecentFilesEnd = nullptr;  // the separator after the recent files

@@ -6,12 +6,15 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFileSystemModel>
+#include <QLibraryInfo>
+#include <QLocale>
 #include <QMessageBox>
 #include <QPageSetupDialog>
 #include <QPrinter>
 #include <QScreen>
 #include <QSettings>
 #include <QTimer>
+#include <QTranslator>
 #include <cerrno>
 
 #include "app/AboutDlg.h"
@@ -68,6 +71,19 @@ QString UnreadableText(const QString& path, const CReadResult& result)
 }
 
 const QString RemoveRecentQuestion = QStringLiteral("\n\n最近使ったファイルの一覧から削除しますか？");
+
+// Qt's translation of its own texts into Japanese, whatever the user's locale, since the
+// viewer's menus and dialogs are Japanese; nothing when the system has no such file
+// (the standard dialogs then stay in English, which is no reason to stop).
+std::unique_ptr<QTranslator> JapaneseQtTranslator()
+{
+    auto translator = std::make_unique<QTranslator>();
+    if (!translator->load(QLocale(QLocale::Japanese), QStringLiteral("qtbase"), QStringLiteral("_"),
+                          QLibraryInfo::path(QLibraryInfo::TranslationsPath)) ||
+        !QCoreApplication::installTranslator(translator.get()))
+        return nullptr;
+    return translator;
+}
 }  // namespace
 
 CPlektoApp::CPlektoApp(std::unique_ptr<CQtSettingsStore> store)
@@ -101,6 +117,9 @@ void CPlektoApp::SetAutoReload(bool on)
 
 bool CPlektoApp::InitInstance(const QStringList& arguments, const QString& programFile)
 {
+    // Before any window, so that Qt's texts in them are translated from the start.
+    if (!QtTranslator)
+        QtTranslator = JapaneseQtTranslator();
     RecentFiles.ReadList();
     Doc = std::make_unique<CPlektoDoc>(*Store);
     Printer = std::make_unique<QPrinter>(QPrinter::HighResolution);

@@ -21,6 +21,7 @@ class QFileDialog;
 class QPrinter;
 class QSettings;
 class QTimer;
+class QTranslator;
 class QWidget;
 
 class CPlektoApp : public QObject
@@ -35,8 +36,8 @@ public:
 
     // arguments: the command line without the program's name; the first one, if any,
     // names a score file to open (one that cannot be read leaves an empty score, and its
-    // message shows over the window). programFile locates the help pages. False when the
-    // main window cannot be made.
+    // message shows over the window). programFile locates the help pages. Installs Qt's
+    // Japanese translation when the system has it. False when the main window cannot be made.
     bool InitInstance(const QStringList& arguments, const QString& programFile);
 
     // The framework's open path: the document reads the file, the file joins the
@@ -86,6 +87,9 @@ private:
     void OnWatchedFileChanged();
 
     std::unique_ptr<CQtSettingsStore> Store;
+    // Qt's own texts (standard dialogs and buttons) in Japanese, like the rest of the
+    // viewer; removed from the application with this object.
+    std::unique_ptr<QTranslator> QtTranslator;
     CRecentFileList RecentFiles;
     std::unique_ptr<CPlektoDoc> Doc;
     std::unique_ptr<QPrinter> Printer;

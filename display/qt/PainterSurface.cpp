@@ -70,15 +70,16 @@ CPainterSurface::CPainterSurface(QPainter& painter, const COptions& options) : P
         Options.Scale = 1.0;
     Painter.save();
     Painter.scale(Options.Scale, Options.Scale);
-    Painter.setRenderHint(QPainter::Antialiasing, Options.Antialias);
+    // Shapes are never antialiased: an antialiased one-pixel line that falls between two
+    // pixel rows (as on the print preview, which draws the page reduced) shows as two grey
+    // rows; without it, it is one black row, as on the screen.
+    Painter.setRenderHint(QPainter::Antialiasing, false);
     Painter.setRenderHint(QPainter::TextAntialiasing, Options.Antialias);
-    if (Options.Kind == Target::Raster) {
-        // A cosmetic pen of width 0 is exactly one device pixel, as thin as the
-        // platform's pens ever draw.
-        LinePen = QPen(Qt::black, 0);
-    } else {
-        LinePen = QPen(Qt::black, VectorHairline);
-    }
+    // A cosmetic pen (width 0) is one device pixel whatever the scale: on an image, the
+    // screen, a print preview drawn small and a printer alike, and the thinnest line a
+    // PDF or SVG viewer can show. A width in page units would fade below a pixel when
+    // the page is shown reduced.
+    LinePen = QPen(Qt::black, 0);
     LinePen.setCapStyle(Qt::FlatCap);
     LinePen.setJoinStyle(Qt::MiterJoin);
     Painter.setPen(LinePen);
@@ -165,7 +166,7 @@ bool CPainterSurface::FillStraightLine(QPointF from, QPointF to)
     // threads, which costs more than the pixels themselves. A level or upright line is a
     // rectangle of whole pixels: the ones Qt's line would cover (the row or column under
     // it, along it from the rounded start up to the rounded end) are filled at once.
-    if (Options.Kind != Target::Raster || Options.Antialias || (from.x() != to.x()) == (from.y() != to.y()))
+    if (Options.Kind != Target::Raster || (from.x() != to.x()) == (from.y() != to.y()))
         return false;
     const QTransform transform = Painter.worldTransform();
     if (transform.type() > QTransform::TxScale)
@@ -213,7 +214,7 @@ bool CPainterSurface::FillUprightEdges(const QRectF& box)
     // A hollow rectangle taller than the raster device at both ends (the page frame on a
     // band of a long image) shows only its two upright edges: Qt would stroke them pixel
     // by pixel, handing the runs to other threads; the same columns are filled at once.
-    if (Options.Kind != Target::Raster || Options.Antialias || CurrentBrush() != CBrush::Hollow)
+    if (Options.Kind != Target::Raster || CurrentBrush() != CBrush::Hollow)
         return false;
     const QTransform transform = Painter.worldTransform();
     QPaintDevice* device = Painter.device();

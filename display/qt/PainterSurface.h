@@ -9,6 +9,9 @@
 // restores the painter's state when it is destroyed. Typical scales: an image at D dpi
 // D / 2540; a QPdfWriter or QSvgGenerator at resolution 2540, 1.
 //
+// Lines: one device pixel wide on every target (a cosmetic pen), so that none fades
+// away when a page is shown reduced, as in the print preview.
+//
 // Text: fonts are matched by face name (FontMatch.h) and sized by their em height in
 // logical units. DrawText clips to its rectangle unless DT_NOCLIP and shows text as
 // written: "&" is an ampersand, never a marker that underlines the next letter.
@@ -30,23 +33,22 @@ class CPainterSurface : public CSurface
 public:
     enum class Target
     {
-        Raster,  // lines at least one device pixel wide
-        Vector,  // PDF, SVG, printers: lines a fixed hairline wide
+        Raster,  // images and the screen: level and upright lines filled as whole pixels
+        Vector,  // PDF, SVG, printers and the print preview: every line stroked
     };
 
     struct COptions
     {
         double Scale = 1.0;  // device units per 0.01 mm; must be positive and finite
         Target Kind = Target::Raster;
-        bool Antialias = false;  // off for 1-bit images, where partial pixels are lost anyway
+        // Antialiased text; off for 1-bit images, where partial pixels are lost anyway.
+        // Lines and shapes are never antialiased.
+        bool Antialias = false;
         // Rows at the top and at the bottom of a raster device that the caller throws away
         // (an image painted in bands): rectangles reaching beyond the device are cut short
         // inside them, because Qt draws the corners of a clipped outline differently.
         int DiscardedRows = 0;
     };
-
-    // Width of a line on vector targets, in 0.01 mm: about one pixel of a 600 dpi printer.
-    static constexpr double VectorHairline = 4.0;
 
     CPainterSurface(QPainter& painter, const COptions& options);
     ~CPainterSurface() override;

@@ -2,19 +2,24 @@
 #include <QAbstractButton>
 #include <QAction>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QLabel>
+#include <QLibraryInfo>
 #include <QListView>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QSignalSpy>
 #include <QStatusBar>
+#include <QTextBrowser>
 #include <QToolBar>
+#include <QToolButton>
 #include <cerrno>
 #include <cstring>
 
 #include "WidgetTest.h"
 #include "app/Help.h"
+#include "app/HelpWindow.h"
 #include "app/RecentFileList.h"
 
 using namespace WidgetTest;
@@ -49,6 +54,8 @@ private slots:
     void failedOpensChangeNothing();
     void openDialogFilters();
     void aboutBoxAndHelpCommand();
+    void helpWindowFollowsLinksAndGoesBack();
+    void qtOwnTextsInJapanese();
 };
 
 void TestShell::startUpAndClose()
@@ -256,10 +263,6 @@ void TestShell::aboutBoxAndHelpCommand()
     frame.GetAction(CommandId::AppAbout)->trigger();
     QVERIFY(*seen);
     QCOMPARE(app->GetHelpFilePath(), std::optional<QString>(page));
-    QList<QUrl> opened;
-    frame.OpenUrl = [&](const QUrl& url) { opened << url; return true; };
-    frame.GetAction(CommandId::HelpContents)->trigger();
-    QCOMPARE(opened, QList<QUrl>{QUrl::fromLocalFile(page)});
     // No path, or a path without pages: a message (naming the path) instead of nothing.
     const std::optional<QString> paths[] = {std::nullopt, dir.filePath(QStringLiteral("gone/index.html"))};
     for (const std::optional<QString>& path : paths) {
@@ -267,7 +270,7 @@ void TestShell::aboutBoxAndHelpCommand()
         QString text;
         auto seen = OnNextModal([&](QWidget* w) { text = qobject_cast<QMessageBox*>(w)->text(); });
         frame.GetAction(CommandId::HelpContents)->trigger();
-        QVERIFY(*seen); QVERIFY(opened.size() == 1);
+        QVERIFY(*seen); QVERIFY(!frame.GetHelpWindow());
         QVERIFY(path ? text.contains(QStringLiteral("gone/index.html")) : !text.isEmpty());
     }
     // Where the pages are looked for.
@@ -284,6 +287,55 @@ void TestShell::aboutBoxAndHelpCommand()
     const QString fits = QLatin1Char('/') + QString(MaxHelpPathLength - qsizetype(sizeof(HelpFileSuffix)) - 1, 'd');
     QVERIFY(FormHelpPath(fits + QStringLiteral("/plekto"), none).has_value());
     QCOMPARE(FormHelpPath(fits + QStringLiteral("d/plekto"), none), std::nullopt);
+}
+
+void TestShell::helpWindowFollowsLinksAndGoesBack()
+{
+    // The pages that ship with the program, found beside a program in resources/.
+    QTemporaryDir dir;
+    const QString help = QStringLiteral(PLEKTO_SOURCE_DIR "/resources/help/");
+    auto app = StartApp(dir, {}, QStringLiteral(PLEKTO_SOURCE_DIR "/resources/plekto"));
+    CMainFrame& frame = *app->GetMainFrame();
+    frame.GetAction(CommandId::HelpContents)->trigger();
+    CHelpWindow* window = frame.GetHelpWindow();
+    QVERIFY(window); QVERIFY(QTest::qWaitForWindowExposed(window));
+    QTextBrowser* browser = window->GetBrowser();
+    const auto shown = [&] { return QFileInfo(browser->source().toLocalFile()).canonicalFilePath(); };
+    const auto clickLink = [&](const QString& text) {
+        const QTextCursor found = browser->document()->find(text);
+        QTextCursor inside(browser->document());
+        inside.setPosition(found.selectionStart() + 1);
+        QTest::mouseClick(browser->viewport(), Qt::LeftButton, {}, browser->cursorRect(inside).center());
+    };
+    QCOMPARE(shown(), QFileInfo(help + "index.html").canonicalFilePath());
+    QVERIFY(!window->GetBackButton()->isEnabled());
+    clickLink(QStringLiteral("The score notation"));
+    QTRY_COMPARE(shown(), QFileInfo(help + "notation.html").canonicalFilePath());
+    QVERIFY(window->GetBackButton()->isEnabled());
+    window->GetBackButton()->click();
+    QCOMPARE(shown(), QFileInfo(help + "index.html").canonicalFilePath());
+    QVERIFY(window->GetForwardButton()->isEnabled());
+    window->GetForwardButton()->click();
+    QCOMPARE(shown(), QFileInfo(help + "notation.html").canonicalFilePath());
+}
+
+void TestShell::qtOwnTextsInJapanese()
+{
+    // Qt's standard buttons and dialogs follow the program's language, not the user's
+    // locale, while an application runs; its translator leaves with it.
+    const QLocale before;
+    QLocale::setDefault(QLocale::English);
+    const auto cancel = [] { return QCoreApplication::translate("QPlatformTheme", "Cancel"); };
+    const auto lookIn = [] { return QCoreApplication::translate("QFileDialog", "Look in:"); };
+    QTemporaryDir dir;
+    auto app = StartApp(dir);
+    if (!QFile::exists(QLibraryInfo::path(QLibraryInfo::TranslationsPath) + QStringLiteral("/qtbase_ja.qm")))
+        QSKIP("Qt's Japanese translation is not installed (qt6-translations-l10n)");
+    QCOMPARE(cancel(), QStringLiteral("キャンセル"));
+    QVERIFY(lookIn() != QStringLiteral("Look in:"));
+    app.reset();
+    QCOMPARE(cancel(), QStringLiteral("Cancel"));
+    QLocale::setDefault(before);
 }
 
 QTEST_MAIN(TestShell)

@@ -50,6 +50,8 @@ private slots:
     void viewportPaintMatchesTheWholePage();
     void absurdSettingsStillPaintScrollAndCopy_data();
     void absurdSettingsStillPaintScrollAndCopy();
+    void linesAreOneBlackPixelOnEveryTarget_data();
+    void linesAreOneBlackPixelOnEveryTarget();
 
 private:
     QTemporaryDir Dir;
@@ -243,6 +245,54 @@ void TestView::absurdSettingsStillPaintScrollAndCopy()
         QVERIFY(image.isNull());
         QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("kept"));
     }
+}
+
+void TestView::linesAreOneBlackPixelOnEveryTarget_data()
+{
+    QTest::addColumn<CPainterSurface::Target>("target");
+    QTest::addColumn<bool>("antialias");
+    QTest::newRow("image or screen") << CPainterSurface::Target::Raster << false;
+    QTest::newRow("printer, preview, PDF, SVG") << CPainterSurface::Target::Vector << true;
+}
+
+void TestView::linesAreOneBlackPixelOnEveryTarget()
+{
+    // A regression test: printed lines were 0.04 mm wide, under half a pixel at 300 dpi,
+    // so the print preview showed them pale grey or not at all.
+    QFETCH(CPainterSurface::Target, target);
+    QFETCH(bool, antialias);
+    const double dpi = 300.0;
+    QImage image(300, 300, QImage::Format_RGB32);  // 1 inch
+    image.fill(Qt::white);
+    {
+        QPainter painter(&image);
+        CPainterSurface surface(painter, {dpi / 2540.0, target, antialias});
+        QVERIFY(painter.pen().isCosmetic()); QCOMPARE(painter.pen().widthF(), 0.0);
+        surface.MoveTo(0, -1000);  // level, 1 cm down
+        surface.LineTo(2540, -1000);
+        surface.MoveTo(0, -1500);  // falling by half a pixel for each pixel across
+        surface.LineTo(2540, -2770);
+        surface.SelectBrush(CBrush::Hollow);
+        surface.Rectangle(500, -2000, 2000, -2400);  // its outline only
+    }
+    // Down each probed column: every line crossed is one pixel tall and black.
+    const auto runs = [&](int x) {
+        QList<int> found;  // the height of each dark run, negative when one of its pixels is not black
+        for (int y = 0; y < image.height(); ++y) {
+            if (qGray(image.pixel(x, y)) > 128)
+                continue;
+            int height = 0;
+            bool black = true;
+            for (; y < image.height() && qGray(image.pixel(x, y)) <= 128; ++y, ++height)
+                black = black && qGray(image.pixel(x, y)) == 0;
+            found << (black ? height : -height);
+        }
+        return found;
+    };
+    for (const int x : {101, 150, 222})  // the level line, the slope and both rectangle edges
+        QCOMPARE(runs(x), (QList<int>{1, 1, 1, 1}));
+    for (const int x : {5, 30})  // left of the rectangle
+        QCOMPARE(runs(x), (QList<int>{1, 1}));
 }
 
 QTEST_MAIN(TestView)
