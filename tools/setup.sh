@@ -9,6 +9,8 @@ packages=(
   qt6-base-dev qt6-svg-dev zlib1g-dev nlohmann-json3-dev libgtest-dev libgmock-dev libbenchmark-dev
   fonts-liberation fonts-ipafont-gothic fonts-ipafont-mincho
   libx11-dev xvfb xauth poppler-utils clang libclang-rt-14-dev
+  # Audio output: FluidSynth plays, libsndfile writes; sox's soxi checks the files (tests).
+  libfluidsynth-dev libsndfile1-dev sox
   # Independent readers of what the exports write (tests): MIDI and MusicXML.
   python3-mido fluidsynth fluid-soundfont-gm musescore3
   # A locale with a decimal comma, for the test that numbers ignore the user's locale.
