@@ -21,20 +21,26 @@ namespace
 {
 constexpr double Rate = CSynthesizer::SampleRate;
 
+// The SoundFont the command line would find with --defaults; empty with the reason in error.
+std::string SoundFont(std::string& error)
+{
+    const auto found = FindSoundFont(SoundFontPlaces(std::nullopt), error);
+    return found ? *found : std::string();
+}
+
 std::string SoundFont()
 {
     std::string error;
-    const auto found = FindSoundFont(SoundFontPlaces(std::nullopt), error);
-    return found ? *found : std::string();
+    return SoundFont(error);
 }
 
 // The left channel of the performance played with the system's SoundFont.
 std::vector<int16_t> Play(const CPerformance& performance)
 {
     std::vector<int16_t> left;
-    const std::string soundFont = SoundFont();
-    CSynthesizer synth;
     std::string error;
+    const std::string soundFont = SoundFont(error);
+    CSynthesizer synth;
     if (soundFont.empty() || !synth.Load(soundFont, error)) {
         ADD_FAILURE() << "no SoundFont (tools/setup.sh installs fluid-soundfont-gm): " << error;
         return left;
