@@ -1,6 +1,8 @@
 // "plekto render FILE... -o OUT": the score drawn as printing draws it (PDF) or as the
 // screen and the copied image show it (PNG, SVG), through the same page drawing; or
-// played (MIDI) or written as music for other programs (MusicXML), from the performance.
+// played (MIDI, and as sound through FluidSynth: WAV, FLAC) or written as music for other
+// programs (MusicXML), from the performance.
+#include <QFile>
 #include <QGuiApplication>
 #include <algorithm>
 #include <cctype>
@@ -15,6 +17,8 @@
 #include <string>
 #include <unistd.h>
 
+#include "audio/AudioRender.h"
+#include "audio/SoundFont.h"
 #include "cli/Commands.h"
 #include "display/PageView.h"
 #include "display/qt/Export.h"
@@ -34,6 +38,7 @@ struct CRenderJob
 {
     int Page = 0;  // 0: every page (PDF) or the screen page (PNG, SVG)
     double Dpi = 150.0;
+    std::string SoundFont;  // for audio
 };
 
 // An output format: its name (also the file extension) and how it is drawn.
@@ -44,6 +49,8 @@ struct CFormat
     double MaxPageMm;   // the largest page side it can hold
     bool (*Encode)(QByteArray& out, CScore& score, const CRenderJob& job, std::string& error);
     bool Drawn = true;  // has pages: --page and the page size mean something to it
+    // Output too large to hold (audio) is written to the file as it is made, instead of Encode.
+    bool (*Stream)(int fd, CScore& score, const CRenderJob& job, std::string& error) = nullptr;
 };
 
 bool EncodePdfScore(QByteArray& out, CScore& score, const CRenderJob& job, std::string& error)
@@ -109,6 +116,12 @@ bool EncodeMusicXmlScore(QByteArray& out, CScore& score, const CRenderJob&, std:
     return true;
 }
 
+template <AudioFileType Type>
+bool StreamAudioScore(int fd, CScore& score, const CRenderJob& job, std::string& error)
+{
+    return WriteAudioFile(fd, Type, PerformScore(score), job.SoundFont, error);
+}
+
 // A new output kind is one more row.
 const CFormat Formats[] = {
     {"pdf", true, MaxPdfPageMm, EncodePdfScore},
@@ -116,6 +129,8 @@ const CFormat Formats[] = {
     {"svg", true, MaxSvgSideMm, EncodeSvgScore},
     {"mid", true, std::numeric_limits<double>::infinity(), EncodeMidiScore, false},
     {"musicxml", true, std::numeric_limits<double>::infinity(), EncodeMusicXmlScore, false},
+    {"wav", true, std::numeric_limits<double>::infinity(), nullptr, false, StreamAudioScore<AudioFileType::Wav>},
+    {"flac", true, std::numeric_limits<double>::infinity(), nullptr, false, StreamAudioScore<AudioFileType::Flac>},
 };
 
 const CFormat* FindFormat(std::string name)
@@ -234,15 +249,35 @@ int RenderOne(const std::string& file, const std::string& out, const CFormat& fo
         return ExitFailure;
     QByteArray bytes;
     std::string error;
-    const bool written = format.Encode(bytes, *score, job, error) &&
-                         (out == "-" ? WriteOutputDescriptor(STDOUT_FILENO, bytes, error)
-                                     : WriteOutputFile(out, bytes, error));
+    const bool written =
+        format.Stream ? WriteOutputFileBy(
+                            out, [&](int fd, std::string& reason) { return format.Stream(fd, *score, job, reason); },
+                            error)
+                      : format.Encode(bytes, *score, job, error) &&
+                            (out == "-" ? WriteOutputDescriptor(STDOUT_FILENO, bytes, error)
+                                        : WriteOutputFile(out, bytes, error));
     if (!written) {
         std::fprintf(stderr, "plekto render: cannot write %s: %s\n", out == "-" ? "<stdout>" : out.c_str(),
                      error.c_str());
         return ExitFailure;
     }
     return ExitSuccess;
+}
+// The SoundFont audio plays with, or empty after saying on stderr where none was found.
+std::string LookUpSoundFont(const CSettingsStore& store, bool defaults)
+{
+    const std::string stored = store.GetString(SoundFontSection, SoundFontName, "");
+    std::vector<CSoundFontPlace> places = SoundFontPlaces(
+        stored.empty() ? std::nullopt : std::optional<std::string>(QFile::encodeName(DecodeName(stored)).toStdString()));
+    places[1].What += defaults ? std::string(" (not read with --defaults)") : " in [Player] of " + StoreFileName();
+    std::string error;
+    const std::optional<std::string> found = FindSoundFont(places, error);
+    if (!found) {
+        std::fprintf(stderr, "plekto render: %s; set %s to a .sf2 file, or install fluid-soundfont-gm\n",
+                     error.c_str(), SoundFontVariable);
+        return {};
+    }
+    return *found;
 }
 }  // namespace
 
@@ -254,12 +289,16 @@ const CCommandSpec RenderSpec = {
     "score as the screen shows it, as a 1-bit image (or printed page N); SVG: as\n"
     "the PNG, in vectors; MID: the score played, repeats unrolled, as a Standard\n"
     "MIDI File with a channel per string; MusicXML: the whole score as music\n"
-    "(notes, marks, breaks). The format is OUT's extension unless --format names it.\n"
+    "(notes, marks, breaks); WAV, FLAC: the score played through FluidSynth (44.1 kHz,\n"
+    "16-bit stereo; not to standard output) with the SoundFont $PLEKTO_SOUNDFONT,\n"
+    "else the stored setting Player/SoundFont, else\n"
+    "/usr/share/sounds/sf2/default-GM.sf2. The same score gives the same samples.\n"
+    "The format is OUT's extension unless --format names it.\n"
     "With several files, or when OUT is a directory, each FILE is drawn into\n"
     "OUT/NAME.FORMAT (FORMAT: --format, else pdf); a failure does not stop the rest.\n"
     "A PDF's creation date is SOURCE_DATE_EPOCH when that is set, else now.",
     {{"--output", 'o', "OUT", "The file (or directory) to write; \"-\" for standard output."},
-     {"--format", 0, "F", "pdf, png, svg, mid or musicxml, whatever OUT ends in.", IsFormat, FormatList()},
+     {"--format", 0, "F", "pdf, png, svg, mid, musicxml, wav or flac, whatever OUT ends in.", IsFormat, FormatList()},
      {"--page", 0, "N", "Draw printed page N only.", IsPageNumber, "a page number from 1"},
      {"--dpi", 0, "D", "PNG resolution in dots per inch (default 150).", IsDpi, "a resolution from 1 to 10000"},
      StrictOption,
@@ -289,6 +328,12 @@ int RunRender(const CParsedArgs& args)
         return UsageError(RenderSpec, std::string("--dpi is for PNG output; ") + format->Name + " has no pixels");
     if (!format->Drawn && args.Has("--page"))
         return UsageError(RenderSpec, std::string("--page is for drawn output; ") + format->Name + " has no pages");
+    // libsndfile needs to seek back to finish a file, which a pipe cannot.
+    if (format->Stream && out == "-") {
+        std::string message = format->Name;
+        (message += " cannot go to standard output: give -o FILE.") += format->Name;
+        return UsageError(RenderSpec, message);
+    }
 
     // Each FILE with its output, all known before anything is read.
     std::vector<std::pair<std::string, std::string>> jobs;
@@ -314,6 +359,8 @@ int RunRender(const CParsedArgs& args)
     qputenv("TZ", "UTC");
     const auto app = EnsureGuiApplication();
     const auto store = OpenSettingsStore(args.Has("--defaults"));
+    if (format->Stream && (job.SoundFont = LookUpSoundFont(*store, args.Has("--defaults"))).empty())
+        return ExitFailure;
     int status = ExitSuccess;
     for (const auto& [file, output] : jobs)
         status = std::max(status, RenderOne(file, output, *format, job, *store, args));

@@ -220,13 +220,17 @@ int32_t MidiChannelOfString(int32_t string)
     return StringChannels[static_cast<std::size_t>(((int64_t{string} - 1) % n + n) % n)];
 }
 
-std::string MidiFileBytes(const CPerformance& performance, std::string_view trackName)
+namespace
 {
-    const uint32_t microseconds = MicrosecondsPerQuarter(performance.Tempo);
-    int64_t endTick = ClampTick(performance.EndTick);
+using CChannelEvents = std::array<std::vector<CChannelEvent>, StringChannels.size()>;
+using CChannelStrings = std::array<std::vector<int32_t>, StringChannels.size()>;
 
+// The events of each channel (unsorted where a channel sounds several strings), the
+// strings each channel sounds, and the tick where the last note ends, if later than endTick.
+CChannelEvents ChannelEvents(const CPerformance& performance, uint32_t microseconds, CChannelStrings& strings,
+                             int64_t& endTick)
+{
     // Each channel with the strings it sounds: every string of the instrument, and any a note names.
-    std::array<std::vector<int32_t>, StringChannels.size()> strings;
     const auto slotOf = [](int32_t string) {
         const auto channel = std::find(StringChannels.begin(), StringChannels.end(), MidiChannelOfString(string));
         return static_cast<std::size_t>(channel - StringChannels.begin());
@@ -259,7 +263,7 @@ std::string MidiFileBytes(const CPerformance& performance, std::string_view trac
     if (bends > VibratoBudget)
         step *= (bends + VibratoBudget - 1) / VibratoBudget;
 
-    std::array<std::vector<CChannelEvent>, StringChannels.size()> events;
+    CChannelEvents events;
     const uint8_t program = static_cast<uint8_t>(std::clamp(performance.Program, 0, 127));
     for (std::size_t slot = 0; slot < StringChannels.size(); ++slot) {
         if (strings[slot].empty())
@@ -294,6 +298,41 @@ std::string MidiFileBytes(const CPerformance& performance, std::string_view trac
             track.push_back(Bend(span.Off, c, BendCentre));
         endTick = std::max(endTick, span.Off);
     }
+
+    return events;
+}
+}  // namespace
+
+std::vector<CMidiMessage> MidiMessages(const CPerformance& performance)
+{
+    CChannelStrings strings;
+    int64_t endTick = 0;
+    CChannelEvents events = ChannelEvents(performance, MicrosecondsPerQuarter(performance.Tempo), strings, endTick);
+    std::vector<CChannelEvent> all;
+    std::size_t count = 0;
+    for (const auto& channel : events)
+        count += channel.size();
+    all.reserve(count);
+    for (auto& channel : events) {
+        all.insert(all.end(), channel.begin(), channel.end());
+        channel = {};
+    }
+    std::stable_sort(all.begin(), all.end(), [](const CChannelEvent& a, const CChannelEvent& b) {
+        return a.Tick != b.Tick ? a.Tick < b.Tick : a.Order < b.Order;
+    });
+    std::vector<CMidiMessage> messages;
+    messages.reserve(all.size());
+    for (const CChannelEvent& event : all)
+        messages.push_back({event.Tick, event.Size, event.Data});
+    return messages;
+}
+
+std::string MidiFileBytes(const CPerformance& performance, std::string_view trackName)
+{
+    const uint32_t microseconds = MicrosecondsPerQuarter(performance.Tempo);
+    int64_t endTick = ClampTick(performance.EndTick);
+    CChannelStrings strings;
+    CChannelEvents events = ChannelEvents(performance, microseconds, strings, endTick);
 
     std::size_t size = 128 + trackName.size() + 8 * performance.Metres.size();
     for (const auto& track : events)

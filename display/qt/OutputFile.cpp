@@ -50,12 +50,14 @@ std::string Resolve(const std::string& path)
     return real ? std::string(real.get()) : path;
 }
 
-bool WriteInPlace(const std::string& path, const QByteArray& bytes, std::string& error)
+using CWriter = std::function<bool(int fd, std::string& error)>;
+
+bool WriteInPlace(const std::string& path, const CWriter& write, std::string& error)
 {
     const int fd = ::open(path.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
     if (fd < 0)
         return Fail(error, errno);
-    const bool written = WriteAll(fd, bytes.constData(), static_cast<std::size_t>(bytes.size()), error);
+    const bool written = write(fd, error);
     if (::close(fd) != 0 && written)
         return Fail(error, errno);
     return written;
@@ -69,6 +71,16 @@ bool WriteOutputDescriptor(int fd, const QByteArray& bytes, std::string& error)
 
 bool WriteOutputFile(const std::string& path, const QByteArray& bytes, std::string& error)
 {
+    return WriteOutputFileBy(
+        path,
+        [&](int fd, std::string& reason) {
+            return WriteAll(fd, bytes.constData(), static_cast<std::size_t>(bytes.size()), reason);
+        },
+        error);
+}
+
+bool WriteOutputFileBy(const std::string& path, const CWriter& write, std::string& error)
+{
     if (path.empty())
         return Fail(error, ENOENT);
     const std::string target = Resolve(path);
@@ -78,7 +90,7 @@ bool WriteOutputFile(const std::string& path, const QByteArray& bytes, std::stri
         return Fail(error, EISDIR);
     // Renaming over a device would replace the device node itself.
     if (exists && !S_ISREG(st.st_mode))
-        return WriteInPlace(target, bytes, error);
+        return WriteInPlace(target, write, error);
 
     const std::size_t slash = target.rfind('/');
     const std::string dir = slash == std::string::npos ? std::string() : target.substr(0, slash + 1);
@@ -97,7 +109,7 @@ bool WriteOutputFile(const std::string& path, const QByteArray& bytes, std::stri
         ::close(fd);
         return discard(code);
     }
-    if (!WriteAll(fd, bytes.constData(), static_cast<std::size_t>(bytes.size()), error)) {
+    if (!write(fd, error)) {
         ::close(fd);
         ::unlink(temp.c_str());
         return false;
