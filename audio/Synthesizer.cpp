@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "audio/Libraries.h"
 #include "perform/MidiFile.h"
 
 namespace
@@ -46,7 +47,8 @@ CSynthesizer::~CSynthesizer()
 bool CSynthesizer::Load(const std::string& soundFont, std::string& error)
 {
     if (!Synth) {
-        error = "FluidSynth could not start a synthesizer";
+        const std::string problem = AudioLibraryProblem();
+        error = problem.empty() ? std::string("FluidSynth could not start a synthesizer") : problem;
         return false;
     }
     if (fluid_synth_sfload(Synth, soundFont.c_str(), 1) == FLUID_FAILED) {
