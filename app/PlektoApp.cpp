@@ -193,7 +193,8 @@ void CPlektoApp::ReportOpenFailure(const QString& path, const CReadResult& resul
         return;
     }
     // A recent entry that no longer opens would fail the same way next time.
-    if (QMessageBox::question(Frame.get(), CMainFrame::AppTitle, text + tr("\n\n最近使ったファイルの一覧から削除しますか？")) != QMessageBox::Yes)
+    const QString question = text + tr("\n\n最近使ったファイルの一覧から削除しますか？");
+    if (QMessageBox::question(Frame.get(), CMainFrame::AppTitle, question) != QMessageBox::Yes)
         return;
     RecentFiles.Remove(recentIndex);
     RecentFiles.WriteList();

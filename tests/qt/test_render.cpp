@@ -153,7 +153,8 @@ TEST(CommandLine, MistypedCommandsAndOptionsAreUsageErrors)
     EXPECT_TRUE(help.Status == 0) << help.Out.constData();
     EXPECT_TRUE(help.Out.startsWith("Usage: plekto render FILE...")) << help.Out.constData();
     // --lang before or after the file: the viewer's help shows instead of a complaint.
-    for (const QStringList& args : {QStringList{"--lang", "en", "x.tab", "-h"}, QStringList{"x.tab", "--lang=ja", "-h"}}) {
+    for (const QStringList& args :
+         {QStringList{"--lang", "en", "x.tab", "-h"}, QStringList{"x.tab", "--lang=ja", "-h"}}) {
         const CRun viewer = Plekto(args, dir.path());
         EXPECT_EQ(viewer.Status, 0) << viewer.Err.constData();
         EXPECT_TRUE(viewer.Out.contains("--lang LANG")) << viewer.Out.constData();

@@ -4,8 +4,6 @@
 #include <QMenuBar>
 
 #include "WidgetTest.h"
-#include "app/AboutDlg.h"
-#include "app/Help.h"
 
 using namespace WidgetTest;
 
@@ -14,76 +12,59 @@ class TestLanguage : public QObject
     Q_OBJECT
 
 private slots:
-    void namesAndLocales();
-    void menusDialogsAndCounts_data();
-    void menusDialogsAndCounts();
-    void helpPagesInEitherLanguage();
+    void namesAndLocales()
+    {
+        QVERIFY(UiLanguageNamed("ja") == UiLanguage::Japanese && UiLanguageNamed("en") == UiLanguage::English);
+        QVERIFY(!UiLanguageNamed("EN") && !UiLanguageNamed("fr") && !UiLanguageNamed(""));
+        QCOMPARE(UiLanguageOf(QLocale(QStringLiteral("ja_JP"))), UiLanguage::Japanese);
+        for (const char* other : {"de_DE", "en_US", "C", "zh_CN"})
+            QVERIFY2(UiLanguageOf(QLocale(QString::fromLatin1(other))) == UiLanguage::English, other);
+    }
+
+    void menusDialogsAndCounts_data()
+    {
+        QTest::addColumn<QString>("language");  // --lang, or the locale when empty
+        QTest::addColumn<QString>("expected");  // menu titles, About box title, problem counts
+        const QString japanese = "ﾌｧｲﾙ(&F) 編集(&E) 表示(&V) ﾍﾙﾌﾟ(&H) | Plektoについて... | "
+                                 "エラー 2 件、警告 1 件 / エラー 1 件、警告 0 件";
+        QTest::newRow("Japanese locale (main)") << QString() << japanese;
+        QTest::newRow("ja") << "ja" << japanese;
+        QTest::newRow("en") << "en"
+                            << "&File &Edit &View &Help | About Plekto | 2 errors, 1 warning / 1 error, 0 warnings";
+    }
+
+    void menusDialogsAndCounts()
+    {
+        QFETCH(QString, language);
+        QTemporaryDir dir;
+        const auto chosen = UiLanguageNamed(language.toStdString());
+        auto app = StartApp(dir, {}, QStringLiteral("/nonexistent/bin/plekto"), chosen);
+        QVERIFY(app);
+        QStringList menus;
+        for (const QAction* action : app->GetMainFrame()->menuBar()->actions())
+            menus << action->text();
+        QString about;
+        auto seen = OnNextModal([&](QWidget* w) { about = w->windowTitle(); });
+        app->GetMainFrame()->GetAction(CommandId::AppAbout)->trigger();
+        QVERIFY(*seen);
+        QTEST(menus.join(' ') + " | " + about + " | " + CMainFrame::ProblemCountText(2, 1) + " / " +
+                  CMainFrame::ProblemCountText(1, 0),
+              "expected");
+    }
+
+    void helpPagesInEitherLanguage()
+    {
+        // Every page has its English version, which the English help command opens.
+        const QDir japanese(QStringLiteral(PLEKTO_SOURCE_DIR "/resources/help"));
+        QVERIFY(!japanese.entryList({"*.html"}).isEmpty());
+        QCOMPARE(QDir(japanese.filePath("en")).entryList({"*.html"}), japanese.entryList({"*.html"}));
+        QTemporaryDir dir;
+        QVERIFY(QDir(dir.path()).mkpath(QStringLiteral("help/en")));
+        const QString page = WriteFile(dir, QStringLiteral("help/en/index.html"), "<html></html>");
+        auto app = StartApp(dir, {}, dir.filePath(QStringLiteral("plekto")), UiLanguage::English);
+        QCOMPARE(app->GetHelpFilePath(), std::optional<QString>(page));
+    }
 };
-
-void TestLanguage::namesAndLocales()
-{
-    const std::pair<const char*, std::optional<UiLanguage>> names[] = {
-        {"ja", UiLanguage::Japanese}, {"en", UiLanguage::English}, {"EN", std::nullopt},
-        {"fr", std::nullopt},         {"", std::nullopt},
-    };
-    for (const auto& [name, language] : names)
-        QVERIFY2(UiLanguageNamed(name) == language, name);
-    QCOMPARE(UiLanguageOf(QLocale(QStringLiteral("ja_JP"))), UiLanguage::Japanese);
-    for (const char* other : {"de_DE", "en_US", "C", "zh_CN"})
-        QVERIFY2(UiLanguageOf(QLocale(QString::fromLatin1(other))) == UiLanguage::English, other);
-}
-
-void TestLanguage::menusDialogsAndCounts_data()
-{
-    QTest::addColumn<QString>("language");  // --lang, or the locale when empty
-    QTest::addColumn<QStringList>("menus");
-    QTest::addColumn<QString>("about");
-    QTest::addColumn<QString>("counts");
-    const QStringList japanese = {"ﾌｧｲﾙ(&F)", "編集(&E)", "表示(&V)", "ﾍﾙﾌﾟ(&H)"};
-    // main() gives this program a Japanese locale.
-    QTest::newRow("locale") << QString() << japanese << "Plektoについて..."
-                            << "エラー 2 件、警告 1 件 / エラー 1 件、警告 0 件";
-    QTest::newRow("ja") << QStringLiteral("ja") << japanese << "Plektoについて..."
-                        << "エラー 2 件、警告 1 件 / エラー 1 件、警告 0 件";
-    QTest::newRow("en") << QStringLiteral("en") << QStringList{"&File", "&Edit", "&View", "&Help"}
-                        << "About Plekto" << "2 errors, 1 warning / 1 error, 0 warnings";
-}
-
-void TestLanguage::menusDialogsAndCounts()
-{
-    QFETCH(QString, language);
-    QTemporaryDir dir;
-    auto app = StartApp(dir, {}, QStringLiteral("/nonexistent/bin/plekto"), UiLanguageNamed(language.toStdString()));
-    QVERIFY(app);
-    QStringList menus;
-    for (const QAction* action : app->GetMainFrame()->menuBar()->actions())
-        menus << action->text();
-    QTEST(menus, "menus");
-    QString about;
-    auto seen = OnNextModal([&](QWidget* w) { about = w->windowTitle(); });
-    app->GetMainFrame()->GetAction(CommandId::AppAbout)->trigger();
-    QVERIFY(*seen);
-    QTEST(about, "about");
-    QTEST(CMainFrame::ProblemCountText(2, 1) + " / " + CMainFrame::ProblemCountText(1, 0), "counts");
-}
-
-void TestLanguage::helpPagesInEitherLanguage()
-{
-    // Every page has its English version, which the English help command opens.
-    const QDir japanese(QStringLiteral(PLEKTO_SOURCE_DIR "/resources/help"));
-    const QDir english(japanese.filePath(QStringLiteral("en")));
-    QVERIFY(!japanese.entryList({"*.html"}).isEmpty());
-    QCOMPARE(english.entryList({"*.html"}), japanese.entryList({"*.html"}));
-    QTemporaryDir dir;
-    QVERIFY(QDir(dir.path()).mkpath(QStringLiteral("help/en")));
-    const QString page = WriteFile(dir, QStringLiteral("help/en/index.html"), "<html></html>");
-    auto app = StartApp(dir, {}, dir.filePath(QStringLiteral("plekto")), UiLanguage::English);
-    QCOMPARE(app->GetHelpFilePath(), std::optional<QString>(page));
-    const QString installed = QStringLiteral("/usr/share/plekto/help/en/index.html");
-    QCOMPARE(FormHelpPath(QStringLiteral("/usr/bin/plekto"), [&](const QString& path) { return path == installed; },
-                          UiLanguage::English),
-             std::optional<QString>(installed));
-}
 
 int main(int argc, char** argv)
 {
