@@ -9,7 +9,6 @@
 
 #include "display/qt/FontMatch.h"
 
-const QString CAboutDlg::Caption = QStringLiteral("Plektoについて...");
 const QString CAboutDlg::VersionLine = QStringLiteral("Plekto Version 1.06");
 
 namespace
@@ -21,7 +20,7 @@ constexpr int DialogHeight = 77;
 
 CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent)
 {
-    setWindowTitle(Caption);
+    setWindowTitle(tr("Plektoについて..."));
     setObjectName(QStringLiteral("AboutDlg"));
     // The dialog's face, or the installed font that stands in for it.
     QFont font = MatchFontFace(QStringLiteral("ＭＳ Ｐゴシック"));

@@ -13,7 +13,6 @@ class CAboutDlg : public QDialog
 public:
     explicit CAboutDlg(QWidget* parent = nullptr);
 
-    static const QString Caption;
     static const QString VersionLine;
 
 private:

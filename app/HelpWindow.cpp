@@ -8,8 +8,6 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
-const QString CHelpWindow::Caption = QStringLiteral("Plekto ヘルプ");
-
 namespace
 {
 QToolButton* MakeButton(QWidget* parent, QStyle::StandardPixmap icon, const QString& text)
@@ -25,15 +23,15 @@ QToolButton* MakeButton(QWidget* parent, QStyle::StandardPixmap icon, const QStr
 
 CHelpWindow::CHelpWindow(QWidget* parent) : QDialog(parent)
 {
-    setWindowTitle(Caption);
+    setWindowTitle(tr("Plekto ヘルプ"));
     // A window beside the score, not a dialog that blocks it.
     setModal(false);
     setWindowFlag(Qt::WindowMinMaxButtonsHint, true);
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
 
-    BackButton = MakeButton(this, QStyle::SP_ArrowBack, QStringLiteral("戻る"));
-    ForwardButton = MakeButton(this, QStyle::SP_ArrowForward, QStringLiteral("進む"));
-    HomeButton = MakeButton(this, QStyle::SP_DirHomeIcon, QStringLiteral("目次"));
+    BackButton = MakeButton(this, QStyle::SP_ArrowBack, tr("戻る"));
+    ForwardButton = MakeButton(this, QStyle::SP_ArrowForward, tr("進む"));
+    HomeButton = MakeButton(this, QStyle::SP_DirHomeIcon, tr("目次"));
     BackButton->setShortcut(QKeySequence::Back);
     ForwardButton->setShortcut(QKeySequence::Forward);
     BackButton->setEnabled(false);

@@ -23,7 +23,6 @@ public:
     QToolButton* GetBackButton() const { return BackButton; }
     QToolButton* GetForwardButton() const { return ForwardButton; }
 
-    static const QString Caption;
 
 private:
     QTextBrowser* Browser = nullptr;

@@ -1,6 +1,7 @@
 #include "app/MainFrame.h"
 
 #include <QAction>
+#include <QCoreApplication>
 #include <QDockWidget>
 #include <QFileInfo>
 #include <QIcon>
@@ -28,26 +29,26 @@ const QString CMainFrame::IdleMessage = QStringLiteral("-plekto-");
 
 namespace
 {
-// The string table: status-bar prompt, then after "\n" the tool tip.
-const std::map<int, QString>& Prompts()
+// The string table: status-bar prompt, then after "\n" the tool tip; translated when used.
+const std::map<int, const char*>& Prompts()
 {
-    static const std::map<int, QString> prompts = {
-        {CommandId::ScoreSettings, QStringLiteral("譜面サイズ、行間隔などの設定を行います。")},
-        {CommandId::HelpContents, QStringLiteral("オンラインドキュメントの目次を表示\\ヘルプ")},
-        {CommandId::CopyImage, QStringLiteral("譜面を画像としてコピーします。\n画像コピー")},
-        {CommandId::FileNew, QStringLiteral("現在開いているTAB譜を閉じます。\n閉じる")},
-        {CommandId::FileOpen, QStringLiteral("TAB譜データを開く\n開く")},
-        {CommandId::FilePrintSetup, QStringLiteral("プリンタおよびプリンタ オプションの変更\n印刷設定")},
-        {CommandId::FilePrint, QStringLiteral("作業中の文書を印刷\n印刷")},
-        {CommandId::FilePrintPreview, QStringLiteral("フル ページ表示\n印刷プレビュー")},
-        {CommandId::FileMruFirst, QStringLiteral("指定の文書を開く")},
-        {CommandId::AppAbout, QStringLiteral("プログラム情報、バージョン、著作権を表示\nバージョン情報")},
-        {CommandId::AppExit, QStringLiteral("アプリケーションを終了\n終了")},
-        {CommandId::ViewToolBar, QStringLiteral("ツール バーの表示/非表示\nツール バーの表示切り替え")},
-        {CommandId::ViewStatusBar, QStringLiteral("ステータス バーの表示/非表示\nステータス バーの表示切り替え")},
-        {CommandId::FileReload, QStringLiteral("開いているTAB譜をファイルから読み直します。\n再読み込み")},
+    static const std::map<int, const char*> prompts = {
+        {CommandId::ScoreSettings, QT_TRANSLATE_NOOP("CMainFrame", "譜面サイズ、行間隔などの設定を行います。")},
+        {CommandId::HelpContents, QT_TRANSLATE_NOOP("CMainFrame", "オンラインドキュメントの目次を表示\\ヘルプ")},
+        {CommandId::CopyImage, QT_TRANSLATE_NOOP("CMainFrame", "譜面を画像としてコピーします。\n画像コピー")},
+        {CommandId::FileNew, QT_TRANSLATE_NOOP("CMainFrame", "現在開いているTAB譜を閉じます。\n閉じる")},
+        {CommandId::FileOpen, QT_TRANSLATE_NOOP("CMainFrame", "TAB譜データを開く\n開く")},
+        {CommandId::FilePrintSetup, QT_TRANSLATE_NOOP("CMainFrame", "プリンタおよびプリンタ オプションの変更\n印刷設定")},
+        {CommandId::FilePrint, QT_TRANSLATE_NOOP("CMainFrame", "作業中の文書を印刷\n印刷")},
+        {CommandId::FilePrintPreview, QT_TRANSLATE_NOOP("CMainFrame", "フル ページ表示\n印刷プレビュー")},
+        {CommandId::FileMruFirst, QT_TRANSLATE_NOOP("CMainFrame", "指定の文書を開く")},
+        {CommandId::AppAbout, QT_TRANSLATE_NOOP("CMainFrame", "プログラム情報、バージョン、著作権を表示\nバージョン情報")},
+        {CommandId::AppExit, QT_TRANSLATE_NOOP("CMainFrame", "アプリケーションを終了\n終了")},
+        {CommandId::ViewToolBar, QT_TRANSLATE_NOOP("CMainFrame", "ツール バーの表示/非表示\nツール バーの表示切り替え")},
+        {CommandId::ViewStatusBar, QT_TRANSLATE_NOOP("CMainFrame", "ステータス バーの表示/非表示\nステータス バーの表示切り替え")},
+        {CommandId::FileReload, QT_TRANSLATE_NOOP("CMainFrame", "開いているTAB譜をファイルから読み直します。\n再読み込み")},
         {CommandId::ViewAutoReload,
-         QStringLiteral("ファイルが変更されたら自動的に読み直す/読み直さない\n自動再読み込みの切り替え")},
+         QT_TRANSLATE_NOOP("CMainFrame", "ファイルが変更されたら自動的に読み直す/読み直さない\n自動再読み込みの切り替え")},
     };
     return prompts;
 }
@@ -58,17 +59,12 @@ QString PromptPart(int commandId, bool toolTip)
     const auto it = prompts.find(commandId);
     if (it == prompts.end())
         return {};
-    const qsizetype newline = it->second.indexOf(QLatin1Char('\n'));
+    const QString text = QCoreApplication::translate("CMainFrame", it->second);
+    const qsizetype newline = text.indexOf(QLatin1Char('\n'));
     if (newline < 0)
-        return toolTip ? QString() : it->second;
-    return toolTip ? it->second.mid(newline + 1) : it->second.left(newline);
+        return toolTip ? QString() : text;
+    return toolTip ? text.mid(newline + 1) : text.left(newline);
 }
-
-const QString RecentFilesPlaceholder = QStringLiteral("最新のﾌｧｲﾙ");
-const QString HelpPathMissing = QStringLiteral("ヘルプ ファイルの場所を決められません。");
-const QString HelpFileMissing = QStringLiteral("ヘルプ ファイル %1 が見つかりません。");
-const QString HelpNotShown = QStringLiteral("ヘルプ ファイル %1 を表示できません。");
-const QString ProblemsTitle = QStringLiteral("問題");
 }  // namespace
 
 QString CMainFrame::PromptOf(int commandId) { return PromptPart(commandId, false); }
@@ -124,49 +120,49 @@ QAction* CMainFrame::MakeAction(int commandId, const QString& text, const char* 
 void CMainFrame::CreateActions()
 {
     // The accelerators Ctrl+O, Ctrl+P and Ctrl+C; the menu texts already show them.
-    QAction* open = MakeAction(CommandId::FileOpen, QStringLiteral("開く(&O)...\tCtrl+O"), "open");
+    QAction* open = MakeAction(CommandId::FileOpen, tr("開く(&O)...\tCtrl+O"), "open");
     open->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
     connect(open, &QAction::triggered, &App, &CPlektoApp::OnFileOpen);
-    QAction* close = MakeAction(CommandId::FileNew, QStringLiteral("閉じる(&C)"), "close");
+    QAction* close = MakeAction(CommandId::FileNew, tr("閉じる(&C)"), "close");
     connect(close, &QAction::triggered, &App, &CPlektoApp::OnFileNew);
-    QAction* print = MakeAction(CommandId::FilePrint, QStringLiteral("印刷(&P)...\tCtrl+P"), "print");
+    QAction* print = MakeAction(CommandId::FilePrint, tr("印刷(&P)...\tCtrl+P"), "print");
     print->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_P));
     connect(print, &QAction::triggered, View, &CPlektoView::OnFilePrint);
-    QAction* preview = MakeAction(CommandId::FilePrintPreview, QStringLiteral("印刷ﾌﾟﾚﾋﾞｭｰ(&V)"), "preview");
+    QAction* preview = MakeAction(CommandId::FilePrintPreview, tr("印刷ﾌﾟﾚﾋﾞｭｰ(&V)"), "preview");
     connect(preview, &QAction::triggered, View, &CPlektoView::OnFilePrintPreview);
-    QAction* setup = MakeAction(CommandId::FilePrintSetup, QStringLiteral("ﾌﾟﾘﾝﾀの設定(&R)..."));
+    QAction* setup = MakeAction(CommandId::FilePrintSetup, tr("ﾌﾟﾘﾝﾀの設定(&R)..."));
     connect(setup, &QAction::triggered, &App, &CPlektoApp::OnFilePrintSetup);
-    QAction* exit = MakeAction(CommandId::AppExit, QStringLiteral("ｱﾌﾟﾘｹｰｼｮﾝの終了(&X)"));
+    QAction* exit = MakeAction(CommandId::AppExit, tr("ｱﾌﾟﾘｹｰｼｮﾝの終了(&X)"));
     connect(exit, &QAction::triggered, this, &QWidget::close);
 
-    QAction* copy = MakeAction(CommandId::CopyImage, QStringLiteral("コピー(&C)\tCtrl+C"), "copy");
+    QAction* copy = MakeAction(CommandId::CopyImage, tr("コピー(&C)\tCtrl+C"), "copy");
     copy->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_C));
     connect(copy, &QAction::triggered, View, &CPlektoView::OnCopyImage);
 
-    QAction* settings = MakeAction(CommandId::ScoreSettings, QStringLiteral("譜面設定(&F)..."));
+    QAction* settings = MakeAction(CommandId::ScoreSettings, tr("譜面設定(&F)..."));
     connect(settings, &QAction::triggered, View, &CPlektoView::OnScoreSettings);
-    QAction* toolBar = MakeAction(CommandId::ViewToolBar, QStringLiteral("ﾂｰﾙ ﾊﾞｰ(&T)"));
+    QAction* toolBar = MakeAction(CommandId::ViewToolBar, tr("ﾂｰﾙ ﾊﾞｰ(&T)"));
     toolBar->setCheckable(true);
-    QAction* statusBarAction = MakeAction(CommandId::ViewStatusBar, QStringLiteral("ｽﾃｰﾀｽ ﾊﾞｰ(&S)"));
+    QAction* statusBarAction = MakeAction(CommandId::ViewStatusBar, tr("ｽﾃｰﾀｽ ﾊﾞｰ(&S)"));
     statusBarAction->setCheckable(true);
     connect(statusBarAction, &QAction::triggered, this, [this](bool on) { statusBar()->setVisible(on); });
-    QAction* reload = MakeAction(CommandId::FileReload, QStringLiteral("再読み込み(&R)\tF5"));
+    QAction* reload = MakeAction(CommandId::FileReload, tr("再読み込み(&R)\tF5"));
     reload->setShortcut(QKeySequence(Qt::Key_F5));
     connect(reload, &QAction::triggered, &App, &CPlektoApp::OnFileReload);
-    QAction* autoReload = MakeAction(CommandId::ViewAutoReload, QStringLiteral("自動再読み込み(&A)"));
+    QAction* autoReload = MakeAction(CommandId::ViewAutoReload, tr("自動再読み込み(&A)"));
     autoReload->setCheckable(true);
     autoReload->setChecked(App.GetAutoReload());
     connect(autoReload, &QAction::triggered, &App, &CPlektoApp::SetAutoReload);
 
-    QAction* help = MakeAction(CommandId::HelpContents, QStringLiteral("目次(&C)"));
+    QAction* help = MakeAction(CommandId::HelpContents, tr("目次(&C)"));
     connect(help, &QAction::triggered, this, &CMainFrame::OnHelpContents);
-    QAction* about = MakeAction(CommandId::AppAbout, QStringLiteral("Plektoについて (&A)..."), "about");
+    QAction* about = MakeAction(CommandId::AppAbout, tr("Plektoについて (&A)..."), "about");
     connect(about, &QAction::triggered, &App, &CPlektoApp::OnAppAbout);
 }
 
 void CMainFrame::CreateMenus()
 {
-    FileMenu = menuBar()->addMenu(QStringLiteral("ﾌｧｲﾙ(&F)"));
+    FileMenu = menuBar()->addMenu(tr("ﾌｧｲﾙ(&F)"));
     FileMenu->addAction(GetAction(CommandId::FileOpen));
     FileMenu->addAction(GetAction(CommandId::FileNew));
     FileMenu->addSeparator();
@@ -178,10 +174,10 @@ void CMainFrame::CreateMenus()
     FileMenu->addAction(GetAction(CommandId::AppExit));
     UpdateRecentFileMenu({});
 
-    QMenu* edit = menuBar()->addMenu(QStringLiteral("編集(&E)"));
+    QMenu* edit = menuBar()->addMenu(tr("編集(&E)"));
     edit->addAction(GetAction(CommandId::CopyImage));
 
-    QMenu* view = menuBar()->addMenu(QStringLiteral("表示(&V)"));
+    QMenu* view = menuBar()->addMenu(tr("表示(&V)"));
     view->addAction(GetAction(CommandId::ScoreSettings));
     view->addSeparator();
     view->addAction(GetAction(CommandId::ViewToolBar));
@@ -195,7 +191,7 @@ void CMainFrame::CreateMenus()
         GetAction(CommandId::ViewStatusBar)->setChecked(!statusBar()->isHidden());
     });
 
-    QMenu* help = menuBar()->addMenu(QStringLiteral("ﾍﾙﾌﾟ(&H)"));
+    QMenu* help = menuBar()->addMenu(tr("ﾍﾙﾌﾟ(&H)"));
     help->addAction(GetAction(CommandId::HelpContents));
     help->addSeparator();
     help->addAction(GetAction(CommandId::AppAbout));
@@ -209,7 +205,7 @@ void CMainFrame::UpdateRecentFileMenu(const QStringList& files)
     }
     RecentFileActions.clear();
     if (files.isEmpty()) {
-        auto* placeholder = new QAction(RecentFilesPlaceholder, this);
+        auto* placeholder = new QAction(tr("最新のﾌｧｲﾙ"), this);
         placeholder->setData(CommandId::FileMruFirst);
         placeholder->setEnabled(false);
         RecentFileActions.append(placeholder);
@@ -282,7 +278,7 @@ bool CMainFrame::CreateStatusBar()
 
 void CMainFrame::CreateProblemsDock()
 {
-    ProblemsDock = new QDockWidget(ProblemsTitle, this);
+    ProblemsDock = new QDockWidget(tr("問題"), this);
     ProblemsDock->setObjectName(QStringLiteral("ProblemsDock"));
     ProblemList = new QListWidget(ProblemsDock);
     ProblemList->setObjectName(QStringLiteral("ProblemList"));
@@ -297,7 +293,8 @@ void CMainFrame::CreateProblemsDock()
 
 QString CMainFrame::ProblemCountText(int errors, int warnings)
 {
-    return QStringLiteral("エラー %1 件、警告 %2 件").arg(errors).arg(warnings);
+    // Each count with its own plural form in languages that have them.
+    return tr("%1、%2").arg(tr("エラー %n 件", nullptr, errors), tr("警告 %n 件", nullptr, warnings));
 }
 
 void CMainFrame::UpdateProblems()
@@ -315,7 +312,7 @@ void CMainFrame::UpdateProblems()
                                                   d.IsError ? QStringLiteral("error") : QStringLiteral("warning"),
                                                   message),
                                          ProblemList);
-        item->setData(Qt::UserRole, QStringLiteral("%1 行目: %2").arg(line, message));
+        item->setData(Qt::UserRole, tr("%1 行目: %2").arg(line, message));
     }
     const int total = static_cast<int>(Doc.Diagnostics.size());
     // A problem's line shown on double-click refers to the text just replaced.
@@ -349,17 +346,17 @@ void CMainFrame::OnHelpContents()
 {
     const std::optional<QString>& path = App.GetHelpFilePath();
     if (!path) {
-        ShowHelpMessage(HelpPathMissing);
+        ShowHelpMessage(tr("ヘルプ ファイルの場所を決められません。"));
         return;
     }
     if (!QFileInfo::exists(*path)) {
-        ShowHelpMessage(HelpFileMissing.arg(*path));
+        ShowHelpMessage(tr("ヘルプ ファイル %1 が見つかりません。").arg(*path));
         return;
     }
     if (!HelpWindow)
         HelpWindow = new CHelpWindow(this);
     if (!HelpWindow->OpenPage(*path)) {
-        ShowHelpMessage(HelpNotShown.arg(*path));
+        ShowHelpMessage(tr("ヘルプ ファイル %1 を表示できません。").arg(*path));
         return;
     }
     HelpWindow->show();

@@ -6,20 +6,18 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFileSystemModel>
-#include <QLibraryInfo>
-#include <QLocale>
 #include <QMessageBox>
 #include <QPageSetupDialog>
 #include <QPrinter>
 #include <QScreen>
 #include <QSettings>
 #include <QTimer>
-#include <QTranslator>
 #include <cerrno>
 
 #include "app/AboutDlg.h"
 #include "app/FileWatcher.h"
 #include "app/Help.h"
+#include "app/Language.h"
 #include "app/MainFrame.h"
 #include "app/PlektoDoc.h"
 #include "app/PlektoView.h"
@@ -58,32 +56,18 @@ QString ReasonOf(const CReadResult& result) { return QString::fromLocal8Bit(resu
 QString OpenFailureText(const QString& path, const CReadResult& result)
 {
     // One substitution pass: a path may itself contain "%2".
-    return QStringLiteral("ファイルを開けません: %1\n%2").arg(ShownPath(path), ReasonOf(result));
+    return CPlektoApp::tr("ファイルを開けません: %1\n%2").arg(ShownPath(path), ReasonOf(result));
 }
 
 // The status bar's note while the file shown cannot be read again.
 QString UnreadableText(const QString& path, const CReadResult& result)
 {
     if (result.Error == ReadError::CannotOpen && result.SystemError == ENOENT)
-        return QStringLiteral("ファイルが見つかりません: %1 (前回読み込んだ内容を表示しています)").arg(ShownPath(path));
-    return QStringLiteral("ファイルを読めません: %1: %2 (前回読み込んだ内容を表示しています)")
+        return CPlektoApp::tr("ファイルが見つかりません: %1 (前回読み込んだ内容を表示しています)").arg(ShownPath(path));
+    return CPlektoApp::tr("ファイルを読めません: %1: %2 (前回読み込んだ内容を表示しています)")
         .arg(ShownPath(path), ReasonOf(result));
 }
 
-const QString RemoveRecentQuestion = QStringLiteral("\n\n最近使ったファイルの一覧から削除しますか？");
-
-// Qt's translation of its own texts into Japanese, whatever the user's locale, since the
-// viewer's menus and dialogs are Japanese; nothing when the system has no such file
-// (the standard dialogs then stay in English, which is no reason to stop).
-std::unique_ptr<QTranslator> JapaneseQtTranslator()
-{
-    auto translator = std::make_unique<QTranslator>();
-    if (!translator->load(QLocale(QLocale::Japanese), QStringLiteral("qtbase"), QStringLiteral("_"),
-                          QLibraryInfo::path(QLibraryInfo::TranslationsPath)) ||
-        !QCoreApplication::installTranslator(translator.get()))
-        return nullptr;
-    return translator;
-}
 }  // namespace
 
 CPlektoApp::CPlektoApp(std::unique_ptr<CQtSettingsStore> store)
@@ -118,8 +102,8 @@ void CPlektoApp::SetAutoReload(bool on)
 bool CPlektoApp::InitInstance(const QStringList& arguments, const QString& programFile)
 {
     // Before any window, so that Qt's texts in them are translated from the start.
-    if (!QtTranslator)
-        QtTranslator = JapaneseQtTranslator();
+    if (!Translation)
+        Translation = std::make_unique<CUiTranslation>(Language.value_or(SystemUiLanguage()));
     RecentFiles.ReadList();
     Doc = std::make_unique<CPlektoDoc>(*Store);
     Printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
@@ -149,7 +133,7 @@ bool CPlektoApp::InitInstance(const QStringList& arguments, const QString& progr
         processed = NewDocument();
     if (!processed)
         return false;
-    HelpFilePath = FormHelpPath(programFile);
+    HelpFilePath = FormHelpPath(programFile, Translation->Language());
     // A new window takes three quarters of the screen, as windows placed by default do.
     if (const QScreen* screen = Frame->screen())
         Frame->resize(screen->availableGeometry().size() * 3 / 4);
@@ -209,7 +193,8 @@ void CPlektoApp::ReportOpenFailure(const QString& path, const CReadResult& resul
         return;
     }
     // A recent entry that no longer opens would fail the same way next time.
-    if (QMessageBox::question(Frame.get(), CMainFrame::AppTitle, text + RemoveRecentQuestion) != QMessageBox::Yes)
+    const QString question = text + tr("\n\n最近使ったファイルの一覧から削除しますか？");
+    if (QMessageBox::question(Frame.get(), CMainFrame::AppTitle, question) != QMessageBox::Yes)
         return;
     RecentFiles.Remove(recentIndex);
     RecentFiles.WriteList();

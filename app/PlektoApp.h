@@ -11,17 +11,18 @@
 #include <optional>
 
 #include "app/RecentFileList.h"
+#include "app/Language.h"
 #include "model/Reader.h"
 
 class CFileWatcher;
 class CMainFrame;
 class CPlektoDoc;
 class CQtSettingsStore;
+class CUiTranslation;
 class QFileDialog;
 class QPrinter;
 class QSettings;
 class QTimer;
-class QTranslator;
 class QWidget;
 
 class CPlektoApp : public QObject
@@ -36,9 +37,12 @@ public:
 
     // arguments: the command line without the program's name; the first one, if any,
     // names a score file to open (one that cannot be read leaves an empty score, and its
-    // message shows over the window). programFile locates the help pages. Installs Qt's
-    // Japanese translation when the system has it. False when the main window cannot be made.
+    // message shows over the window). programFile locates the help pages. Installs the
+    // translation of the language chosen, else the user's. False when the main window
+    // cannot be made.
     bool InitInstance(const QStringList& arguments, const QString& programFile);
+    // The language of the menus, dialogs and help pages, before InitInstance.
+    void SetUiLanguage(UiLanguage language) { Language = language; }
 
     // The framework's open path: the document reads the file, the file joins the
     // recent files, the title and the view follow. A file that cannot be read changes
@@ -87,9 +91,9 @@ private:
     void OnWatchedFileChanged();
 
     std::unique_ptr<CQtSettingsStore> Store;
-    // Qt's own texts (standard dialogs and buttons) in Japanese, like the rest of the
-    // viewer; removed from the application with this object.
-    std::unique_ptr<QTranslator> QtTranslator;
+    std::optional<UiLanguage> Language;
+    // Removed from the application with this object.
+    std::unique_ptr<CUiTranslation> Translation;
     CRecentFileList RecentFiles;
     std::unique_ptr<CPlektoDoc> Doc;
     std::unique_ptr<QPrinter> Printer;

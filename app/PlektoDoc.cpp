@@ -1,5 +1,6 @@
 #include "app/PlektoDoc.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
 #include <new>
@@ -8,7 +9,6 @@
 #include "model/Reader.h"
 #include "model/Score.h"
 
-const QString CPlektoDoc::UntitledName = QStringLiteral("無題");
 
 CPlektoDoc::CPlektoDoc(const CSettingsStore& store) : Store(store) {}
 
@@ -68,5 +68,5 @@ void CPlektoDoc::Relayout()
 
 QString CPlektoDoc::GetTitle() const
 {
-    return PathName.isEmpty() ? UntitledName : QFileInfo(PathName).fileName();
+    return PathName.isEmpty() ? QCoreApplication::translate("CPlektoDoc", "無題") : QFileInfo(PathName).fileName();
 }

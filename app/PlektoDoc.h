@@ -32,7 +32,6 @@ public:
     QString GetTitle() const;
     const QString& GetPathName() const { return PathName; }
 
-    static const QString UntitledName;
 
     // Null only before the first New or Open, or when memory ran out building a score.
     std::unique_ptr<CScore> Score;

@@ -30,7 +30,6 @@ namespace
 {
 constexpr double UnitsPerInch = 2540.0;
 const QString PreviewPagesKey = QStringLiteral("Settings/PreviewPages");
-const QString PrintFailed = QStringLiteral("印刷を開始できません。");
 
 // Logical units (0.01 mm) to whole pixels at the given scale, kept to what a scroll
 // bar can hold.
@@ -220,7 +219,7 @@ void CPlektoView::PrintPages(QPrinter& printer)
 
     QPainter painter;
     if (!painter.begin(&printer)) {
-        QMessageBox::warning(this, QStringLiteral("Plekto"), PrintFailed);
+        QMessageBox::warning(this, QStringLiteral("Plekto"), tr("印刷を開始できません。"));
         return;
     }
     bool firstSheet = true;

@@ -49,7 +49,7 @@ void HideEffects(QFontDialog& dialog)
 }  // namespace
 
 CPropDlgFontSet::CPropDlgFontSet(CPropScoreSetting& sheet)
-    : CPropertyPage(sheet, QStringLiteral("フォント設定"), SettingsGroup::Font)
+    : CPropertyPage(sheet, tr("フォント設定"), SettingsGroup::Font)
 {
     // The rows follow the table's names and sizes, in its order.
     int names = 0;
@@ -62,15 +62,15 @@ CPropDlgFontSet::CPropDlgFontSet(CPropScoreSetting& sheet)
     }
     Q_ASSERT(names == RowCount && sizes == RowCount);
     const QString labels[RowCount] = {
-        QStringLiteral("(a).メインタイトルフォント(&M)："),
-        QStringLiteral("(b).サブタイトルフォント(&S)："),
-        QStringLiteral("(c).フレット番号フォント(&F)："),
-        QStringLiteral("(d).「TAB」文字フォント(&T)："),
+        tr("(a).メインタイトルフォント(&M)："),
+        tr("(b).サブタイトルフォント(&S)："),
+        tr("(c).フレット番号フォント(&F)："),
+        tr("(d).「TAB」文字フォント(&T)："),
     };
 
     auto* grid = new QGridLayout;
-    grid->addWidget(new QLabel(QStringLiteral("フォント名"), this), 0, 1);
-    grid->addWidget(new QLabel(QStringLiteral("サイズ"), this), 0, 2);
+    grid->addWidget(new QLabel(tr("フォント名"), this), 0, 1);
+    grid->addWidget(new QLabel(tr("サイズ"), this), 0, 2);
     for (int row = 0; row < RowCount; ++row) {
         const auto name = [](const CSetting* setting) { return QString::fromLatin1(setting->Key); };
         NameEdits[row] = MakeEdit(name(NameSettings[row]));
@@ -78,7 +78,7 @@ CPropDlgFontSet::CPropDlgFontSet(CPropScoreSetting& sheet)
         NameEdits[row]->setMaximumWidth(QWIDGETSIZE_MAX);
         SizeEdits[row] = MakeEdit(name(SizeSettings[row]));
         SizeEdits[row]->setFixedWidth(48);
-        auto* choose = new QPushButton(QStringLiteral("選択..."), this);
+        auto* choose = new QPushButton(tr("選択..."), this);
         // "FontNameTAB" has the button "ChooseFontTAB".
         choose->setObjectName(QStringLiteral("Choose") + name(NameSettings[row]).remove(QStringLiteral("Name")));
         choose->setAutoDefault(false);
@@ -153,7 +153,7 @@ void CPropDlgFontSet::ChooseRowFont(int row)
 
     QFontDialog dialog(DialogFont(Rows[row], logicalDpiY()), this);
     dialog.setOption(QFontDialog::DontUseNativeDialog);
-    dialog.setWindowTitle(QStringLiteral("フォント"));
+    dialog.setWindowTitle(tr("フォント"));
     HideEffects(dialog);
     if (dialog.exec() != QDialog::Accepted)
         return;

@@ -6,13 +6,13 @@
 #include <QLineEdit>
 
 CPropDlgPageSet::CPropDlgPageSet(CPropScoreSetting& sheet)
-    : CPropertyPage(sheet, QStringLiteral("ページ設定"), SettingsGroup::Page)
+    : CPropertyPage(sheet, tr("ページ設定"), SettingsGroup::Page)
 {
     auto* fields = new QGridLayout;
     const std::pair<QString, std::string_view> rows[] = {
-        {QStringLiteral("(a)ページ幅(&W)："), "PageWidth"},     {QStringLiteral("(b)ページ高さ(&H)："), "PageHeight"},
-        {QStringLiteral("(c)左側余白(&L)："), "MarginLeft"},    {QStringLiteral("(d)上側余白(&T)："), "MarginTop"},
-        {QStringLiteral("(e)右側余白(&R)："), "MarginRight"},   {QStringLiteral("(f)下側余白(&B)："), "MarginBottom"},
+        {tr("(a)ページ幅(&W)："), "PageWidth"},     {tr("(b)ページ高さ(&H)："), "PageHeight"},
+        {tr("(c)左側余白(&L)："), "MarginLeft"},    {tr("(d)上側余白(&T)："), "MarginTop"},
+        {tr("(e)右側余白(&R)："), "MarginRight"},   {tr("(f)下側余白(&B)："), "MarginBottom"},
     };
     QLineEdit* edits[std::size(rows)];
     for (std::size_t i = 0; i < std::size(rows); ++i)

@@ -15,15 +15,15 @@
 #include "app/PropScoreSetting.h"
 
 CPropDlgTabSet::CPropDlgTabSet(CPropScoreSetting& sheet)
-    : CPropertyPage(sheet, QStringLiteral("TAB行設定"), SettingsGroup::Tab)
+    : CPropertyPage(sheet, tr("TAB行設定"), SettingsGroup::Tab)
 {
     const std::pair<QString, std::string_view> rows[] = {
-        {QStringLiteral("(a).コード表示の高さ(&C)"), "ChordZoneHeight"},
-        {QStringLiteral("(b).３連符部分の高さ(&3)："), "TripletZoneHeight"},
-        {QStringLiteral("(c).TAB上側余白(&U)："), "TabUpperMargin"},
-        {QStringLiteral("(d).６線の線間ピッチ(&P)："), "PitchBetweenLine"},
-        {QStringLiteral("(e).TAB下側余白(&L)："), "TabLowerMargin"},
-        {QStringLiteral("(f)１描画単位の幅(&W)："), "UnitWidth"},
+        {tr("(a).コード表示の高さ(&C)"), "ChordZoneHeight"},
+        {tr("(b).３連符部分の高さ(&3)："), "TripletZoneHeight"},
+        {tr("(c).TAB上側余白(&U)："), "TabUpperMargin"},
+        {tr("(d).６線の線間ピッチ(&P)："), "PitchBetweenLine"},
+        {tr("(e).TAB下側余白(&L)："), "TabLowerMargin"},
+        {tr("(f)１描画単位の幅(&W)："), "UnitWidth"},
     };
     QLineEdit* edits[std::size(rows)];
     for (std::size_t i = 0; i < std::size(rows); ++i)
@@ -38,15 +38,15 @@ CPropDlgTabSet::CPropDlgTabSet(CPropScoreSetting& sheet)
         ++row;
     }
 
-    auto* head = new QGroupBox(QStringLiteral("(g).行頭表示設定："), this);
-    ShowTabBox = new QCheckBox(QStringLiteral("文字列\"TAB\"を行頭に表示する(&T)"), head);
+    auto* head = new QGroupBox(tr("(g).行頭表示設定："), this);
+    ShowTabBox = new QCheckBox(tr("文字列\"TAB\"を行頭に表示する(&T)"), head);
     // Exchanged after the six lengths and before the units, as the form reads.
     Bind("ShowTAB", ShowTabBox);
     Bind("UnitsForTAB", UnitsForTabEdit);
     connect(ShowTabBox, &QCheckBox::clicked, this, &CPropDlgTabSet::OnShowTabClicked);
     auto* headLayout = new QGridLayout(head);
     headLayout->addWidget(ShowTabBox, 0, 0, 1, 3);
-    headLayout->addWidget(MakeLabel(QStringLiteral("必要Unit数(&U)："), UnitsForTabEdit), 1, 0);
+    headLayout->addWidget(MakeLabel(tr("必要Unit数(&U)："), UnitsForTabEdit), 1, 0);
     headLayout->addWidget(UnitsForTabEdit, 1, 1);
     headLayout->setColumnStretch(2, 1);
     fields->addWidget(head, row++, 0, 1, 2);
@@ -61,11 +61,11 @@ CPropDlgTabSet::CPropDlgTabSet(CPropScoreSetting& sheet)
     // The read-outs sit in a frame without caption across the bottom of the page.
     auto* readouts = new QFrame(this);
     readouts->setFrameStyle(QFrame::Box | QFrame::Sunken);
-    LineHeightText = new QLabel(QStringLiteral("１行の高さ："), readouts);
+    LineHeightText = new QLabel(tr("１行の高さ："), readouts);
     LineHeightText->setObjectName(QStringLiteral("LineHeightReadout"));
-    LinesPerPageText = new QLabel(QStringLiteral("１ページの行数："), readouts);
+    LinesPerPageText = new QLabel(tr("１ページの行数："), readouts);
     LinesPerPageText->setObjectName(QStringLiteral("LinesPerPageReadout"));
-    StringsText = new QLabel(QStringLiteral("弦の数："), readouts);
+    StringsText = new QLabel(tr("弦の数："), readouts);
     StringsText->setObjectName(QStringLiteral("StringsReadout"));
     auto* readoutLayout = new QHBoxLayout(readouts);
     for (QLabel* text : {LineHeightText, LinesPerPageText, StringsText})
@@ -84,15 +84,15 @@ void CPropDlgTabSet::OnSetActive()
 
     const double lineHeight = DataExchange::LineHeightReadout(v.PitchBetweenLine, v.ChordZoneHeight,
                                                               v.TabUpperMargin, v.TabLowerMargin, v.TripletZoneHeight);
-    LineHeightText->setText(QStringLiteral("１行の高さ： %1 mm")
+    LineHeightText->setText(tr("１行の高さ： %1 mm")
                                 .arg(QString::fromStdString(DataExchange::FormatFixed1(lineHeight))));
 
     const ScoreSettings& page = Sheet.PageSet().Values;
     const int32_t lines =
         DataExchange::LinesPerPageReadout(page.PageHeight, page.MarginTop, page.MarginBottom, lineHeight);
-    LinesPerPageText->setText(QStringLiteral("１ページの行数： %1 行").arg(lines));
+    LinesPerPageText->setText(tr("１ページの行数： %1 行").arg(lines));
 
-    StringsText->setText(QStringLiteral("弦数： %1 本").arg(Sheet.Score.Settings.Strings));
+    StringsText->setText(tr("弦数： %1 本").arg(Sheet.Score.Settings.Strings));
 }
 
 void CPropDlgTabSet::OnShowTabClicked()

@@ -15,7 +15,7 @@
 CPropScoreSetting::CPropScoreSetting(CScore& score, CSettingsStore& store, QWidget* parent)
     : QDialog(parent), Score(score), Store(store)
 {
-    setWindowTitle(QStringLiteral("譜面設定"));
+    setWindowTitle(tr("譜面設定"));
     setModal(true);
 
     TabWidget = new QTabWidget(this);
@@ -33,8 +33,8 @@ CPropScoreSetting::CPropScoreSetting(CScore& score, CSettingsStore& store, QWidg
 
     auto* buttons = new QDialogButtonBox(this);
     Ok = buttons->addButton(QStringLiteral("OK"), QDialogButtonBox::AcceptRole);
-    Cancel = buttons->addButton(QStringLiteral("キャンセル"), QDialogButtonBox::RejectRole);
-    Apply = buttons->addButton(QStringLiteral("適用(&A)"), QDialogButtonBox::ApplyRole);
+    Cancel = buttons->addButton(tr("キャンセル"), QDialogButtonBox::RejectRole);
+    Apply = buttons->addButton(tr("適用(&A)"), QDialogButtonBox::ApplyRole);
     Ok->setDefault(true);
     Apply->setEnabled(false);
     connect(Ok, &QPushButton::clicked, this, &CPropScoreSetting::OnOk);

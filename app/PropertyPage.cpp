@@ -1,6 +1,7 @@
 #include "app/PropertyPage.h"
 
 #include <QCheckBox>
+#include <QCoreApplication>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
@@ -18,9 +19,9 @@
 
 namespace
 {
-const QString RealRefused = QStringLiteral("数字を入力してください。");
-const QString IntRefused = QStringLiteral("整数を入力してください。");
-const QString PositiveRefused = QStringLiteral("0.01 以上の数字を入力してください。");
+const char* const RealRefused = QT_TRANSLATE_NOOP("CDataExchange", "数字を入力してください。");
+const char* const IntRefused = QT_TRANSLATE_NOOP("CDataExchange", "整数を入力してください。");
+const char* const PositiveRefused = QT_TRANSLATE_NOOP("CDataExchange", "0.01 以上の数字を入力してください。");
 
 // Width of a number field: room for about a dozen digits.
 constexpr int EditWidth = 88;
@@ -28,10 +29,10 @@ constexpr int EditWidth = 88;
 constexpr int FramePadding = 4;
 }  // namespace
 
-void CDataExchange::Fail(QLineEdit* edit, const QString& message)
+void CDataExchange::Fail(QLineEdit* edit, const char* message)
 {
     Refused = true;
-    QMessageBox::warning(&Page, QStringLiteral("Plekto"), message);
+    QMessageBox::warning(&Page, QStringLiteral("Plekto"), QCoreApplication::translate("CDataExchange", message));
     // The refused field keeps the focus, its text selected for retyping.
     edit->setFocus(Qt::OtherFocusReason);
     edit->selectAll();

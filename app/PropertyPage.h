@@ -38,7 +38,8 @@ public:
 
 private:
     bool Reading() const { return SaveAndValidate && !Refused; }
-    void Fail(QLineEdit* edit, const QString& message);
+    // message: one of the refusals, translated when shown.
+    void Fail(QLineEdit* edit, const char* message);
 
     QWidget& Page;
     bool SaveAndValidate;

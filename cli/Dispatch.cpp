@@ -44,7 +44,10 @@ std::string UsageText()
                        "       plekto COMMAND [OPTIONS] FILE...\n"
                        "       plekto help [COMMAND] | --help | --version\n\n"
                        "Plekto shows guitar tablature written in its token notation (*.tab, *.txt).\n"
-                       "Without a command it opens the viewer, with FILE if one is given.\n\nCommands:\n";
+                       "Without a command it opens the viewer, with FILE if one is given. The\n"
+                       "viewer is in Japanese under a Japanese locale (LC_ALL, LC_MESSAGES, LANG or\n"
+                       "LANGUAGE), else in English; --lang en|ja before or after FILE chooses.\n\n"
+                       "Commands:\n";
     for (const CCommand& command : Commands) {
         text += std::string("  ") + command.Spec.Name + " " + command.Spec.Operands + "\n";
         std::string_view summary = command.Spec.Summary;

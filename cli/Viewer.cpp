@@ -7,17 +7,27 @@
 #include <cstdio>
 #include <memory>
 
+#include "app/Language.h"
 #include "app/PlektoApp.h"
 #include "cli/Commands.h"
 #include "settings/qt/QtSettingsStore.h"
 
-// Qt's own application options, passed on to it; nothing else starts with a dash.
+namespace
+{
+bool IsUiLanguageName(const std::string& value) { return UiLanguageNamed(value).has_value(); }
+}  // namespace
+
+// --lang and Qt's own application options, passed on to it; nothing else starts with a dash.
 const CCommandSpec ViewerSpec = {
     "",
     "[VIEWER OPTIONS] [FILE]\n       plekto COMMAND [OPTIONS] [FILE...]",
     "Without a command Plekto opens the viewer, with FILE if one is given. The\n"
-    "viewer options are Qt's own.",
-    {{"-platform", 0, "NAME", "Qt's platform plugin (xcb, wayland, offscreen, ...)."},
+    "viewer's menus, dialogs and help are Japanese under a Japanese locale\n"
+    "(LC_ALL, LC_MESSAGES, LANG or LANGUAGE), else English; --lang chooses.\n"
+    "The other viewer options are Qt's own.",
+    {{"--lang", 0, "LANG", "The viewer's language: en (English) or ja (Japanese).", IsUiLanguageName,
+      "en or ja"},
+     {"-platform", 0, "NAME", "Qt's platform plugin (xcb, wayland, offscreen, ...)."},
      {"-display", 0, "DISPLAY", "The X display to use."},
      {"-style", 0, "STYLE", "Qt's widget style."},
      {"-stylesheet", 0, "FILE", "A Qt style sheet."},
@@ -47,6 +57,8 @@ int RunViewer(const CParsedArgs& args, const char* program)
     // Qt sees its own options only, so a file name can never be taken for one.
     std::vector<std::string> qtArgs = {program};
     for (const auto& [name, value] : args.Values) {
+        if (name == "--lang")
+            continue;
         qtArgs.push_back(name);
         if (!value.empty() || name != "-reverse")
             qtArgs.push_back(value);
@@ -64,6 +76,8 @@ int RunViewer(const CParsedArgs& args, const char* program)
     if (!args.Operands.empty())
         files << QFile::decodeName(QByteArray::fromStdString(args.Operands.front()));
     CPlektoApp app(std::make_unique<CQtSettingsStore>());
+    if (const auto language = UiLanguageNamed(args.Value("--lang")))
+        app.SetUiLanguage(*language);
     if (!app.InitInstance(files, QCoreApplication::applicationFilePath()))
         return ExitFailure;
     return QApplication::exec();

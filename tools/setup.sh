@@ -11,6 +11,8 @@ packages=(
   libx11-dev xvfb xauth poppler-utils clang libclang-rt-14-dev
   # Qt's own dialogs (open, print, fonts) in Japanese, like the rest of the viewer.
   qt6-translations-l10n
+  # Our own English translation: lupdate and lrelease, and CMake's LinguistTools package.
+  qt6-tools-dev qt6-l10n-tools
   # Audio output: FluidSynth plays, libsndfile writes; sox's soxi checks the files (tests).
   libfluidsynth-dev libsndfile1-dev sox
   # Independent readers of what the exports write (tests): MIDI and MusicXML.

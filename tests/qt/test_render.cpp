@@ -137,6 +137,9 @@ TEST(CommandLine, MistypedCommandsAndOptionsAreUsageErrors)
         {{"--bogus"}, "plekto: unknown option --bogus;"},
         {{"render", "--page=x", "x.tab"}, "plekto render: --page needs a page number from 1, not \"x\""},
         {{"check", "--bogus", "x.tab"}, "plekto check: unknown option --bogus (plekto check --help)"},
+        {{"--lang", "fr", "x.tab"}, "plekto: --lang needs en or ja, not \"fr\";"},
+        {{"x.tab", "--lang=EN"}, "plekto: --lang needs en or ja, not \"EN\";"},
+        {{"x.tab", "--lang"}, "plekto: --lang needs en or ja;"},
     };
     for (const auto& [args, message] : cases) {
         const CRun run = Plekto(args, dir.path());
@@ -149,6 +152,13 @@ TEST(CommandLine, MistypedCommandsAndOptionsAreUsageErrors)
     const CRun help = Plekto({"render", "--help"}, dir.path());
     EXPECT_TRUE(help.Status == 0) << help.Out.constData();
     EXPECT_TRUE(help.Out.startsWith("Usage: plekto render FILE...")) << help.Out.constData();
+    // --lang before or after the file: the viewer's help shows instead of a complaint.
+    for (const QStringList& args :
+         {QStringList{"--lang", "en", "x.tab", "-h"}, QStringList{"x.tab", "--lang=ja", "-h"}}) {
+        const CRun viewer = Plekto(args, dir.path());
+        EXPECT_EQ(viewer.Status, 0) << viewer.Err.constData();
+        EXPECT_TRUE(viewer.Out.contains("--lang LANG")) << viewer.Out.constData();
+    }
 }
 
 // Under a file size limit, on a full device: status 1, one line with the system's reason,

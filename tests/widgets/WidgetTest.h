@@ -13,8 +13,10 @@
 #include <QTimer>
 #include <functional>
 #include <memory>
+#include <optional>
 
 #include "app/CommandIds.h"
+#include "app/Language.h"
 #include "app/MainFrame.h"
 #include "app/PlektoApp.h"
 #include "app/PlektoDoc.h"
@@ -48,12 +50,16 @@ inline QByteArray NotesScore(int items, const QByteArray& head = {})
 }
 
 // An application whose settings live in `dir` (never the user's), started with the
-// given command line.
+// given command line. In Japanese, the language the tests compare texts in, whatever the
+// locale they run under; nothing for the user's language.
 inline std::unique_ptr<CPlektoApp> StartApp(const QTemporaryDir& dir, const QStringList& arguments = {},
-                                            const QString& programFile = QStringLiteral("/nonexistent/bin/plekto"))
+                                            const QString& programFile = QStringLiteral("/nonexistent/bin/plekto"),
+                                            std::optional<UiLanguage> language = UiLanguage::Japanese)
 {
     auto store = std::make_unique<CQtSettingsStore>(dir.filePath(QStringLiteral("Plekto.conf")).toStdString());
     auto app = std::make_unique<CPlektoApp>(std::move(store));
+    if (language)
+        app->SetUiLanguage(*language);
     if (!app->InitInstance(arguments, programFile))
         return nullptr;
     return app;
