@@ -1,6 +1,7 @@
 #include "app/PlektoView.h"
 
 #include <QClipboard>
+#include <QCursor>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMessageBox>
@@ -130,6 +131,7 @@ void CPlektoView::SetZoom(double factor, std::optional<QPoint> anchor)
     h->setValue(PixelSat(std::round(page.x() * scale - at.x())));
     v->setValue(PixelSat(std::round(page.y() * scale - at.y())));
     viewport()->update();
+    UpdateHoverAtPointer();
     if (Store)
         Store->setValue(ZoomKey, Zoom);
     emit ZoomChanged(Zoom);
@@ -230,6 +232,18 @@ void CPlektoView::SetHovered(std::optional<std::size_t> item)
             text = tr("行 %1, 桁 %2").arg(at.Line).arg(at.Column);
     }
     emit SourceHovered(text);
+}
+
+void CPlektoView::UpdateHoverAtPointer()
+{
+    if (viewport()->underMouse())
+        SetHovered(ItemAtViewport(viewport()->mapFromGlobal(QCursor::pos())));
+}
+
+void CPlektoView::scrollContentsBy(int dx, int dy)
+{
+    QAbstractScrollArea::scrollContentsBy(dx, dy);
+    UpdateHoverAtPointer();
 }
 
 void CPlektoView::ForgetSource()

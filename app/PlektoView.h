@@ -117,6 +117,7 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
+    void scrollContentsBy(int dx, int dy) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
@@ -127,6 +128,8 @@ private:
     // Viewport pixels per 0.01 mm at the current zoom.
     double PixelsPerUnit() const;
     void SetHovered(std::optional<std::size_t> item);
+    // After a scroll or zoom moved the page under a resting pointer.
+    void UpdateHoverAtPointer();
     // A new score or text: the hover and the line index go with the old one.
     void ForgetSource();
     bool RequestSource(const QPoint& pos);

@@ -1061,7 +1061,19 @@ void CScoreReader::CheckDirective(std::string_view key, std::string_view value)
 
 CSourcePoint SourcePointOf(const CScore& score, std::string_view text, std::size_t item)
 {
-    return CItemSourcePoints(score, text).Of(item);
+    if (item >= score.ItemOffsets.size())
+        return {};
+    // Offsets count from after the byte-order mark, as the reader saw the text. One
+    // lookup counts the line feeds rather than allocate a line index.
+    if (text.starts_with(Utf8Bom))
+        text.remove_prefix(Utf8Bom.size());
+    const std::size_t offset = std::min<std::size_t>(score.ItemOffsets[item], text.size());
+    const std::string_view before = text.substr(0, offset);
+    const std::size_t feed = before.rfind('\n');
+    const std::size_t lineStart = feed == std::string_view::npos ? 0 : feed + 1;
+    const auto line = 1 + std::count(before.begin(), before.end(), '\n');
+    CColumnCursor columns(score.Encoding);
+    return {SatFrom64(line), columns.Column(before.substr(lineStart))};
 }
 
 struct CItemSourcePoints::CColumns
