@@ -422,7 +422,7 @@ void CMainFrame::OpenSource(int line, int column)
         return;
     const QString command = store.value(EditorCommandKey).toString();
     std::optional<QStringList> words = ExpandEditorCommand(command, file, line, column);
-    QString error = tr("引用符が閉じていません。");
+    QString error = tr("引用符が閉じていないか、末尾が \\ です。");
     if (words && !words->isEmpty()) {
         const QString program = words->takeFirst();
         if (Launcher && Launcher(program, *words, error))

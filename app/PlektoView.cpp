@@ -35,6 +35,7 @@ namespace
 {
 constexpr double UnitsPerInch = 2540.0;
 const QString PreviewPagesKey = QStringLiteral("Settings/PreviewPages");
+
 const QString ZoomKey = QStringLiteral("Viewer/Zoom");
 // Zoom steps in per cent, as document viewers offer them.
 constexpr std::array<int, 19> ZoomLadder = {25, 33, 50, 67, 75, 80, 90, 100, 110, 125,
@@ -50,6 +51,7 @@ int PixelSat(double v)
         return v < 0 ? -static_cast<int>(limit) : 0;
     return v >= limit ? static_cast<int>(limit) : static_cast<int>(v);
 }
+
 const QString PrintFailed = QStringLiteral("印刷を開始できません。");
 
 // Logical units (0.01 mm) to whole pixels at the given scale, kept to what a scroll
@@ -171,8 +173,10 @@ void CPlektoView::wheelEvent(QWheelEvent* event)
         QAbstractScrollArea::wheelEvent(event);
         return;
     }
-    // A notch is 120; fine-grained wheels and touchpads add up to one.
-    WheelZoomDelta += event->angleDelta().y();
+    // A notch is 120; fine-grained wheels and touchpads add up to one. The whole ladder
+    // is 18 notches, so more in one event says nothing more.
+    constexpr int most = 18 * QWheelEvent::DefaultDeltasPerStep;
+    WheelZoomDelta += std::clamp(event->angleDelta().y(), -most, most);
     const QPoint at = event->position().toPoint();
     for (; WheelZoomDelta >= QWheelEvent::DefaultDeltasPerStep; WheelZoomDelta -= QWheelEvent::DefaultDeltasPerStep)
         ZoomIn(at);

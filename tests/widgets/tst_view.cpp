@@ -59,12 +59,6 @@ int Tinted(const QImage& image, const QRect& r)
     return n;
 }
 
-void Wheel(CPlektoView& view, QPoint at, int angle)
-{
-    QWheelEvent event(at, view.viewport()->mapToGlobal(at), {}, {0, angle}, Qt::NoButton, Qt::ControlModifier,
-                      Qt::NoScrollPhase, false);
-    QApplication::sendEvent(view.viewport(), &event);
-}
 }  // namespace
 
 class TestView : public QObject
@@ -351,12 +345,12 @@ void TestView::zoomStepsAroundThePointerAndFitsTheWidth()
     }
     QCOMPARE(Pane(frame, "ZoomPane"), QStringLiteral("90 %"));
     QCOMPARE(app->GetSettings().value(QStringLiteral("Viewer/Zoom")).toDouble(), 0.9);
-    for (int i = 0; i < 30; ++i)
-        frame.GetAction(CommandId::ViewZoomIn)->trigger();
-    QCOMPARE(view.GetZoom(), CPlektoView::MaxZoom);
-    for (int i = 0; i < 30; ++i)
-        frame.GetAction(CommandId::ViewZoomOut)->trigger();
-    QCOMPARE(view.GetZoom(), CPlektoView::MinZoom);
+    for (const auto& [id, limit] : {std::pair{CommandId::ViewZoomIn, CPlektoView::MaxZoom},
+                                    std::pair{CommandId::ViewZoomOut, CPlektoView::MinZoom}}) {
+        for (int i = 0; i < 30; ++i)
+            frame.GetAction(id)->trigger();
+        QCOMPARE(view.GetZoom(), limit);
+    }
     // Half-way down, a notch of the wheel with Ctrl keeps the page point under the pointer.
     // The window narrower than the page, so that both directions can scroll.
     frame.resize(500, 500);
@@ -367,10 +361,12 @@ void TestView::zoomStepsAroundThePointerAndFitsTheWidth()
     for (const auto& [angle, zoom] : {std::pair{120, 1.1}, std::pair{240, 1.5}, std::pair{-120, 1.25}}) {
         const double before = view.GetZoom();
         const QPointF page = (QPointF(view.horizontalScrollBar()->value(), view.verticalScrollBar()->value()) + at) / before;
-        Wheel(view, at, angle);
+        QWheelEvent wheel(at, view.viewport()->mapToGlobal(at), {}, {0, angle}, Qt::NoButton, Qt::ControlModifier,
+                          Qt::NoScrollPhase, false);
+        QApplication::sendEvent(view.viewport(), &wheel);
         QCOMPARE(view.GetZoom(), zoom);
         const QPointF now = (QPointF(view.horizontalScrollBar()->value(), view.verticalScrollBar()->value()) + at) / zoom;
-        QVERIFY2((now - page).manhattanLength() <= 2.0 / zoom, qPrintable(QStringLiteral("%1,%2").arg(now.x()).arg(now.y())));
+        QVERIFY((now - page).manhattanLength() <= 2.0 / zoom);  // rounding to whole pixels
     }
     // Fit width: the page's 210 mm are the viewport's width; nothing to scroll across.
     frame.GetAction(CommandId::ViewZoomFitWidth)->trigger();
@@ -398,7 +394,6 @@ void TestView::storedZoomIsClamped()
         .setValue(QStringLiteral("Viewer/Zoom"), stored);
     auto app = StartApp(dir);
     QCOMPARE(app->GetMainFrame()->GetView()->GetZoom(), zoom);
-    QCOMPARE(Pane(*app->GetMainFrame(), "ZoomPane"), CPlektoView::ZoomText(zoom));
 }
 
 void TestView::hoverShowsTheSourceAndDoubleClickOpensIt()
