@@ -10,6 +10,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QSettings>
 #include <QStatusBar>
 #include <QTimer>
 #include <QToolBar>
@@ -26,6 +27,7 @@
 
 const QString CMainFrame::AppTitle = QStringLiteral("Plekto");
 const QString CMainFrame::IdleMessage = QStringLiteral("-plekto-");
+const QString CMainFrame::EditorCommandKey = QStringLiteral("Viewer/EditorCommand");
 
 namespace
 {
@@ -82,7 +84,7 @@ bool CMainFrame::OnCreate()
 {
     View = new CPlektoView(Doc, this);
     View->SetPrinter(&App.GetPrinter());
-    View->SetPreviewStore(&App.GetSettings());
+    View->SetStore(&App.GetSettings());
     setCentralWidget(View);
     View->setFocus();
     CreateActions();
@@ -154,6 +156,38 @@ void CMainFrame::CreateActions()
     autoReload->setChecked(App.GetAutoReload());
     connect(autoReload, &QAction::triggered, &App, &CPlektoApp::SetAutoReload);
 
+    struct CZoomCommand
+    {
+        int Id;
+        QString Text;
+        QString Prompt;
+        QList<QKeySequence> Keys;
+        void (CPlektoView::*Slot)();
+    };
+    // Ctrl+= as well: on most keyboards "+" is the shifted "=".
+    const CZoomCommand zooms[] = {
+        {CommandId::ViewZoomIn, tr("拡大(&I)\tCtrl++"), tr("表示を拡大します。"),
+         {QKeySequence::ZoomIn, QKeySequence(Qt::CTRL | Qt::Key_Equal)}, nullptr},
+        {CommandId::ViewZoomOut, tr("縮小(&O)\tCtrl+-"), tr("表示を縮小します。"), {QKeySequence::ZoomOut}, nullptr},
+        {CommandId::ViewZoomActual, tr("実際のサイズ (100 %)(&Z)\tCtrl+0"), tr("譜面を実際の大きさで表示します。"),
+         {QKeySequence(Qt::CTRL | Qt::Key_0)}, &CPlektoView::ZoomActualSize},
+        {CommandId::ViewZoomFitWidth, tr("幅に合わせる(&W)"), tr("ページの幅をウィンドウの幅に合わせます。"), {},
+         &CPlektoView::ZoomFitWidth},
+    };
+    for (const CZoomCommand& zoom : zooms) {
+        QAction* action = MakeAction(zoom.Id, zoom.Text);
+        action->setStatusTip(zoom.Prompt);
+        action->setShortcuts(zoom.Keys);
+        if (zoom.Slot)
+            connect(action, &QAction::triggered, View, zoom.Slot);
+    }
+    connect(GetAction(CommandId::ViewZoomIn), &QAction::triggered, View, [this] { View->ZoomIn(); });
+    connect(GetAction(CommandId::ViewZoomOut), &QAction::triggered, View, [this] { View->ZoomOut(); });
+    QAction* editor = MakeAction(CommandId::ViewEditorCommand, tr("ソースを開くエディタ(&E)..."));
+    editor->setStatusTip(tr("譜面をダブルクリックしたときにソースを開くエディタを選びます。"));
+    connect(editor, &QAction::triggered, this, &CMainFrame::OnEditorCommand);
+    connect(View, &CPlektoView::SourceRequested, this, &CMainFrame::OpenSource);
+
     QAction* help = MakeAction(CommandId::HelpContents, tr("目次(&C)"));
     connect(help, &QAction::triggered, this, &CMainFrame::OnHelpContents);
     QAction* about = MakeAction(CommandId::AppAbout, tr("Plektoについて (&A)..."), "about");
@@ -179,6 +213,12 @@ void CMainFrame::CreateMenus()
 
     QMenu* view = menuBar()->addMenu(tr("表示(&V)"));
     view->addAction(GetAction(CommandId::ScoreSettings));
+    view->addAction(GetAction(CommandId::ViewEditorCommand));
+    view->addSeparator();
+    view->addAction(GetAction(CommandId::ViewZoomIn));
+    view->addAction(GetAction(CommandId::ViewZoomOut));
+    view->addAction(GetAction(CommandId::ViewZoomActual));
+    view->addAction(GetAction(CommandId::ViewZoomFitWidth));
     view->addSeparator();
     view->addAction(GetAction(CommandId::ViewToolBar));
     view->addAction(GetAction(CommandId::ViewStatusBar));
@@ -254,6 +294,19 @@ bool CMainFrame::CreateStatusBar()
     MessagePane = new QLabel(IdleMessage, bar);
     MessagePane->setObjectName(QStringLiteral("MessagePane"));
     bar->addWidget(MessagePane, 1);
+    SourcePane = new QLabel(bar);
+    SourcePane->setObjectName(QStringLiteral("SourcePane"));
+    bar->addPermanentWidget(SourcePane);
+    connect(View, &CPlektoView::SourceHovered, SourcePane, &QLabel::setText);
+    ZoomPane = new QLabel(CPlektoView::ZoomText(View->GetZoom()), bar);
+    ZoomPane->setObjectName(QStringLiteral("ZoomPane"));
+    ZoomPane->setFrameShape(QFrame::Panel);
+    ZoomPane->setFrameShadow(QFrame::Sunken);
+    ZoomPane->setAlignment(Qt::AlignCenter);
+    ZoomPane->setMinimumWidth(ZoomPane->fontMetrics().horizontalAdvance(CPlektoView::ZoomText(8.0)) + 8);
+    bar->addPermanentWidget(ZoomPane);
+    connect(View, &CPlektoView::ZoomChanged, ZoomPane,
+            [this](double factor) { ZoomPane->setText(CPlektoView::ZoomText(factor)); });
     static const char* const names[] = {"ｶﾅ", "CAP", "NUM", "SCRL"};
     for (std::size_t i = 0; i < IndicatorPanes.size(); ++i) {
         auto* pane = new QLabel(bar);
@@ -285,10 +338,12 @@ void CMainFrame::CreateProblemsDock()
     ProblemsDock->setWidget(ProblemList);
     addDockWidget(Qt::BottomDockWidgetArea, ProblemsDock);
     ProblemsDock->hide();
-    // Nothing in the score can be selected yet: the line and the message go to the
-    // status bar, where the next prompt replaces them.
-    connect(ProblemList, &QListWidget::itemDoubleClicked, this,
-            [this](const QListWidgetItem* item) { statusBar()->showMessage(item->data(Qt::UserRole).toString()); });
+    // The line and the message go to the status bar, where the next prompt replaces
+    // them, and the source opens there in the editor.
+    connect(ProblemList, &QListWidget::itemDoubleClicked, this, [this](const QListWidgetItem* item) {
+        statusBar()->showMessage(item->data(Qt::UserRole).toString());
+        OpenSource(item->data(Qt::UserRole + 1).toInt(), item->data(Qt::UserRole + 2).toInt());
+    });
 }
 
 QString CMainFrame::ProblemCountText(int errors, int warnings)
@@ -313,6 +368,8 @@ void CMainFrame::UpdateProblems()
                                                   message),
                                          ProblemList);
         item->setData(Qt::UserRole, tr("%1 行目: %2").arg(line, message));
+        item->setData(Qt::UserRole + 1, d.Line);
+        item->setData(Qt::UserRole + 2, std::max(d.Column, 1));
     }
     const int total = static_cast<int>(Doc.Diagnostics.size());
     // A problem's line shown on double-click refers to the text just replaced.
@@ -340,6 +397,35 @@ void CMainFrame::UpdateFrameTitle() { setWindowTitle(Doc.GetTitle() + QStringLit
 void CMainFrame::ShowHelpMessage(const QString& text)
 {
     QMessageBox::information(this, AppTitle, text);
+}
+
+bool CMainFrame::OnEditorCommand()
+{
+    QSettings& store = App.GetSettings();
+    CEditorCommandDialog dialog(this, store.value(EditorCommandKey).toString());
+    if (dialog.exec() != QDialog::Accepted)
+        return false;
+    store.setValue(EditorCommandKey, dialog.Command());
+    return true;
+}
+
+void CMainFrame::OpenSource(int line, int column)
+{
+    const QString file = Doc.GetPathName();
+    if (file.isEmpty() || line <= 0)
+        return;
+    QSettings& store = App.GetSettings();
+    if (store.value(EditorCommandKey).toString().trimmed().isEmpty() && !OnEditorCommand())
+        return;
+    const QString command = store.value(EditorCommandKey).toString();
+    std::optional<QStringList> words = ExpandEditorCommand(command, file, line, column);
+    QString error = tr("引用符が閉じていないか、末尾が \\ です。");
+    if (words && !words->isEmpty()) {
+        const QString program = words->takeFirst();
+        if (Launcher && Launcher(program, *words, error))
+            return;
+    }
+    QMessageBox::warning(this, AppTitle, tr("エディタを起動できません: %1\n%2").arg(command, error));
 }
 
 void CMainFrame::OnHelpContents()

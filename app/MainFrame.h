@@ -1,5 +1,6 @@
 // The main window: the File, Edit, View and Help menus, the toolbar, the status bar with
-// its message pane and lock-key panes, and the scrolling view in the middle. Commands
+// its message, source position, zoom and lock-key panes, and the scrolling view in the
+// middle; it opens the source in the author's editor from the view and the problems. Commands
 // go to the application, to the frame itself (help, toolbar and status bar) or to the
 // view; each command keeps its numeric id (CommandIds.h) as the action's data.
 #pragma once
@@ -8,6 +9,8 @@
 #include <QString>
 #include <array>
 #include <map>
+
+#include "app/EditorCommand.h"
 
 class CHelpWindow;
 class CPlektoApp;
@@ -63,8 +66,18 @@ public:
     static QString PromptOf(int commandId);
     static QString ToolTipOf(int commandId);
 
+    // Opens the document's file in the editor of the `Viewer/EditorCommand` template at a
+    // line and column; the first time, a dialog offers editors to choose from. A failure
+    // to start tells the command and the reason in a message box.
+    void OpenSource(int line, int column);
+    // Starts the editor; tests record instead.
+    EditorLauncher Launcher = StartDetachedProcess;
+    static const QString EditorCommandKey;
+
 public slots:
     void OnHelpContents();
+    // The editor dialog over the stored template; OK stores it. False when cancelled.
+    bool OnEditorCommand();
 
 private:
     QAction* MakeAction(int commandId, const QString& text, const char* icon = nullptr);
@@ -88,6 +101,8 @@ private:
     std::array<QLabel*, 4> IndicatorPanes{};
     QTimer* IndicatorTimer = nullptr;
     QLabel* MessagePane = nullptr;
+    QLabel* SourcePane = nullptr;
+    QLabel* ZoomPane = nullptr;
     QDockWidget* ProblemsDock = nullptr;
     QListWidget* ProblemList = nullptr;
 };

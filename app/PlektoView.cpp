@@ -1,9 +1,11 @@
 #include "app/PlektoView.h"
 
 #include <QClipboard>
+#include <QCursor>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMessageBox>
+#include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QPrintDialog>
@@ -13,7 +15,9 @@
 #include <QScreen>
 #include <QScrollBar>
 #include <QSettings>
+#include <QWheelEvent>
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <limits>
 #include <string>
@@ -23,6 +27,7 @@
 #include "display/qt/PageDrawer.h"
 #include "display/qt/FontMatch.h"
 #include "display/qt/PainterSurface.h"
+#include "model/Reader.h"
 #include "model/Score.h"
 #include "settings/Units.h"
 
@@ -30,6 +35,22 @@ namespace
 {
 constexpr double UnitsPerInch = 2540.0;
 const QString PreviewPagesKey = QStringLiteral("Settings/PreviewPages");
+
+const QString ZoomKey = QStringLiteral("Viewer/Zoom");
+// Zoom steps in per cent, as document viewers offer them.
+constexpr std::array<int, 19> ZoomLadder = {25, 33, 50, 67, 75, 80, 90, 100, 110, 125,
+                                            150, 175, 200, 250, 300, 400, 500, 600, 800};
+// The pale fill over the column under the pointer; the drawing shows through.
+const QColor HoverFill(40, 120, 255, 48);
+
+// A pixel coordinate kept to what QRect can hold.
+int PixelSat(double v)
+{
+    constexpr double limit = std::numeric_limits<int>::max() / 2;
+    if (!(v > -limit))
+        return v < 0 ? -static_cast<int>(limit) : 0;
+    return v >= limit ? static_cast<int>(limit) : static_cast<int>(v);
+}
 
 // Logical units (0.01 mm) to whole pixels at the given scale, kept to what a scroll
 // bar can hold.
@@ -62,6 +83,8 @@ CPlektoView::CPlektoView(CPlektoDoc& doc, QWidget* parent) : QAbstractScrollArea
     setFocusPolicy(Qt::StrongFocus);
     viewport()->setAutoFillBackground(false);
     viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
+    // Hover shows where a column comes from without a button held.
+    viewport()->setMouseTracking(true);
 }
 
 CPlektoView::~CPlektoView() = default;
@@ -76,8 +99,209 @@ double CPlektoView::ScreenDpi() const
     return dpi;
 }
 
+double CPlektoView::PixelsPerUnit() const { return ScreenDpi() * Zoom / UnitsPerInch; }
+
+void CPlektoView::SetStore(QSettings* settings)
+{
+    Store = settings;
+    if (!Store)
+        return;
+    bool ok = false;
+    const double stored = Store->value(ZoomKey).toDouble(&ok);
+    if (ok)
+        SetZoom(stored);
+}
+
+QString CPlektoView::ZoomText(double factor) { return QStringLiteral("%1 %").arg(qRound(factor * 100.0)); }
+
+void CPlektoView::SetZoom(double factor, std::optional<QPoint> anchor)
+{
+    factor = std::isnan(factor) ? 1.0 : std::clamp(factor, MinZoom, MaxZoom);
+    if (factor == Zoom)
+        return;
+    QScrollBar* h = horizontalScrollBar();
+    QScrollBar* v = verticalScrollBar();
+    const QPointF at = anchor ? QPointF(*anchor) : QRectF(viewport()->rect()).center();
+    // The anchor's page point in 0.01 mm, x to the right and y down.
+    const QPointF page = (QPointF(h->value(), v->value()) + at) / PixelsPerUnit();
+    Zoom = factor;
+    if (Doc.Score)
+        SetScrollSizes(*Doc.Score);
+    const double scale = PixelsPerUnit();
+    h->setValue(PixelSat(std::round(page.x() * scale - at.x())));
+    v->setValue(PixelSat(std::round(page.y() * scale - at.y())));
+    viewport()->update();
+    UpdateHoverAtPointer();
+    if (Store)
+        Store->setValue(ZoomKey, Zoom);
+    emit ZoomChanged(Zoom);
+}
+
+void CPlektoView::ZoomIn(std::optional<QPoint> anchor)
+{
+    const double percent = Zoom * 100.0;
+    const auto next = std::find_if(ZoomLadder.begin(), ZoomLadder.end(), [percent](int step) { return step > percent + 0.5; });
+    SetZoom(next == ZoomLadder.end() ? MaxZoom : *next / 100.0, anchor);
+}
+
+void CPlektoView::ZoomOut(std::optional<QPoint> anchor)
+{
+    const double percent = Zoom * 100.0;
+    const auto next = std::find_if(ZoomLadder.rbegin(), ZoomLadder.rend(), [percent](int step) { return step < percent - 0.5; });
+    SetZoom(next == ZoomLadder.rend() ? MinZoom : *next / 100.0, anchor);
+}
+
+void CPlektoView::ZoomActualSize() { SetZoom(1.0); }
+
+void CPlektoView::ZoomFitWidth()
+{
+    if (!Doc.Score)
+        return;
+    const double pageWidth = ToUnits(Doc.Score->Settings.PageWidth) * ScreenDpi() / UnitsPerInch;
+    if (!(pageWidth >= 1.0))
+        return;
+    // The vertical bar stays; its room is not the page's.
+    SetZoom(viewport()->width() / pageWidth, QPoint(0, viewport()->height() / 2));
+    horizontalScrollBar()->setValue(0);
+}
+
+void CPlektoView::wheelEvent(QWheelEvent* event)
+{
+    if (!(event->modifiers() & Qt::ControlModifier)) {
+        QAbstractScrollArea::wheelEvent(event);
+        return;
+    }
+    // A notch is 120; fine-grained wheels and touchpads add up to one. The whole ladder
+    // is 18 notches, so more in one event says nothing more.
+    constexpr int most = 18 * QWheelEvent::DefaultDeltasPerStep;
+    WheelZoomDelta += std::clamp(event->angleDelta().y(), -most, most);
+    const QPoint at = event->position().toPoint();
+    for (; WheelZoomDelta >= QWheelEvent::DefaultDeltasPerStep; WheelZoomDelta -= QWheelEvent::DefaultDeltasPerStep)
+        ZoomIn(at);
+    for (; WheelZoomDelta <= -QWheelEvent::DefaultDeltasPerStep; WheelZoomDelta += QWheelEvent::DefaultDeltasPerStep)
+        ZoomOut(at);
+    event->accept();
+}
+
+std::optional<std::size_t> CPlektoView::ItemAtViewport(const QPoint& pos) const
+{
+    if (!Doc.Score || !Doc.Score->Geometry.BuiltFor(*Doc.Score))
+        return std::nullopt;
+    const double scale = PixelsPerUnit();
+    const double x = (pos.x() + horizontalScrollBar()->value() + 0.5) / scale;
+    const double y = -(pos.y() + verticalScrollBar()->value() + 0.5) / scale;
+    return Doc.Score->Geometry.ItemAt(0, TruncSat(x), TruncSat(y));
+}
+
+QRect CPlektoView::ItemViewportRect(std::size_t item) const
+{
+    if (!Doc.Score || !Doc.Score->Geometry.BuiltFor(*Doc.Score))
+        return {};
+    const std::optional<CItemPlace> place = Doc.Score->Geometry.Place(item, 0);
+    if (!place)
+        return {};
+    const double scale = PixelsPerUnit();
+    const double x = horizontalScrollBar()->value();
+    const double y = verticalScrollBar()->value();
+    const CRect& r = place->Rect;
+    const QPoint topLeft(PixelSat(std::floor(r.left * scale - x)), PixelSat(std::floor(-r.top * scale - y)));
+    const QPoint bottomRight(PixelSat(std::ceil(r.right * scale - x)), PixelSat(std::ceil(-r.bottom * scale - y)));
+    return QRect(topLeft, bottomRight - QPoint(1, 1));
+}
+
+CSourcePoint CPlektoView::SourceOf(std::size_t item) const
+{
+    if (!Doc.Score)
+        return {};
+    if (!Sources)
+        Sources = std::make_unique<CItemSourcePoints>(*Doc.Score, Doc.Text);
+    return Sources->Of(item);
+}
+
+void CPlektoView::SetHovered(std::optional<std::size_t> item)
+{
+    if (item == Hovered)
+        return;
+    // Only the two columns change; a pixel of room covers the rounding of the fill.
+    if (Hovered)
+        viewport()->update(ItemViewportRect(*Hovered).adjusted(-1, -1, 1, 1));
+    Hovered = item;
+    QString text;
+    if (Hovered) {
+        viewport()->update(ItemViewportRect(*Hovered).adjusted(-1, -1, 1, 1));
+        const CSourcePoint at = SourceOf(*Hovered);
+        if (at.Line > 0)
+            text = tr("行 %1, 桁 %2").arg(at.Line).arg(at.Column);
+    }
+    emit SourceHovered(text);
+}
+
+void CPlektoView::UpdateHoverAtPointer()
+{
+    if (viewport()->underMouse())
+        SetHovered(ItemAtViewport(viewport()->mapFromGlobal(QCursor::pos())));
+}
+
+void CPlektoView::scrollContentsBy(int dx, int dy)
+{
+    QAbstractScrollArea::scrollContentsBy(dx, dy);
+    UpdateHoverAtPointer();
+}
+
+void CPlektoView::ForgetSource()
+{
+    Sources.reset();
+    Hovered.reset();
+    emit SourceHovered(QString());
+}
+
+bool CPlektoView::RequestSource(const QPoint& pos)
+{
+    const std::optional<std::size_t> item = ItemAtViewport(pos);
+    if (!item)
+        return false;
+    const CSourcePoint at = SourceOf(*item);
+    if (at.Line <= 0)
+        return false;
+    emit SourceRequested(at.Line, at.Column);
+    return true;
+}
+
+void CPlektoView::mouseMoveEvent(QMouseEvent* event)
+{
+    SetHovered(ItemAtViewport(event->position().toPoint()));
+    QAbstractScrollArea::mouseMoveEvent(event);
+}
+
+void CPlektoView::mousePressEvent(QMouseEvent* event)
+{
+    if (event->button() == Qt::LeftButton && (event->modifiers() & Qt::ControlModifier) &&
+        RequestSource(event->position().toPoint())) {
+        event->accept();
+        return;
+    }
+    QAbstractScrollArea::mousePressEvent(event);
+}
+
+void CPlektoView::mouseDoubleClickEvent(QMouseEvent* event)
+{
+    if (event->button() == Qt::LeftButton && RequestSource(event->position().toPoint())) {
+        event->accept();
+        return;
+    }
+    QAbstractScrollArea::mouseDoubleClickEvent(event);
+}
+
+bool CPlektoView::viewportEvent(QEvent* event)
+{
+    if (event->type() == QEvent::Leave)
+        SetHovered(std::nullopt);
+    return QAbstractScrollArea::viewportEvent(event);
+}
+
 void CPlektoView::OnInitialUpdate()
 {
+    ForgetSource();
     horizontalScrollBar()->setValue(0);
     verticalScrollBar()->setValue(0);
     if (Doc.Score)
@@ -87,6 +311,7 @@ void CPlektoView::OnInitialUpdate()
 
 void CPlektoView::OnReloadUpdate()
 {
+    ForgetSource();
     const QPoint scroll(horizontalScrollBar()->value(), verticalScrollBar()->value());
     if (Doc.Score)
         OnPrepareDC(false);
@@ -106,7 +331,7 @@ void CPlektoView::OnPrepareDC(bool printing)
 void CPlektoView::SetScrollSizes(const CScore& score)
 {
     const ScoreSettings& s = score.Settings;
-    const double scale = ScreenDpi() / UnitsPerInch;
+    const double scale = PixelsPerUnit();
     const QSize client = viewport()->size();
     SetBar(*horizontalScrollBar(), ToPixels(ToUnits(s.PageWidth), scale), client.width(),
            ToPixels(ToUnits(s.UnitWidth), scale));
@@ -130,7 +355,9 @@ void CPlektoView::paintEvent(QPaintEvent* event)
     }
     OnPrepareDC(false);
     const QPoint scroll(horizontalScrollBar()->value(), verticalScrollBar()->value());
-    PaintViewport(painter, PageView, *Doc.Score, scroll, event->rect(), ScreenDpi());
+    PaintViewport(painter, PageView, *Doc.Score, scroll, event->rect(), ScreenDpi() * Zoom);
+    if (Hovered)
+        painter.fillRect(ItemViewportRect(*Hovered) & event->rect(), HoverFill);
 }
 
 void CPlektoView::PaintViewport(QPainter& painter, const CPageView& pageView, CScore& score, QPoint scroll,
@@ -260,12 +487,12 @@ void CPlektoView::OnFilePrintPreview()
     QPrintPreviewDialog dialog(Printer, this);
     dialog.resize(window()->size());
     auto* preview = dialog.findChild<QPrintPreviewWidget*>();
-    if (preview && PreviewStore && PreviewStore->value(PreviewPagesKey).toInt() == 2)
+    if (preview && Store && Store->value(PreviewPagesKey).toInt() == 2)
         preview->setViewMode(QPrintPreviewWidget::FacingPagesView);
     connect(&dialog, &QPrintPreviewDialog::paintRequested, this, [this](QPrinter* printer) { PrintPages(*printer); });
     dialog.exec();
-    if (preview && PreviewStore)
-        PreviewStore->setValue(PreviewPagesKey, preview->viewMode() == QPrintPreviewWidget::FacingPagesView ? 2 : 1);
+    if (preview && Store)
+        Store->setValue(PreviewPagesKey, preview->viewMode() == QPrintPreviewWidget::FacingPagesView ? 2 : 1);
 }
 
 void CPlektoView::OnCopyImage()

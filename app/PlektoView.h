@@ -1,16 +1,22 @@
-// The scrolling view: the whole score as one continuous page at physical size (a
-// millimetre of page is a millimetre on the screen, as the screen reports its size),
-// printing and print preview page by page, copy as a monochrome image, the score
-// settings command and scrolling from the keyboard.
+// The scrolling view: the whole score as one continuous page, at physical size (a
+// millimetre of page is a millimetre on the screen, as the screen reports its size) times
+// the zoom factor, printing and print preview page by page, copy as a monochrome image,
+// the score settings command, scrolling from the keyboard, and the link from a column on
+// the screen to where its token starts in the source.
 #pragma once
 
 #include <QAbstractScrollArea>
+#include <cstddef>
 #include <functional>
+#include <memory>
+#include <optional>
 
 #include "display/PageView.h"
 
 class CPlektoDoc;
+class CItemSourcePoints;
 class CScore;
+struct CSourcePoint;
 class QPainter;
 class QPrinter;
 class QScreen;
@@ -26,8 +32,9 @@ public:
 
     // The printer of print, preview and printer set-up; the view does not own it.
     void SetPrinter(QPrinter* printer) { Printer = printer; }
-    // Where the preview keeps how many pages it shows ("Settings", "PreviewPages").
-    void SetPreviewStore(QSettings* settings) { PreviewStore = settings; }
+    // Where the preview keeps how many pages it shows ("Settings/PreviewPages") and the
+    // view its zoom ("Viewer/Zoom"); the stored zoom is applied at once.
+    void SetStore(QSettings* settings);
 
     // Runs the settings sheet modally over the score's settings; true when it closed
     // with OK. Until a sheet is installed the command does nothing.
@@ -57,6 +64,33 @@ public:
     // Pixels per inch of the screen the view is on, from its physical size.
     double ScreenDpi() const;
 
+    // The screen's zoom: 1 is physical size. Only the screen reads it; printing, the
+    // preview, copy and export stay at their own resolutions.
+    static constexpr double MinZoom = 0.25;
+    static constexpr double MaxZoom = 8.0;
+    double GetZoom() const { return Zoom; }
+    // Clamped to MinZoom..MaxZoom (anything not a number is 1). The page point under
+    // `anchor` (viewport pixels; the viewport's centre when none) stays under it as far
+    // as the scroll ranges allow. Stored and announced when it changed.
+    void SetZoom(double factor, std::optional<QPoint> anchor = std::nullopt);
+    // The next step of the ladder above or below the current factor.
+    void ZoomIn(std::optional<QPoint> anchor = std::nullopt);
+    void ZoomOut(std::optional<QPoint> anchor = std::nullopt);
+    void ZoomActualSize();
+    // The page's width fills the viewport's.
+    void ZoomFitWidth();
+    // "100 %".
+    static QString ZoomText(double factor);
+
+    // The unit item under a point of the viewport (pixels), from the layout's geometry.
+    std::optional<std::size_t> ItemAtViewport(const QPoint& pos) const;
+    // The item's Rect in viewport pixels at the current scroll and zoom (empty when the
+    // screen does not show it).
+    QRect ItemViewportRect(std::size_t item) const;
+    // Where the item's token starts in the document's text (0, 0 when unknown).
+    CSourcePoint SourceOf(std::size_t item) const;
+    std::optional<std::size_t> GetHoveredItem() const { return Hovered; }
+
     // The screen paint without the widget: the part `exposed` (viewport pixels) of the
     // page scrolled to `scroll`, at dpi pixels per inch, onto a white background. Line
     // slots wholly outside the exposed part are walked, not drawn, with room to spare
@@ -64,6 +98,13 @@ public:
     static void PaintViewport(QPainter& painter, const CPageView& pageView, CScore& score, QPoint scroll,
                               const QRect& exposed, double dpi);
     const CPageView& GetPageView() const { return PageView; }
+
+signals:
+    void ZoomChanged(double factor);
+    // "行 L, 桁 C" of the item under the pointer; empty when there is none.
+    void SourceHovered(const QString& text);
+    // Double-click or Ctrl+click on an item: open the source there.
+    void SourceRequested(int line, int column);
 
 public slots:
     void OnFilePrint();
@@ -75,12 +116,30 @@ protected:
     void paintEvent(QPaintEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
+    void scrollContentsBy(int dx, int dy) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    bool viewportEvent(QEvent* event) override;
 
 private:
     void SetScrollSizes(const CScore& score);
+    // Viewport pixels per 0.01 mm at the current zoom.
+    double PixelsPerUnit() const;
+    void SetHovered(std::optional<std::size_t> item);
+    // After a scroll or zoom moved the page under a resting pointer.
+    void UpdateHoverAtPointer();
+    // A new score or text: the hover and the line index go with the old one.
+    void ForgetSource();
+    bool RequestSource(const QPoint& pos);
 
     CPlektoDoc& Doc;
     CPageView PageView;
     QPrinter* Printer = nullptr;
-    QSettings* PreviewStore = nullptr;
+    QSettings* Store = nullptr;
+    double Zoom = 1.0;
+    int WheelZoomDelta = 0;  // wheel angle not yet turned into a zoom step
+    std::optional<std::size_t> Hovered;
+    mutable std::unique_ptr<CItemSourcePoints> Sources;  // made at the first hover over a score
 };

@@ -1,6 +1,6 @@
 // The screen paint of a score that fills all 129 pages: one window-sized viewport in
-// the middle of the score, a strip exposed by a scroll step, and for comparison the
-// same viewport painted without leaving out the slots outside it. Run with
+// the middle of the score at 100 % and at 400 %, a strip exposed by a scroll step, and
+// for comparison the same viewport painted without leaving out the slots outside it. Run with
 // --benchmark_repetitions to get medians.
 #include <benchmark/benchmark.h>
 
@@ -46,7 +46,7 @@ CLongScore& LongScore()
     return score;
 }
 
-void PaintBanded(benchmark::State& state, const QRect& exposed)
+void PaintBanded(benchmark::State& state, const QRect& exposed, double zoom = 1.0)
 {
     CLongScore& s = LongScore();
     if (s.Score->PageCount != static_cast<int32_t>(CScore::MaxPages)) {
@@ -54,15 +54,22 @@ void PaintBanded(benchmark::State& state, const QRect& exposed)
         return;
     }
     QImage window(Window, QImage::Format_RGB32);
+    // The same page point in the window's top-left corner, wherever the zoom puts it.
+    const QPoint scroll = s.Middle * zoom;
     for (auto _ : state) {
         QPainter painter(&window);
-        CPlektoView::PaintViewport(painter, s.View, *s.Score, s.Middle, exposed, ScreenDpi);
+        CPlektoView::PaintViewport(painter, s.View, *s.Score, scroll, exposed, ScreenDpi * zoom);
     }
     state.counters["pages"] = s.Score->PageCount;
 }
 
 void ViewportPaint(benchmark::State& state) { PaintBanded(state, QRect(QPoint(0, 0), Window)); }
 BENCHMARK(ViewportPaint)->Unit(benchmark::kMillisecond);
+
+// Zoomed in, the window shows fewer columns, each four times as large: it must stay
+// within the 100 % paint's budget.
+void ViewportPaintZoom400(benchmark::State& state) { PaintBanded(state, QRect(QPoint(0, 0), Window), 4.0); }
+BENCHMARK(ViewportPaintZoom400)->Unit(benchmark::kMillisecond);
 
 // A scroll step of 40 pixels exposes a strip at the bottom of the window.
 void ScrollStripPaint(benchmark::State& state)

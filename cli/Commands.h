@@ -64,9 +64,10 @@ using CKeptScore = std::unique_ptr<CScore, CKeepUntilExit>;
 // Reads FILE into a new score and lays it out, for the commands that draw or print it.
 // Problems in the score are counted on one line of stderr ("FILE: 2 errors, 1 warning
 // (plekto check FILE lists them)"); with strict, errors make it fail. Returns null with
-// the exit status in status on failure.
+// the exit status in status on failure. text, when given, receives the bytes read, which
+// the items' source offsets point into.
 CKeptScore LoadScore(const char* command, const std::string& file, const CSettingsStore& store, bool strict,
-                      int& status);
+                     int& status, std::string* text = nullptr);
 
 // Checks that standard output took everything; prints the reason and returns
 // ExitFailure if not, else status.

@@ -62,11 +62,11 @@ void CKeepUntilExit::operator()(CScore* score) const
 }
 
 CKeptScore LoadScore(const char* command, const std::string& file, const CSettingsStore& store, bool strict,
-                     int& status)
+                     int& status, std::string* text)
 {
     CKeptScore score(new CScore(store));
     std::vector<CDiagnostic> diagnostics;
-    if (!ReadInput(command, file, *score, &diagnostics)) {
+    if (!ReadInput(command, file, *score, &diagnostics, text)) {
         status = ExitFailure;
         return nullptr;
     }

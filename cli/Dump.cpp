@@ -9,6 +9,7 @@
 #include "cli/Commands.h"
 #include "display/Json.h"
 #include "display/qt/TextCodec.h"
+#include "model/Reader.h"
 #include "model/Score.h"
 #include "settings/SettingsStore.h"
 #include "settings/SettingsTable.h"
@@ -20,14 +21,14 @@ namespace
 class CDumper
 {
 public:
-    explicit CDumper(const CScore& score) : Score(score) {}
+    CDumper(const CScore& score, std::string_view text) : Score(score), Sources(score, text) {}
 
     // Written as it goes: a score of a million items should not be held twice in memory.
     void Dump(std::FILE* out) const
     {
         Write(out, "{\"settings\": " + Settings() + ",\n \"title\": " + Title() + ",\n \"items\": [");
         for (std::size_t i = 0; i < Score.UnitItems.size(); ++i)
-            Write(out, (i ? ",\n  " : "\n  ") + Item(*Score.UnitItems[i]));
+            Write(out, (i ? ",\n  " : "\n  ") + Item(*Score.UnitItems[i], Sources.Of(i)));
         Write(out, "],\n \"marks\": [");
         ItemIndex.clear();
         for (std::size_t i = 0; i < Score.UnitItems.size(); ++i)
@@ -119,7 +120,7 @@ private:
 
     static std::string Bool(bool b) { return b ? "true" : "false"; }
 
-    static std::string Item(const CScoreItem& item)
+    static std::string Item(const CScoreItem& item, CSourcePoint source)
     {
         std::string own;
         const char* name = "CItemSpace";
@@ -143,7 +144,8 @@ private:
             own = ", \"IsEnd\": " + std::to_string(static_cast<int32_t>(bar->Side));
         }
         return std::string("{\"class\": \"") + name + "\", \"Units\": " + std::to_string(item.Units) +
-               ", \"BarAfter\": " + Bool(item.BarAfter) + own + "}";
+               ", \"BarAfter\": " + Bool(item.BarAfter) + own + ", \"Line\": " + std::to_string(source.Line) +
+               ", \"Column\": " + std::to_string(source.Column) + "}";
     }
 
     std::string IndexOf(const CScoreItem* item) const
@@ -193,6 +195,7 @@ private:
     }
 
     const CScore& Score;
+    CItemSourcePoints Sources;
     mutable std::unordered_map<const CScoreItem*, std::size_t> ItemIndex;
 };
 }  // namespace
@@ -202,7 +205,7 @@ const CCommandSpec DumpSpec = {
     "FILE [OPTIONS]",
     "Read FILE (\"-\": standard input), lay it out and print the score as one JSON\n"
     "object: \"settings\", \"title\", \"items\", \"marks\" and \"layout\". Texts are\n"
-    "printed as UTF-8.",
+    "printed as UTF-8; each item has the Line and Column where its token starts.",
     {StrictOption, DefaultsOption},
 };
 
@@ -210,9 +213,10 @@ int RunDump(const CParsedArgs& args)
 {
     const auto store = OpenSettingsStore(args.Has("--defaults"));
     int status = ExitSuccess;
-    const auto score = LoadScore("dump", args.Operands.front(), *store, args.Has("--strict"), status);
+    std::string text;
+    const auto score = LoadScore("dump", args.Operands.front(), *store, args.Has("--strict"), status, &text);
     if (!score)
         return status;
-    CDumper(*score).Dump(stdout);
+    CDumper(*score, text).Dump(stdout);
     return FinishStandardOutput("dump", ExitSuccess);
 }

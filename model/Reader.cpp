@@ -1063,7 +1063,8 @@ CSourcePoint SourcePointOf(const CScore& score, std::string_view text, std::size
 {
     if (item >= score.ItemOffsets.size())
         return {};
-    // Offsets count from after the byte-order mark, as the reader saw the text.
+    // Offsets count from after the byte-order mark, as the reader saw the text. One
+    // lookup counts the line feeds rather than allocate a line index.
     if (text.starts_with(Utf8Bom))
         text.remove_prefix(Utf8Bom.size());
     const std::size_t offset = std::min<std::size_t>(score.ItemOffsets[item], text.size());
@@ -1073,6 +1074,39 @@ CSourcePoint SourcePointOf(const CScore& score, std::string_view text, std::size
     const auto line = 1 + std::count(before.begin(), before.end(), '\n');
     CColumnCursor columns(score.Encoding);
     return {SatFrom64(line), columns.Column(before.substr(lineStart))};
+}
+
+struct CItemSourcePoints::CColumns
+{
+    explicit CColumns(TextEncoding encoding) : Cursor(encoding) {}
+    CColumnCursor Cursor;
+};
+
+CItemSourcePoints::CItemSourcePoints(const CScore& score, std::string_view text)
+    : Score(score), Text(text), Columns(std::make_unique<CColumns>(score.Encoding))
+{
+    // Offsets count from after the byte-order mark, as the reader saw the text.
+    if (Text.starts_with(Utf8Bom))
+        Text.remove_prefix(Utf8Bom.size());
+    // A text is at most MaxScoreBytes, so every start fits 32 bits.
+    Text = Text.substr(0, MaxScoreBytes);
+    LineStarts.push_back(0);
+    for (std::size_t at = Text.find('\n'); at != std::string_view::npos; at = Text.find('\n', at + 1))
+        LineStarts.push_back(static_cast<uint32_t>(at + 1));
+}
+
+CItemSourcePoints::~CItemSourcePoints() = default;
+
+CSourcePoint CItemSourcePoints::Of(std::size_t item) const
+{
+    if (item >= Score.ItemOffsets.size())
+        return {};
+    const std::size_t offset = std::min<std::size_t>(Score.ItemOffsets[item], Text.size());
+    const auto after = std::upper_bound(LineStarts.begin(), LineStarts.end(), offset);
+    const std::size_t line = static_cast<std::size_t>(after - LineStarts.begin());
+    const std::size_t lineStart = LineStarts[line - 1];
+    return {SatFrom64(static_cast<int64_t>(line)),
+            Columns->Cursor.Column(Text.substr(lineStart, offset - lineStart))};
 }
 
 void ReportLayoutCut(const CScore& score, std::string_view text, std::vector<CDiagnostic>& diagnostics)

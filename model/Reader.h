@@ -84,6 +84,25 @@ struct CSourcePoint
 // collected diagnostics; line and column 0 for an item it did not record.
 CSourcePoint SourcePointOf(const CScore& score, std::string_view text, std::size_t item);
 
+// The same for many items: the score keeps only a byte offset per item, and this index of
+// line starts (built once, 4 bytes a line) turns offsets into lines by binary search.
+// Items of one line asked in order cost no more than the line. Score and text must
+// outlive it; not for two threads at once.
+class CItemSourcePoints
+{
+public:
+    CItemSourcePoints(const CScore& score, std::string_view text);
+    ~CItemSourcePoints();
+    CSourcePoint Of(std::size_t item) const;
+
+private:
+    const CScore& Score;
+    std::string_view Text;  // after a byte-order mark, as the offsets count
+    std::vector<uint32_t> LineStarts;
+    struct CColumns;
+    std::unique_ptr<CColumns> Columns;
+};
+
 // After LayoutScore: a warning, in line order, when the layout ran out of pages and the
 // screen or the printer leaves items out. `text` is the text the score was read from by a
 // read that collected diagnostics.

@@ -9,7 +9,8 @@
 #include "PlektoProcess.h"
 
 // The exact form other tools rely on: every class and member, items by index, an
-// empty title place as null, and the layout.
+// empty title place as null, and the layout. Line and Column are where each item's token
+// starts, counted by hand in the text below (the space item is the token " ").
 TEST(Dump, PrintsTheWholeScoreInItsExactForm)
 {
     QTemporaryDir dir;
@@ -32,13 +33,13 @@ TEST(Dump, PrintsTheWholeScoreInItsExactForm)
         R"("RightBottomLines": [null, null, null, null, null]},)"
         "\n"
         R"( "items": [
-  {"class": "CItemNote", "Units": 1, "BarAfter": true, "Length": 4, "Dotted": false, "FlagKind": 0, "HeadKind": 0, "Frets": [0, -1, -2]},
-  {"class": "CItemRest", "Units": 1, "BarAfter": false, "Length": 8, "Dotted": true},
-  {"class": "CItemMusicalTime", "Units": 1, "BarAfter": false, "Numerator": 3, "Denominator": 4},
-  {"class": "CItemRepeatBar", "Units": 1, "BarAfter": false, "IsEnd": 1},
-  {"class": "CItemNote", "Units": 1, "BarAfter": false, "Length": 8, "Dotted": false, "FlagKind": 2, "HeadKind": 0, "Frets": [1, -2, -2]},
-  {"class": "CItemNote", "Units": 1, "BarAfter": false, "Length": 8, "Dotted": false, "FlagKind": 2, "HeadKind": 0, "Frets": [2, -2, -2]},
-  {"class": "CItemSpace", "Units": 1, "BarAfter": false}],
+  {"class": "CItemNote", "Units": 1, "BarAfter": true, "Length": 4, "Dotted": false, "FlagKind": 0, "HeadKind": 0, "Frets": [0, -1, -2], "Line": 3, "Column": 1},
+  {"class": "CItemRest", "Units": 1, "BarAfter": false, "Length": 8, "Dotted": true, "Line": 3, "Column": 16},
+  {"class": "CItemMusicalTime", "Units": 1, "BarAfter": false, "Numerator": 3, "Denominator": 4, "Line": 3, "Column": 25},
+  {"class": "CItemRepeatBar", "Units": 1, "BarAfter": false, "IsEnd": 1, "Line": 3, "Column": 33},
+  {"class": "CItemNote", "Units": 1, "BarAfter": false, "Length": 8, "Dotted": false, "FlagKind": 2, "HeadKind": 0, "Frets": [1, -2, -2], "Line": 4, "Column": 1},
+  {"class": "CItemNote", "Units": 1, "BarAfter": false, "Length": 8, "Dotted": false, "FlagKind": 2, "HeadKind": 0, "Frets": [2, -2, -2], "Line": 4, "Column": 26},
+  {"class": "CItemSpace", "Units": 1, "BarAfter": false, "Line": 4, "Column": 35}],
  "marks": [
   {"class": "CChordMark", "StartItem": 0, "EndItem": 0, "Text": "Am", "Framed": false},
   {"class": "CTie", "StartItem": 1, "EndItem": 2, "Level": 2, "Text": "h"},

@@ -187,7 +187,13 @@ void TestReload::problemsAreCountedListedAndCleared()
     for (int i = 0; i < 4; ++i)
         QVERIFY2(entries[i].startsWith(QString::fromUtf8(starts[i])), qPrintable(entries[i]));
     QCOMPARE(frame.GetProblemsDock()->windowTitle(), QStringLiteral("問題"));
-    // Double-click tells the line and the message.
+    // Double-click tells the line and the message, and opens the editor there.
+    QStringList launched;
+    frame.Launcher = [&launched](const QString& program, const QStringList& arguments, QString&) {
+        launched = QStringList{program} + arguments;
+        return true;
+    };
+    app->GetSettings().setValue(CMainFrame::EditorCommandKey, QStringLiteral("ed +%l:%c %f"));
     auto* list = frame.findChild<QListWidget*>(QStringLiteral("ProblemList"));
     QVERIFY(QTest::qWaitForWindowExposed(&frame));
     list->scrollToItem(list->item(1));
@@ -196,6 +202,7 @@ void TestReload::problemsAreCountedListedAndCleared()
     QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, row.center());
     const QString shown = frame.statusBar()->currentMessage();
     QVERIFY2(shown.startsWith(QStringLiteral("2 行目: ")) && shown.contains(QStringLiteral("3e")), qPrintable(shown));
+    QCOMPARE(launched, (QStringList{"ed", "+2:7", path}));
     // A clean reload clears the count and hides the list, and the line shown goes with
     // the text it came from; so does closing.
     WriteFile(dir, QStringLiteral("faulty.tab"), NotesScore(10));

@@ -1,11 +1,16 @@
-// The document and the view: height, scrolling, printing, the preview and copy as image.
+// The document and the view: height, scrolling, zoom, printing, the preview, copy as
+// image, and the way from a column to its source.
 #include <QClipboard>
 #include <QImage>
+#include <QLabel>
+#include <QMessageBox>
 #include <QPainter>
 #include <QPrintDialog>
 #include <QPrintPreviewWidget>
 #include <QPrinter>
 #include <QRegularExpression>
+#include <QStatusBar>
+#include <QWheelEvent>
 #include <cmath>
 
 #include "WidgetTest.h"
@@ -38,6 +43,22 @@ int BlackPixels(const QImage& image)
 // Pixels on the view's screen for a length in 0.01 mm; bitmap pixels for a length in mm.
 int Pixels(const CPlektoView& view, int32_t units) { return qRound(units * view.ScreenDpi() / 2540.0); }
 int Bitmap(double mm, double dpi) { return static_cast<int>(std::ceil(mm / 25.4 * dpi - 1e-9)); }
+
+QString Pane(CMainFrame& frame, const char* name)
+{
+    return frame.statusBar()->findChild<QLabel*>(QString::fromLatin1(name))->text();
+}
+
+// Pixels of the hover's pale blue: bluer than they are red, where the drawing is grey.
+int Tinted(const QImage& image, const QRect& r)
+{
+    int n = 0;
+    for (int y = r.top(); y <= r.bottom(); ++y)
+        for (int x = r.left(); x <= r.right(); ++x)
+            n += qBlue(image.pixel(x, y)) > qRed(image.pixel(x, y)) + 8;
+    return n;
+}
+
 }  // namespace
 
 class TestView : public QObject
@@ -52,6 +73,12 @@ private slots:
     void absurdSettingsStillPaintScrollAndCopy();
     void linesAreOneBlackPixelOnEveryTarget_data();
     void linesAreOneBlackPixelOnEveryTarget();
+    void zoomStepsAroundThePointerAndFitsTheWidth();
+    void storedZoomIsClamped_data();
+    void storedZoomIsClamped();
+    void hoverShowsTheSourceAndDoubleClickOpensIt();
+    void editorCommandExpansion_data();
+    void editorCommandExpansion();
 
 private:
     QTemporaryDir Dir;
@@ -121,8 +148,11 @@ void TestView::paintPrintAndCopy()
     CPlektoView& view = *frame.GetView();
     QVERIFY(BlackPixels(view.viewport()->grab().toImage()) > 500);
     QVERIFY(app->GetDocument().Score->MemoryDC);  // made by the prepare step
-    // A 1-bit image a page wide and a page tall at the screen's resolution, mostly white.
+    // A 1-bit image a page wide and a page tall at the screen's resolution, mostly white,
+    // whatever the screen's zoom.
+    view.SetZoom(4.0);
     frame.GetAction(CommandId::CopyImage)->trigger();
+    view.SetZoom(1.0);
     const QImage image = QGuiApplication::clipboard()->image();
     const double dpi = view.ScreenDpi();
     QVERIFY(image.depth() == 1);
@@ -293,6 +323,153 @@ void TestView::linesAreOneBlackPixelOnEveryTarget()
         QCOMPARE(runs(x), (QList<int>{1, 1, 1, 1}));
     for (const int x : {5, 30})  // left of the rectangle
         QCOMPARE(runs(x), (QList<int>{1, 1}));
+}
+
+void TestView::zoomStepsAroundThePointerAndFitsTheWidth()
+{
+    QTemporaryDir dir;
+    auto app = StartApp(dir, {WriteFile(dir, QStringLiteral("long.tab"), NotesScore(40 * ItemsPerLine))});
+    CMainFrame& frame = *app->GetMainFrame();
+    frame.resize(900, 700);
+    QVERIFY(QTest::qWaitForWindowExposed(&frame));
+    CPlektoView& view = *frame.GetView();
+    view.setFocus();
+    QCOMPARE(Pane(frame, "ZoomPane"), QStringLiteral("100 %"));
+    const std::pair<QKeySequence, double> keys[] = {
+        {QKeySequence(Qt::CTRL | Qt::Key_Plus), 1.1}, {QKeySequence(Qt::CTRL | Qt::Key_Equal), 1.25},
+        {QKeySequence(Qt::CTRL | Qt::Key_Minus), 1.1}, {QKeySequence(Qt::CTRL | Qt::Key_0), 1.0},
+        {QKeySequence(Qt::CTRL | Qt::Key_Minus), 0.9}};
+    for (const auto& [key, zoom] : keys) {
+        QTest::keySequence(&frame, key);
+        QCOMPARE(view.GetZoom(), zoom);
+    }
+    QCOMPARE(Pane(frame, "ZoomPane"), QStringLiteral("90 %"));
+    QCOMPARE(app->GetSettings().value(QStringLiteral("Viewer/Zoom")).toDouble(), 0.9);
+    for (const auto& [id, limit] : {std::pair{CommandId::ViewZoomIn, CPlektoView::MaxZoom},
+                                    std::pair{CommandId::ViewZoomOut, CPlektoView::MinZoom}}) {
+        for (int i = 0; i < 30; ++i)
+            frame.GetAction(id)->trigger();
+        QCOMPARE(view.GetZoom(), limit);
+    }
+    // Half-way down, a notch of the wheel with Ctrl keeps the page point under the pointer.
+    // The window narrower than the page, so that both directions can scroll.
+    frame.resize(500, 500);
+    view.SetZoom(1.0);
+    view.horizontalScrollBar()->setValue(view.horizontalScrollBar()->maximum() / 2);
+    view.verticalScrollBar()->setValue(view.verticalScrollBar()->maximum() / 2);
+    const QPoint at(100, 150);
+    for (const auto& [angle, zoom] : {std::pair{120, 1.1}, std::pair{240, 1.5}, std::pair{-120, 1.25}}) {
+        const double before = view.GetZoom();
+        const QPointF page = (QPointF(view.horizontalScrollBar()->value(), view.verticalScrollBar()->value()) + at) / before;
+        QWheelEvent wheel(at, view.viewport()->mapToGlobal(at), {}, {0, angle}, Qt::NoButton, Qt::ControlModifier,
+                          Qt::NoScrollPhase, false);
+        QApplication::sendEvent(view.viewport(), &wheel);
+        QCOMPARE(view.GetZoom(), zoom);
+        const QPointF now = (QPointF(view.horizontalScrollBar()->value(), view.verticalScrollBar()->value()) + at) / zoom;
+        QVERIFY((now - page).manhattanLength() <= 2.0 / zoom);  // rounding to whole pixels
+    }
+    // Fit width: the page's 210 mm are the viewport's width; nothing to scroll across.
+    frame.GetAction(CommandId::ViewZoomFitWidth)->trigger();
+    QVERIFY(std::abs(Pixels(view, 21000) * view.GetZoom() - view.viewport()->width()) < 1.0);
+    QCOMPARE(view.horizontalScrollBar()->maximum(), 0);
+}
+
+void TestView::storedZoomIsClamped_data()
+{
+    QTest::addColumn<QString>("stored");
+    QTest::addColumn<double>("zoom");
+    QTest::newRow("twice") << QStringLiteral("2") << 2.0;
+    QTest::newRow("too large") << QStringLiteral("50") << CPlektoView::MaxZoom;
+    QTest::newRow("negative") << QStringLiteral("-1") << CPlektoView::MinZoom;
+    QTest::newRow("not a number") << QStringLiteral("nan") << 1.0;
+    QTest::newRow("text") << QStringLiteral("big") << 1.0;
+}
+
+void TestView::storedZoomIsClamped()
+{
+    QFETCH(QString, stored);
+    QFETCH(double, zoom);
+    QTemporaryDir dir;
+    QSettings(dir.filePath(QStringLiteral("Plekto.conf")), QSettings::IniFormat)
+        .setValue(QStringLiteral("Viewer/Zoom"), stored);
+    auto app = StartApp(dir);
+    QCOMPARE(app->GetMainFrame()->GetView()->GetZoom(), zoom);
+}
+
+void TestView::hoverShowsTheSourceAndDoubleClickOpensIt()
+{
+    QTemporaryDir dir;
+    // Items 10 to 19 make the second line of text: item 12 starts at column 15 of line 2.
+    const QString path = WriteFile(dir, QStringLiteral("it's my score.tab"), NotesScore(30));
+    auto app = StartApp(dir, {path});
+    CMainFrame& frame = *app->GetMainFrame();
+    frame.resize(900, 700);
+    QVERIFY(QTest::qWaitForWindowExposed(&frame));
+    CPlektoView& view = *frame.GetView();
+    const QRect column = view.ItemViewportRect(12);
+    // The unit width, 6 mm, in the whole pixels it touches.
+    QVERIFY(std::abs(column.width() - Pixels(view, 600)) <= 2);
+    QTest::mouseMove(view.viewport(), column.center());
+    QCOMPARE(view.GetHoveredItem(), std::optional<std::size_t>(12));
+    QCOMPARE(Pane(frame, "SourcePane"), QStringLiteral("行 2, 桁 15"));
+    QVERIFY(Tinted(view.viewport()->grab().toImage(), column) > column.width() * column.height() / 2);
+    QTest::mouseMove(view.viewport(), QPoint(2, 2));  // the top margin
+    QVERIFY(!view.GetHoveredItem());
+    QCOMPARE(Pane(frame, "SourcePane"), QString());
+    QCOMPARE(Tinted(view.viewport()->grab().toImage(), column), 0);
+    // At twice the size the hit test still finds the item.
+    view.SetZoom(2.0);
+    QCOMPARE(view.ItemAtViewport(view.ItemViewportRect(12).center()), std::optional<std::size_t>(12));
+    QVERIFY(std::abs(view.ItemViewportRect(12).width() - Pixels(view, 1200)) <= 2);
+
+    QStringList launched;
+    frame.Launcher = [&](const QString& program, const QStringList& arguments, QString& error) {
+        launched = QStringList{program} + arguments;
+        error = QStringLiteral("not today");
+        return program != QStringLiteral("broken");
+    };
+    // The first time a dialog offers the editors; cancelled, nothing starts.
+    auto seen = OnNextModal([](QWidget* w) { QCOMPARE(w->objectName(), QStringLiteral("EditorCommandDialog")); });
+    QTest::mouseDClick(view.viewport(), Qt::LeftButton, {}, view.ItemViewportRect(12).center());
+    QVERIFY(*seen); QVERIFY(launched.isEmpty());
+    app->GetSettings().setValue(CMainFrame::EditorCommandKey, QStringLiteral("code --goto %f:%l:%c"));
+    QTest::mouseDClick(view.viewport(), Qt::LeftButton, {}, view.ItemViewportRect(12).center());
+    QCOMPARE(launched, (QStringList{"code", "--goto", path + ":2:15"}));
+    QTest::mouseClick(view.viewport(), Qt::LeftButton, Qt::ControlModifier, view.ItemViewportRect(0).center());
+    QCOMPARE(launched.last(), path + ":1:1");
+    // A failure to start names the command and the reason.
+    app->GetSettings().setValue(CMainFrame::EditorCommandKey, QStringLiteral("broken %f"));
+    seen = OnNextModal([](QWidget* w) {
+        const QString text = qobject_cast<QMessageBox*>(w)->text();
+        QVERIFY(text.contains(QStringLiteral("broken %f"))); QVERIFY(text.contains(QStringLiteral("not today")));
+    });
+    QTest::mouseDClick(view.viewport(), Qt::LeftButton, {}, view.ItemViewportRect(12).center());
+    QVERIFY(*seen);
+}
+
+void TestView::editorCommandExpansion_data()
+{
+    QTest::addColumn<QString>("command");
+    QTest::addColumn<QStringList>("words");  // empty: refused
+    const QString file = QStringLiteral("/tmp/my scores/it's.tab");
+    QTest::newRow("path with a blank and a quote")
+        << QStringLiteral("code --goto %f:%l:%c") << QStringList{"code", "--goto", file + ":12:3"};
+    QTest::newRow("double quotes keep blanks") << QStringLiteral("gvim \"+call cursor(%l,%c)\" %f")
+                                               << QStringList{"gvim", "+call cursor(12,3)", file};
+    QTest::newRow("single quotes, backslashes, %%")
+        << QStringLiteral("'/opt/my ed/ed' a\\ b \"x\\\"y\\n\" '%%l' %x")
+        << QStringList{"/opt/my ed/ed", "a b", "x\"y\\n", "%l", "%x"};
+    QTest::newRow("empty quoted word") << QStringLiteral("ed \"\"  %l\t") << QStringList{"ed", "", "12"};
+    QTest::newRow("open quote") << QStringLiteral("emacs \"+%l") << QStringList{};
+    QTest::newRow("trailing backslash") << QStringLiteral("ed %f \\") << QStringList{};
+}
+
+void TestView::editorCommandExpansion()
+{
+    QFETCH(QString, command);
+    QFETCH(QStringList, words);
+    const auto expanded = ExpandEditorCommand(command, QStringLiteral("/tmp/my scores/it's.tab"), 12, 3);
+    QCOMPARE(expanded.value_or(QStringList{}), words);
 }
 
 QTEST_MAIN(TestView)
