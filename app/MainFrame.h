@@ -1,5 +1,5 @@
-// The main window: the File, Edit, View and Help menus, the toolbar, the status bar with
-// its message pane and lock-key panes, and the scrolling view in the middle. Commands
+// The main window: the File, Edit, View, Play and Help menus, the toolbar, the status bar
+// with its message, tempo and lock-key panes, and the scrolling view in the middle. Commands
 // go to the application, to the frame itself (help, toolbar and status bar) or to the
 // view; each command keeps its numeric id (CommandIds.h) as the action's data.
 #pragma once
@@ -8,11 +8,15 @@
 #include <QString>
 #include <array>
 #include <map>
+#include <optional>
+
+#include "perform/PlaybackCursor.h"
 
 class CHelpWindow;
 class CPlektoApp;
 class CPlektoDoc;
 class CPlektoView;
+class CPlayer;
 class QAction;
 class QDockWidget;
 class QLabel;
@@ -34,6 +38,7 @@ public:
     bool OnCreate();
 
     CPlektoView* GetView() const { return View; }
+    CPlayer* GetPlayer() const { return Player; }
     QAction* GetAction(int commandId) const;
     QToolBar* GetToolBar() const { return ToolBar; }
     // The lock-key panes in their order: kana, caps lock, num lock, scroll lock.
@@ -52,6 +57,8 @@ public:
     QDockWidget* GetProblemsDock() const { return ProblemsDock; }
     // "エラー 2 件、警告 1 件".
     static QString ProblemCountText(int errors, int warnings);
+    // "♩ = 120".
+    static QString TempoText(double tempo);
 
     // The help window, once the help command has opened it.
     CHelpWindow* GetHelpWindow() const { return HelpWindow; }
@@ -75,6 +82,8 @@ private:
     void CreateProblemsDock();
     void UpdateIndicators();
     void ShowHelpMessage(const QString& text);
+    void CreatePlayer();
+    void OnCursorMoved(const std::optional<CCursorPosition>& position);
 
     CPlektoApp& App;
     CPlektoDoc& Doc;
@@ -88,6 +97,9 @@ private:
     std::array<QLabel*, 4> IndicatorPanes{};
     QTimer* IndicatorTimer = nullptr;
     QLabel* MessagePane = nullptr;
+    QLabel* TempoPane = nullptr;
+    CPlayer* Player = nullptr;
+    bool ToldBeyondDrawing = false;  // the note about the page limit shows once per play
     QDockWidget* ProblemsDock = nullptr;
     QListWidget* ProblemList = nullptr;
 };

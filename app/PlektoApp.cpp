@@ -21,6 +21,7 @@
 #include "app/FileWatcher.h"
 #include "app/Help.h"
 #include "app/MainFrame.h"
+#include "app/Player.h"
 #include "app/PlektoDoc.h"
 #include "app/PlektoView.h"
 #include "app/PropScoreSetting.h"
@@ -166,8 +167,15 @@ void CPlektoApp::DocumentChanged()
     Frame->UpdateProblems();
 }
 
+void CPlektoApp::StopPlayback()
+{
+    if (Frame && Frame->GetPlayer())
+        Frame->GetPlayer()->Stop();
+}
+
 bool CPlektoApp::NewDocument()
 {
+    StopPlayback();
     Watcher->Clear();
     const bool ok = Doc->OnNewDocument();
     DocumentChanged();
@@ -178,6 +186,7 @@ bool CPlektoApp::OpenDocumentFile(const QString& path) { return OpenFile(path, -
 
 bool CPlektoApp::OpenFile(const QString& path, int recentIndex, bool report)
 {
+    StopPlayback();
     // Watched before it is read, so that a save during the read is not missed.
     const QString shown = Doc->GetPathName();
     Watcher->Watch(path);
@@ -221,6 +230,7 @@ bool CPlektoApp::ReloadDocument()
     const QString path = Doc->GetPathName();
     if (path.isEmpty() || !Frame)
         return false;
+    StopPlayback();
     Watcher->MarkSeen();
     const bool ok = Doc->OnOpenDocument(path);
     if (!Doc->LastRead) {

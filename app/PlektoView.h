@@ -1,13 +1,16 @@
 // The scrolling view: the whole score as one continuous page at physical size (a
 // millimetre of page is a millimetre on the screen, as the screen reports its size),
 // printing and print preview page by page, copy as a monochrome image, the score
-// settings command and scrolling from the keyboard.
+// settings command, scrolling from the keyboard, and the playback cursor that follows
+// the music (a click on a column chooses where play starts).
 #pragma once
 
 #include <QAbstractScrollArea>
 #include <functional>
+#include <optional>
 
 #include "display/PageView.h"
+#include "perform/PlaybackCursor.h"
 
 class CPlektoDoc;
 class CScore;
@@ -15,6 +18,7 @@ class QPainter;
 class QPrinter;
 class QScreen;
 class QSettings;
+class QTimer;
 
 class CPlektoView : public QAbstractScrollArea
 {
@@ -65,6 +69,24 @@ public:
                               const QRect& exposed, double dpi);
     const CPageView& GetPageView() const { return PageView; }
 
+    // The unit item drawn under a point of the viewport (pixels), if any.
+    std::optional<std::size_t> ItemAtViewport(const QPoint& pos) const;
+
+    // Where the playback cursor stands, nullopt to hide it. Only the strips it leaves
+    // and enters are repainted; the view scrolls to keep it in sight unless the user
+    // scrolled away, until it reaches another line.
+    void SetPlayCursor(const std::optional<CCursorPosition>& position);
+    // The bar in viewport pixels (empty when hidden).
+    QRect PlayCursorRect() const;
+    // The bar of a position: CursorWidth pixels from its x, over its item's slot, in
+    // viewport pixels of a page scrolled to `scroll` at dpi pixels per inch.
+    static QRect CursorStrip(const CCursorPosition& position, QPoint scroll, double dpi);
+    static constexpr int CursorWidth = 2;
+
+signals:
+    // A single click (no modifier) on an item, once it is clear no double-click follows.
+    void ItemClicked(std::size_t item);
+
 public slots:
     void OnFilePrint();
     void OnFilePrintPreview();
@@ -75,12 +97,22 @@ protected:
     void paintEvent(QPaintEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
 
 private:
     void SetScrollSizes(const CScore& score);
+    QPoint ScrollPosition() const;
+    void FollowCursor(const CCursorPosition& position);
 
     CPlektoDoc& Doc;
     CPageView PageView;
     QPrinter* Printer = nullptr;
     QSettings* PreviewStore = nullptr;
+    std::optional<CCursorPosition> PlayCursor;
+    bool Following = true;          // the view scrolls with the cursor
+    bool FollowScrolling = false;   // the follower itself is scrolling
+    std::size_t UnfollowedLine = 0; // the line the cursor was on when the user scrolled away
+    QTimer* ClickTimer = nullptr;   // a single click waits out the double-click time
+    std::size_t ClickedItem = 0;
 };

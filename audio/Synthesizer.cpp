@@ -90,3 +90,23 @@ void CSynthesizer::Render(int16_t* out, std::size_t frames)
         frames -= n;
     }
 }
+
+void CSynthesizer::Render(float* left, float* right, std::size_t frames)
+{
+    while (frames > 0) {
+        const std::size_t n = std::min(frames, std::size(Left));
+        if (!Synth || fluid_synth_write_float(Synth, static_cast<int>(n), left, 0, 1, right, 0, 1) != FLUID_OK) {
+            std::fill_n(left, n, 0.0f);
+            std::fill_n(right, n, 0.0f);
+        }
+        left += n;
+        right += n;
+        frames -= n;
+    }
+}
+
+void CSynthesizer::Reset()
+{
+    if (Synth)
+        fluid_synth_system_reset(Synth);
+}

@@ -28,6 +28,10 @@ public:
     void Send(const CMidiMessage& message);
     // The next frames, interleaved left and right, each sample rounded and saturated.
     void Render(int16_t* out, std::size_t frames);
+    // The next frames as floats, one buffer per side (silence when the synthesizer failed).
+    void Render(float* left, float* right, std::size_t frames);
+    // Every note off and every channel back to its start, as before the first message.
+    void Reset();
 
 private:
     fluid_settings_t* Settings = nullptr;
