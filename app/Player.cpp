@@ -41,9 +41,8 @@ std::optional<CCursorPosition> CPlayer::Position() const
 
 double CPlayer::StartLatency() const
 {
-    if (Mute || !Live || Live->FirstCallbackSeconds() < 0.0)
-        return -1.0;
-    return Live->FirstCallbackSeconds() + CLivePlayback::BufferSeconds();
+    const double first = Mute || !Live ? -1.0 : Live->FirstCallbackSince(Command);
+    return first < 0.0 ? -1.0 : first + CLivePlayback::BufferSeconds();
 }
 
 double CPlayer::Seconds() const
@@ -65,6 +64,7 @@ void CPlayer::SetState(State state)
 
 void CPlayer::PlayPause()
 {
+    Command = std::chrono::steady_clock::now();
     switch (Now) {
     case State::Playing:
         PausedAt = Seconds();
@@ -105,13 +105,31 @@ void CPlayer::ChooseStart(std::size_t item)
     PlayPause();
 }
 
+std::optional<std::string> CPlayer::FindSoundFont(std::string& error) const
+{
+    const QString stored = Store.value(SoundFontKey).toString();
+    return ::FindSoundFont(
+        SoundFontPlaces(stored.isEmpty() ? std::nullopt : std::optional<std::string>(QFile::encodeName(stored).toStdString())),
+        error);
+}
+
+void CPlayer::Prepare()
+{
+    if (!Doc.Score || Doc.Score->UnitItems.empty() || Now != State::Stopped)
+        return;
+    std::string error;
+    const std::optional<std::string> soundFont = FindSoundFont(error);
+    if (!soundFont)
+        return;  // said when play is asked for
+    if (!Live)
+        Live = std::make_unique<CLivePlayback>();
+    Live->Prepare(*soundFont, Doc.Score->Settings.Playing.Program, Doc.Score->Settings.Strings);
+}
+
 void CPlayer::Begin(double seconds)
 {
     std::string error;
-    const QString stored = Store.value(SoundFontKey).toString();
-    const std::optional<std::string> soundFont = FindSoundFont(
-        SoundFontPlaces(stored.isEmpty() ? std::nullopt : std::optional<std::string>(QFile::encodeName(stored).toStdString())),
-        error);
+    const std::optional<std::string> soundFont = FindSoundFont(error);
     Mute = true;
     if (!soundFont) {
         emit Problem(tr("音を出せません: %1 (音なしで再生位置だけを進めます)").arg(QString::fromLocal8Bit(error.c_str())));

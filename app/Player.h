@@ -6,6 +6,7 @@
 #pragma once
 
 #include <QElapsedTimer>
+#include <chrono>
 #include <QObject>
 #include <QString>
 #include <memory>
@@ -41,14 +42,18 @@ public:
     bool Silent() const { return Mute; }
     // Where the cursor stands (nullopt while stopped).
     std::optional<CCursorPosition> Position() const;
-    // The buffer and the time the last start took to its first callback, in seconds
-    // (negative while silent or before the first callback).
+    // From the last play command to the first block the driver asked for, plus the
+    // driver's buffer: when the first sound is heard, in seconds (negative while
+    // silent or before the first block).
     double StartLatency() const;
 
     // The interval of the cursor's frames.
     static constexpr int FrameMs = 16;
 
 public slots:
+    // Loads the SoundFont for the score shown, in the background, so that play starts at
+    // once; the caller calls it when the score changes.
+    void Prepare();
     // Stopped: plays from the chosen item (or the top); playing: pauses; paused: goes on.
     void PlayPause();
     // Stops and forgets the paused place; the chosen item stays the start.
@@ -69,6 +74,7 @@ private:
     void Frame();
     double Seconds() const;
     void SetState(State state);
+    std::optional<std::string> FindSoundFont(std::string& error) const;
 
     CPlektoDoc& Doc;
     QSettings& Store;
@@ -79,6 +85,7 @@ private:
     std::unique_ptr<CPlaybackCursor> Cursor;
     QTimer* Ticker = nullptr;
     QElapsedTimer Wall;
+    std::chrono::steady_clock::time_point Command;  // the last play command
     double WallBase = 0.0;     // played seconds when the wall clock started
     double PausedAt = 0.0;
     std::optional<std::size_t> StartItem;

@@ -165,6 +165,7 @@ void CPlektoApp::DocumentChanged()
     Frame->UpdateFrameTitle();
     Frame->GetView()->OnInitialUpdate();
     Frame->UpdateProblems();
+    Frame->GetPlayer()->Prepare();
 }
 
 void CPlektoApp::StopPlayback()
@@ -241,6 +242,7 @@ bool CPlektoApp::ReloadDocument()
     Frame->UpdateFrameTitle();
     Frame->GetView()->OnReloadUpdate();
     Frame->UpdateProblems();
+    Frame->GetPlayer()->Prepare();
     return ok;
 }
 

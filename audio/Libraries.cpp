@@ -81,7 +81,7 @@ PLEKTO_FORWARD(FluidSynth, int, fluid_synth_cc, (fluid_synth_t* synth, int chan,
 PLEKTO_FORWARD(FluidSynth, int, fluid_synth_program_change, (fluid_synth_t* synth, int chan, int program), (synth, chan, program), FLUID_FAILED)
 PLEKTO_FORWARD(FluidSynth, int, fluid_synth_pitch_bend, (fluid_synth_t* synth, int chan, int val), (synth, chan, val), FLUID_FAILED)
 PLEKTO_FORWARD(FluidSynth, int, fluid_synth_write_float, (fluid_synth_t* synth, int len, void* lout, int loff, int lincr, void* rout, int roff, int rincr), (synth, len, lout, loff, lincr, rout, roff, rincr), FLUID_FAILED)
-PLEKTO_FORWARD(FluidSynth, int, fluid_synth_system_reset, (fluid_synth_t* synth), (synth), FLUID_FAILED)
+PLEKTO_FORWARD(FluidSynth, int, fluid_synth_all_sounds_off, (fluid_synth_t* synth, int chan), (synth, chan), FLUID_FAILED)
 PLEKTO_FORWARD(FluidSynth, fluid_audio_driver_t*, new_fluid_audio_driver2, (fluid_settings_t* settings, fluid_audio_func_t func, void* data), (settings, func, data), nullptr)
 PLEKTO_FORWARD(FluidSynth, void, delete_fluid_audio_driver, (fluid_audio_driver_t* driver), (driver), void())
 PLEKTO_FORWARD(SndFile, SNDFILE*, sf_open_fd, (int fd, int mode, SF_INFO* sfinfo, int close_desc), (fd, mode, sfinfo, close_desc), nullptr)

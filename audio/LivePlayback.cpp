@@ -35,6 +35,8 @@ CLivePlayback::CLivePlayback() = default;
 CLivePlayback::~CLivePlayback()
 {
     Stop();
+    if (Preparing.joinable())
+        Preparing.join();
     if (Settings)
         delete_fluid_settings(Settings);
 }
@@ -44,18 +46,54 @@ double CLivePlayback::BufferSeconds()
     return static_cast<double>(PeriodFrames) * Periods / CSynthesizer::SampleRate;
 }
 
+bool CLivePlayback::LoadSynth(const std::string& soundFont, std::string& error)
+{
+    if (Synth && LoadedSoundFont == soundFont)
+        return true;
+    Synth = std::make_unique<CSynthesizer>(true);
+    LoadedSoundFont.clear();
+    if (!Synth->Load(soundFont, error))
+        return false;
+    LoadedSoundFont = soundFont;
+    return true;
+}
+
+void CLivePlayback::Prepare(const std::string& soundFont, int32_t program, int32_t strings)
+{
+    if (Driver || !Prepared.load(std::memory_order_acquire))
+        return;
+    if (Preparing.joinable())
+        Preparing.join();
+    Prepared.store(false, std::memory_order_release);
+    Preparing = std::thread([this, soundFont, program, strings] {
+        PrepareSynth(soundFont, program, strings);
+        Prepared.store(true, std::memory_order_release);
+    });
+}
+
+void CLivePlayback::PrepareSynth(const std::string& soundFont, int32_t program, int32_t strings)
+{
+    std::string error;
+    if (!LoadSynth(soundFont, error))
+        return;  // Start tries again and reports
+    // Choosing the program loads its samples, which takes a while per channel.
+    for (int32_t string = 1; string <= std::clamp(strings, 0, 16); ++string) {
+        CMidiMessage change;
+        change.Size = 2;
+        change.Data = {static_cast<uint8_t>(0xC0 | MidiChannelOfString(string)), static_cast<uint8_t>(program & 0x7F), 0};
+        Synth->Send(change);
+    }
+}
+
 bool CLivePlayback::Start(const CPerformance& performance, double startSeconds, const std::string& soundFont,
                           const std::string& driver, std::string& error)
 {
     Stop();
-    if (!Synth || LoadedSoundFont != soundFont) {
-        Synth = std::make_unique<CSynthesizer>();
-        LoadedSoundFont.clear();
-        if (!Synth->Load(soundFont, error))
-            return false;
-        LoadedSoundFont = soundFont;
-    }
-    Synth->Reset();
+    if (Preparing.joinable())
+        Preparing.join();
+    if (!LoadSynth(soundFont, error))
+        return false;
+    Synth->Silence();
     Messages = MidiMessages(performance);
     Frames.clear();
     Frames.reserve(Messages.size());
@@ -95,7 +133,6 @@ bool CLivePlayback::Start(const CPerformance& performance, double startSeconds, 
     }
     fluid_set_log_function(FLUID_ERR, CatchError, nullptr);
     fluid_set_log_function(FLUID_PANIC, CatchError, nullptr);
-    Started = std::chrono::steady_clock::now();
     Driver = new_fluid_audio_driver2(Settings, &CLivePlayback::Callback, this);
     fluid_set_log_function(FLUID_ERR, nullptr, nullptr);
     fluid_set_log_function(FLUID_PANIC, nullptr, nullptr);
@@ -125,18 +162,21 @@ double CLivePlayback::Seconds() const
     return static_cast<double>(StartFrame + heard) / CSynthesizer::SampleRate;
 }
 
-double CLivePlayback::FirstCallbackSeconds() const
+double CLivePlayback::FirstCallbackSince(std::chrono::steady_clock::time_point since) const
 {
     const int64_t ns = FirstCallbackNs.load(std::memory_order_acquire);
-    return ns < 0 ? -1.0 : static_cast<double>(ns) * 1e-9;
+    if (ns < 0)
+        return -1.0;
+    const auto sinceNs = std::chrono::duration_cast<std::chrono::nanoseconds>(since.time_since_epoch()).count();
+    return static_cast<double>(ns - sinceNs) * 1e-9;
 }
 
 int CLivePlayback::Callback(void* data, int len, int, float*[], int nout, float* out[])
 {
     auto* self = static_cast<CLivePlayback*>(data);
     if (self->FirstCallbackNs.load(std::memory_order_relaxed) < 0) {
-        const auto delay = std::chrono::steady_clock::now() - self->Started;
-        self->FirstCallbackNs.store(std::chrono::duration_cast<std::chrono::nanoseconds>(delay).count(),
+        const auto now = std::chrono::steady_clock::now().time_since_epoch();
+        self->FirstCallbackNs.store(std::chrono::duration_cast<std::chrono::nanoseconds>(now).count(),
                                     std::memory_order_release);
     }
     // The driver zeroes the buffers: without two of them the block stays silent.

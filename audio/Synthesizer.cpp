@@ -21,7 +21,7 @@ int16_t ToSample(float value)
 }
 }  // namespace
 
-CSynthesizer::CSynthesizer()
+CSynthesizer::CSynthesizer(bool live)
 {
     for (int level = FLUID_PANIC; level < LAST_LOG_LEVEL; ++level)
         fluid_set_log_function(level, nullptr, nullptr);
@@ -33,6 +33,8 @@ CSynthesizer::CSynthesizer()
     // One thread and no locking: rendering is offline and the order of work fixed.
     fluid_settings_setint(Settings, "synth.cpu-cores", 1);
     fluid_settings_setint(Settings, "synth.threadsafe-api", 0);
+    if (live)
+        fluid_settings_setint(Settings, "synth.dynamic-sample-loading", 1);
     Synth = new_fluid_synth(Settings);
 }
 
@@ -105,8 +107,11 @@ void CSynthesizer::Render(float* left, float* right, std::size_t frames)
     }
 }
 
-void CSynthesizer::Reset()
+void CSynthesizer::Silence()
 {
-    if (Synth)
-        fluid_synth_system_reset(Synth);
+    if (!Synth)
+        return;
+    fluid_synth_all_sounds_off(Synth, -1);
+    for (int channel = 0; channel < 16; ++channel)
+        fluid_synth_pitch_bend(Synth, channel, 8192);
 }

@@ -17,7 +17,9 @@ public:
 
     // FluidSynth's own console output is silenced for the whole process: the caller
     // reports what goes wrong.
-    CSynthesizer();
+    // live: samples are loaded as presets are chosen, not all with the SoundFont, so a
+    // player starts in milliseconds rather than reading the whole file first.
+    explicit CSynthesizer(bool live = false);
     ~CSynthesizer();
     CSynthesizer(const CSynthesizer&) = delete;
     CSynthesizer& operator=(const CSynthesizer&) = delete;
@@ -30,8 +32,9 @@ public:
     void Render(int16_t* out, std::size_t frames);
     // The next frames as floats, one buffer per side (silence when the synthesizer failed).
     void Render(float* left, float* right, std::size_t frames);
-    // Every note off and every channel back to its start, as before the first message.
-    void Reset();
+    // Every sounding voice cut and every pitch bend centred; the programs (and, live,
+    // their loaded samples) stay.
+    void Silence();
 
 private:
     fluid_settings_t* Settings = nullptr;
