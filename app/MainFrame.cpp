@@ -92,7 +92,7 @@ CMainFrame::~CMainFrame()
 {
     // The sound stops before the view and the document it follows go.
     if (Player)
-        Player->Stop();
+        Player->Close();
 }
 
 bool CMainFrame::OnCreate()

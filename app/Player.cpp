@@ -83,6 +83,7 @@ void CPlayer::PlayPause()
         Performance = std::make_unique<CPerformance>(PerformScore(*Doc.Score));
         Cursor = std::make_unique<CPlaybackCursor>(*Performance, Doc.Score->Geometry);
         Cursor->SetClock([this] { return Seconds(); });
+        Marked = false;
         const std::optional<std::size_t> played = StartItem ? Cursor->StartFor(*StartItem) : std::nullopt;
         Begin(played ? Cursor->StartSeconds(*played) : 0.0);
         break;
@@ -91,16 +92,19 @@ void CPlayer::PlayPause()
 
 void CPlayer::PlayFromTop()
 {
-    Stop();
-    StartItem.reset();
+    Close();
     PlayPause();
 }
 
 void CPlayer::ChooseStart(std::size_t item)
 {
     StartItem = item;
-    if (Now == State::Stopped)
+    if (Now == State::Stopped) {
+        const std::optional<CCursorPosition> mark = Doc.Score ? ItemCursor(Doc.Score->Geometry, item) : std::nullopt;
+        Marked = mark.has_value();
+        emit CursorMoved(mark);
         return;
+    }
     Stop();
     PlayPause();
 }
@@ -166,6 +170,8 @@ void CPlayer::Frame()
 
 void CPlayer::Stop()
 {
+    if (Now == State::Stopped)
+        StartItem.reset();
     if (Live)
         Live->Stop();
     Ticker->stop();
@@ -173,8 +179,17 @@ void CPlayer::Stop()
     Performance.reset();
     PausedAt = 0.0;
     Mute = false;
-    const bool was = Now != State::Stopped;
+    const bool shown = Now != State::Stopped || Marked;
     SetState(State::Stopped);
-    if (was)
-        emit CursorMoved(std::nullopt);
+    const std::optional<CCursorPosition> mark =
+        StartItem && Doc.Score ? ItemCursor(Doc.Score->Geometry, *StartItem) : std::nullopt;
+    Marked = mark.has_value();
+    if (shown || Marked)
+        emit CursorMoved(mark);
+}
+
+void CPlayer::Close()
+{
+    StartItem.reset();
+    Stop();
 }

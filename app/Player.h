@@ -56,10 +56,13 @@ public slots:
     void Prepare();
     // Stopped: plays from the chosen item (or the top); playing: pauses; paused: goes on.
     void PlayPause();
-    // Stops and forgets the paused place; the chosen item stays the start.
+    // Stops; the chosen start stays (the bar marks it). Stopped already: forgets it.
     void Stop();
+    // Stops and forgets the chosen start: the score is about to change.
+    void Close();
     void PlayFromTop();
-    // A click on an item: play starts there (at once when playing).
+    // A click on an item: play starts there (at once when playing; while stopped the bar
+    // marks it).
     void ChooseStart(std::size_t item);
 
 signals:
@@ -91,4 +94,5 @@ private:
     std::optional<std::size_t> StartItem;
     State Now = State::Stopped;
     bool Mute = false;
+    bool Marked = false;  // the bar shows the chosen start while stopped
 };

@@ -171,7 +171,7 @@ void CPlektoApp::DocumentChanged()
 void CPlektoApp::StopPlayback()
 {
     if (Frame && Frame->GetPlayer())
-        Frame->GetPlayer()->Stop();
+        Frame->GetPlayer()->Close();
 }
 
 bool CPlektoApp::NewDocument()

@@ -19,6 +19,16 @@ CCursorPosition FromPlace(const CItemPlace& place, int32_t x)
 }
 }  // namespace
 
+std::optional<CCursorPosition> ItemCursor(const CScoreGeometry& geometry, std::size_t item)
+{
+    const std::optional<CItemPlace> place = geometry.Place(item, 0);
+    if (!place)
+        return std::nullopt;
+    CCursorPosition p = FromPlace(*place, place->Rect.left);
+    p.Item = item;
+    return p;
+}
+
 CPlaybackCursor::CPlaybackCursor(const CPerformance& performance, const CScoreGeometry& geometry)
     : Performance(performance), Geometry(geometry)
 {

@@ -36,6 +36,10 @@ struct CCursorPosition
     bool operator==(const CCursorPosition&) const = default;
 };
 
+// The bar at the left of a unit item as the screen draws it (nullopt when it does not):
+// where play will start once the item is chosen.
+std::optional<CCursorPosition> ItemCursor(const CScoreGeometry& geometry, std::size_t item);
+
 class CPlaybackCursor
 {
 public:

@@ -95,6 +95,7 @@ void TestPlay::aClickChoosesTheStartAndFramesRepaintOnlyStrips()
     QCOMPARE(view.ItemAtViewport(at), std::optional<std::size_t>(8));
     QTest::mouseClick(view.viewport(), Qt::LeftButton, {}, at);
     QTest::qWait(QApplication::doubleClickInterval() + 50);
+    QCOMPARE(view.PlayCursorRect().left(), int(std::floor(r.left * scale)));  // marks the start
     frame.GetAction(CommandId::PlayPause)->trigger();
     QCOMPARE(frame.GetPlayer()->Position()->Item, std::size_t{8});
 
