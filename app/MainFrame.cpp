@@ -127,6 +127,8 @@ void CMainFrame::CreatePlayer()
             ->setIcon(QIcon(playing ? QStringLiteral(":/icons/pause.xpm") : QStringLiteral(":/icons/play.xpm")));
         if (state == CPlayer::State::Stopped)
             ToldBeyondDrawing = false;
+        if (playing)
+            View->FollowPlayCursor();
     });
 }
 

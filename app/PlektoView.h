@@ -76,6 +76,8 @@ public:
     // and enters are repainted; the view scrolls to keep it in sight unless the user
     // scrolled away, until it reaches another line.
     void SetPlayCursor(const std::optional<CCursorPosition>& position);
+    // Play (re)starts: the view follows the cursor again, wherever the user scrolled.
+    void FollowPlayCursor() { Following = true; }
     // The bar in viewport pixels (empty when hidden).
     QRect PlayCursorRect() const;
     // The bar of a position: CursorWidth pixels from its x, over its item's slot, in
