@@ -18,6 +18,7 @@
 #include "app/CommandIds.h"
 #include "app/HelpWindow.h"
 #include "app/KeyIndicators.h"
+#include "app/Player.h"
 #include "app/PlektoApp.h"
 #include "app/PlektoDoc.h"
 #include "app/RecentFileList.h"
@@ -51,6 +52,10 @@ const std::map<int, const char*>& Prompts()
         {CommandId::FileReload, QT_TRANSLATE_NOOP("CMainFrame", "開いているTAB譜をファイルから読み直します。\n再読み込み")},
         {CommandId::ViewAutoReload,
          QT_TRANSLATE_NOOP("CMainFrame", "ファイルが変更されたら自動的に読み直す/読み直さない\n自動再読み込みの切り替え")},
+        {CommandId::PlayPause,
+         QT_TRANSLATE_NOOP("CMainFrame", "選んだ位置 (なければ先頭) から再生します。再生中は一時停止します。\n再生/一時停止")},
+        {CommandId::PlayStop, QT_TRANSLATE_NOOP("CMainFrame", "再生を止めます。\n停止")},
+        {CommandId::PlayFromTop, QT_TRANSLATE_NOOP("CMainFrame", "譜面の先頭から再生します。\n先頭から再生")},
     };
     return prompts;
 }
@@ -78,7 +83,12 @@ CMainFrame::CMainFrame(CPlektoApp& app, CPlektoDoc& doc)
     setWindowIcon(QIcon(QStringLiteral(":/icons/plekto.xpm")));
 }
 
-CMainFrame::~CMainFrame() = default;
+CMainFrame::~CMainFrame()
+{
+    // The sound stops before the view and the document it follows go.
+    if (Player)
+        Player->Close();
+}
 
 bool CMainFrame::OnCreate()
 {
@@ -92,8 +102,38 @@ bool CMainFrame::OnCreate()
     if (!CreateToolBar() || !CreateStatusBar())
         return false;
     CreateProblemsDock();
+    CreatePlayer();
     UpdateFrameTitle();
     return true;
+}
+
+void CMainFrame::CreatePlayer()
+{
+    Player = new CPlayer(Doc, App.GetSettings(), this);
+    connect(GetAction(CommandId::PlayPause), &QAction::triggered, Player, &CPlayer::PlayPause);
+    connect(GetAction(CommandId::PlayStop), &QAction::triggered, Player, &CPlayer::Stop);
+    connect(GetAction(CommandId::PlayFromTop), &QAction::triggered, Player, &CPlayer::PlayFromTop);
+    connect(View, &CPlektoView::ItemClicked, Player, &CPlayer::ChooseStart);
+    connect(Player, &CPlayer::CursorMoved, this, &CMainFrame::OnCursorMoved);
+    connect(Player, &CPlayer::Problem, this, &CMainFrame::ShowStatusNote);
+    connect(Player, &CPlayer::StateChanged, this, [this](CPlayer::State state) {
+        const bool playing = state == CPlayer::State::Playing;
+        GetAction(CommandId::PlayPause)
+            ->setIcon(QIcon(playing ? QStringLiteral(":/icons/pause.xpm") : QStringLiteral(":/icons/play.xpm")));
+        if (state == CPlayer::State::Stopped)
+            ToldBeyondDrawing = false;
+        if (playing)
+            View->FollowPlayCursor();
+    });
+}
+
+void CMainFrame::OnCursorMoved(const std::optional<CCursorPosition>& position)
+{
+    View->SetPlayCursor(position);
+    if (position && position->BeyondDrawing && !ToldBeyondDrawing) {
+        ToldBeyondDrawing = true;
+        ShowStatusNote(tr("再生位置は表示範囲 (%1 ページ) の外です").arg(CScore::MaxPages));
+    }
 }
 
 QAction* CMainFrame::GetAction(int commandId) const
@@ -188,6 +228,12 @@ void CMainFrame::CreateActions()
     connect(editor, &QAction::triggered, this, &CMainFrame::OnEditorCommand);
     connect(View, &CPlektoView::SourceRequested, this, &CMainFrame::OpenSource);
 
+    QAction* play = MakeAction(CommandId::PlayPause, tr("再生/一時停止(&P)\tSpace"), "play");
+    play->setShortcut(QKeySequence(Qt::Key_Space));
+    QAction* stop = MakeAction(CommandId::PlayStop, tr("停止(&S)\tEsc"), "stop");
+    stop->setShortcut(QKeySequence(Qt::Key_Escape));
+    MakeAction(CommandId::PlayFromTop, tr("先頭から再生(&T)"));
+
     QAction* help = MakeAction(CommandId::HelpContents, tr("目次(&C)"));
     connect(help, &QAction::triggered, this, &CMainFrame::OnHelpContents);
     QAction* about = MakeAction(CommandId::AppAbout, tr("Plektoについて (&A)..."), "about");
@@ -230,6 +276,11 @@ void CMainFrame::CreateMenus()
         GetAction(CommandId::ViewToolBar)->setChecked(ToolBar && !ToolBar->isHidden());
         GetAction(CommandId::ViewStatusBar)->setChecked(!statusBar()->isHidden());
     });
+
+    QMenu* play = menuBar()->addMenu(tr("再生(&P)"));
+    play->addAction(GetAction(CommandId::PlayPause));
+    play->addAction(GetAction(CommandId::PlayStop));
+    play->addAction(GetAction(CommandId::PlayFromTop));
 
     QMenu* help = menuBar()->addMenu(tr("ﾍﾙﾌﾟ(&H)"));
     help->addAction(GetAction(CommandId::HelpContents));
@@ -276,6 +327,9 @@ bool CMainFrame::CreateToolBar()
     ToolBar->addAction(GetAction(CommandId::FilePrint));
     ToolBar->addAction(GetAction(CommandId::FilePrintPreview));
     ToolBar->addSeparator();
+    ToolBar->addAction(GetAction(CommandId::PlayPause));
+    ToolBar->addAction(GetAction(CommandId::PlayStop));
+    ToolBar->addSeparator();
     ToolBar->addAction(GetAction(CommandId::AppAbout));
     QAction* toggle = GetAction(CommandId::ViewToolBar);
     toggle->setChecked(true);
@@ -307,6 +361,12 @@ bool CMainFrame::CreateStatusBar()
     bar->addPermanentWidget(ZoomPane);
     connect(View, &CPlektoView::ZoomChanged, ZoomPane,
             [this](double factor) { ZoomPane->setText(CPlektoView::ZoomText(factor)); });
+    TempoPane = new QLabel(bar);
+    TempoPane->setObjectName(QStringLiteral("TempoPane"));
+    TempoPane->setFrameShape(QFrame::Panel);
+    TempoPane->setFrameShadow(QFrame::Sunken);
+    TempoPane->setAlignment(Qt::AlignCenter);
+    bar->addPermanentWidget(TempoPane);
     static const char* const names[] = {"ｶﾅ", "CAP", "NUM", "SCRL"};
     for (std::size_t i = 0; i < IndicatorPanes.size(); ++i) {
         auto* pane = new QLabel(bar);
@@ -376,6 +436,13 @@ void CMainFrame::UpdateProblems()
     statusBar()->clearMessage();
     MessagePane->setText(total == 0 ? IdleMessage : ProblemCountText(errors, total - errors));
     ProblemsDock->setVisible(total > 0);
+    // The tempo pane changes on the same occasions: open, reload, close.
+    TempoPane->setText(Doc.Score ? TempoText(Doc.Score->Settings.Playing.Tempo) : QString());
+}
+
+QString CMainFrame::TempoText(double tempo)
+{
+    return tr("♩ = %1").arg(QString::number(tempo, 'g', 6));
 }
 
 void CMainFrame::ShowStatusNote(const QString& text)

@@ -1,6 +1,6 @@
-// The main window: the File, Edit, View and Help menus, the toolbar, the status bar with
-// its message, source position, zoom and lock-key panes, and the scrolling view in the
-// middle; it opens the source in the author's editor from the view and the problems. Commands
+// The main window: the File, Edit, View, Play and Help menus, the toolbar, the status bar
+// with its message, source position, zoom, tempo and lock-key panes, and the scrolling view
+// in the middle; it opens the source in the author's editor from the view and the problems. Commands
 // go to the application, to the frame itself (help, toolbar and status bar) or to the
 // view; each command keeps its numeric id (CommandIds.h) as the action's data.
 #pragma once
@@ -9,6 +9,9 @@
 #include <QString>
 #include <array>
 #include <map>
+#include <optional>
+
+#include "perform/PlaybackCursor.h"
 
 #include "app/EditorCommand.h"
 
@@ -16,6 +19,7 @@ class CHelpWindow;
 class CPlektoApp;
 class CPlektoDoc;
 class CPlektoView;
+class CPlayer;
 class QAction;
 class QDockWidget;
 class QLabel;
@@ -37,6 +41,7 @@ public:
     bool OnCreate();
 
     CPlektoView* GetView() const { return View; }
+    CPlayer* GetPlayer() const { return Player; }
     QAction* GetAction(int commandId) const;
     QToolBar* GetToolBar() const { return ToolBar; }
     // The lock-key panes in their order: kana, caps lock, num lock, scroll lock.
@@ -55,6 +60,8 @@ public:
     QDockWidget* GetProblemsDock() const { return ProblemsDock; }
     // "エラー 2 件、警告 1 件".
     static QString ProblemCountText(int errors, int warnings);
+    // "♩ = 120".
+    static QString TempoText(double tempo);
 
     // The help window, once the help command has opened it.
     CHelpWindow* GetHelpWindow() const { return HelpWindow; }
@@ -88,6 +95,8 @@ private:
     void CreateProblemsDock();
     void UpdateIndicators();
     void ShowHelpMessage(const QString& text);
+    void CreatePlayer();
+    void OnCursorMoved(const std::optional<CCursorPosition>& position);
 
     CPlektoApp& App;
     CPlektoDoc& Doc;
@@ -103,6 +112,9 @@ private:
     QLabel* MessagePane = nullptr;
     QLabel* SourcePane = nullptr;
     QLabel* ZoomPane = nullptr;
+    QLabel* TempoPane = nullptr;
+    CPlayer* Player = nullptr;
+    bool ToldBeyondDrawing = false;  // the note about the page limit shows once per play
     QDockWidget* ProblemsDock = nullptr;
     QListWidget* ProblemList = nullptr;
 };

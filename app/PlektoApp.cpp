@@ -19,6 +19,7 @@
 #include "app/Help.h"
 #include "app/Language.h"
 #include "app/MainFrame.h"
+#include "app/Player.h"
 #include "app/PlektoDoc.h"
 #include "app/PlektoView.h"
 #include "app/PropScoreSetting.h"
@@ -148,10 +149,18 @@ void CPlektoApp::DocumentChanged()
     Frame->UpdateFrameTitle();
     Frame->GetView()->OnInitialUpdate();
     Frame->UpdateProblems();
+    Frame->GetPlayer()->Prepare();
+}
+
+void CPlektoApp::StopPlayback()
+{
+    if (Frame && Frame->GetPlayer())
+        Frame->GetPlayer()->Close();
 }
 
 bool CPlektoApp::NewDocument()
 {
+    StopPlayback();
     Watcher->Clear();
     const bool ok = Doc->OnNewDocument();
     DocumentChanged();
@@ -162,6 +171,7 @@ bool CPlektoApp::OpenDocumentFile(const QString& path) { return OpenFile(path, -
 
 bool CPlektoApp::OpenFile(const QString& path, int recentIndex, bool report)
 {
+    StopPlayback();
     // Watched before it is read, so that a save during the read is not missed.
     const QString shown = Doc->GetPathName();
     Watcher->Watch(path);
@@ -206,6 +216,7 @@ bool CPlektoApp::ReloadDocument()
     const QString path = Doc->GetPathName();
     if (path.isEmpty() || !Frame)
         return false;
+    StopPlayback();
     Watcher->MarkSeen();
     const bool ok = Doc->OnOpenDocument(path);
     if (!Doc->LastRead) {
@@ -216,6 +227,7 @@ bool CPlektoApp::ReloadDocument()
     Frame->UpdateFrameTitle();
     Frame->GetView()->OnReloadUpdate();
     Frame->UpdateProblems();
+    Frame->GetPlayer()->Prepare();
     return ok;
 }
 

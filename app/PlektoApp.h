@@ -88,6 +88,8 @@ private:
     bool OpenFile(const QString& path, int recentIndex, bool report);
     void ReportOpenFailure(const QString& path, const CReadResult& result, int recentIndex);
     void DocumentChanged();
+    // Before the score is replaced: the player and its cursor let go of it.
+    void StopPlayback();
     void OnWatchedFileChanged();
 
     std::unique_ptr<CQtSettingsStore> Store;

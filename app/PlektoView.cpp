@@ -2,6 +2,7 @@
 
 #include <QClipboard>
 #include <QCursor>
+#include <QApplication>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMessageBox>
@@ -16,6 +17,7 @@
 #include <QScrollBar>
 #include <QSettings>
 #include <QWheelEvent>
+#include <QTimer>
 #include <algorithm>
 #include <array>
 #include <cmath>
@@ -75,6 +77,15 @@ void SetBar(QScrollBar& bar, int total, int page, int line)
     bar.setPageStep(page);
     bar.setSingleStep(line);
 }
+
+// A pixel coordinate kept to what a QRect can hold.
+int SatPixel(double pixels)
+{
+    constexpr double most = std::numeric_limits<int>::max() / 4;
+    return pixels >= most ? static_cast<int>(most) : pixels <= -most ? static_cast<int>(-most) : static_cast<int>(std::floor(pixels));
+}
+
+const QColor CursorColour(0, 90, 255);
 }  // namespace
 
 CPlektoView::CPlektoView(CPlektoDoc& doc, QWidget* parent) : QAbstractScrollArea(parent), Doc(doc)
@@ -85,6 +96,17 @@ CPlektoView::CPlektoView(CPlektoDoc& doc, QWidget* parent) : QAbstractScrollArea
     viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
     // Hover shows where a column comes from without a button held.
     viewport()->setMouseTracking(true);
+    ClickTimer = new QTimer(this);
+    ClickTimer->setSingleShot(true);
+    connect(ClickTimer, &QTimer::timeout, this, [this] { emit ItemClicked(ClickedItem); });
+    // A scroll the follower did not make means the user is looking elsewhere.
+    for (QScrollBar* bar : {horizontalScrollBar(), verticalScrollBar()})
+        connect(bar, &QScrollBar::valueChanged, this, [this] {
+            if (!FollowScrolling && PlayCursor) {
+                Following = false;
+                UnfollowedLine = PlayCursor->Line;
+            }
+        });
 }
 
 CPlektoView::~CPlektoView() = default;
@@ -280,11 +302,19 @@ void CPlektoView::mousePressEvent(QMouseEvent* event)
         event->accept();
         return;
     }
+    if (event->button() == Qt::LeftButton && event->modifiers() == Qt::NoModifier) {
+        if (const std::optional<std::size_t> item = ItemAtViewport(event->position().toPoint())) {
+            ClickedItem = *item;
+            ClickTimer->start(QApplication::doubleClickInterval());
+        }
+    }
     QAbstractScrollArea::mousePressEvent(event);
 }
 
 void CPlektoView::mouseDoubleClickEvent(QMouseEvent* event)
 {
+    // A double-click is not a choice of where to play.
+    ClickTimer->stop();
     if (event->button() == Qt::LeftButton && RequestSource(event->position().toPoint())) {
         event->accept();
         return;
@@ -354,10 +384,71 @@ void CPlektoView::paintEvent(QPaintEvent* event)
         return;
     }
     OnPrepareDC(false);
-    const QPoint scroll(horizontalScrollBar()->value(), verticalScrollBar()->value());
+    const QPoint scroll = ScrollPosition();
     PaintViewport(painter, PageView, *Doc.Score, scroll, event->rect(), ScreenDpi() * Zoom);
     if (Hovered)
         painter.fillRect(ItemViewportRect(*Hovered) & event->rect(), HoverFill);
+    if (PlayCursor) {
+        const QRect bar = CursorStrip(*PlayCursor, scroll, ScreenDpi() * Zoom);
+        if (bar.intersects(event->rect()))
+            painter.fillRect(bar, CursorColour);
+    }
+}
+
+QPoint CPlektoView::ScrollPosition() const
+{
+    return {horizontalScrollBar()->value(), verticalScrollBar()->value()};
+}
+
+QRect CPlektoView::CursorStrip(const CCursorPosition& position, QPoint scroll, double dpi)
+{
+    const double scale = dpi / UnitsPerInch;
+    const int x = SatPixel(position.X * scale) - scroll.x();
+    const int top = SatPixel(-position.Top * scale) - scroll.y();
+    const int bottom = SatPixel(-position.Bottom * scale) - scroll.y();
+    return QRect(QPoint(x, top), QPoint(x + CursorWidth - 1, std::max(top, bottom)));
+}
+
+QRect CPlektoView::PlayCursorRect() const
+{
+    return PlayCursor ? CursorStrip(*PlayCursor, ScrollPosition(), ScreenDpi() * Zoom) : QRect();
+}
+
+void CPlektoView::SetPlayCursor(const std::optional<CCursorPosition>& position)
+{
+    if (!position) {
+        viewport()->update(PlayCursorRect());
+        PlayCursor.reset();
+        Following = true;
+        return;
+    }
+    if (!Following && position->Line != UnfollowedLine)
+        Following = true;
+    if (Following)
+        FollowCursor(*position);
+    // After any scroll: where the old bar's pixels are now.
+    const QRect before = PlayCursorRect();
+    PlayCursor = position;
+    const QRect after = PlayCursorRect();
+    if (after != before) {
+        viewport()->update(before);
+        viewport()->update(after);
+    }
+}
+
+void CPlektoView::FollowCursor(const CCursorPosition& position)
+{
+    const QRect bar = CursorStrip(position, {0, 0}, ScreenDpi() * Zoom);
+    const QRect seen(ScrollPosition(), viewport()->size());
+    if (seen.contains(bar))
+        return;
+    FollowScrolling = true;
+    // The bar's slot near the top, its x a quarter in from the left.
+    if (bar.top() < seen.top() || bar.bottom() > seen.bottom())
+        verticalScrollBar()->setValue(bar.top() - seen.height() / 8);
+    if (bar.left() < seen.left() || bar.right() > seen.right())
+        horizontalScrollBar()->setValue(bar.left() - seen.width() / 4);
+    FollowScrolling = false;
 }
 
 void CPlektoView::PaintViewport(QPainter& painter, const CPageView& pageView, CScore& score, QPoint scroll,

@@ -2,7 +2,8 @@
 // millimetre of page is a millimetre on the screen, as the screen reports its size) times
 // the zoom factor, printing and print preview page by page, copy as a monochrome image,
 // the score settings command, scrolling from the keyboard, and the link from a column on
-// the screen to where its token starts in the source.
+// the screen to where its token starts in the source, and the playback cursor that
+// follows the music (a click on a column chooses where play starts).
 #pragma once
 
 #include <QAbstractScrollArea>
@@ -12,6 +13,7 @@
 #include <optional>
 
 #include "display/PageView.h"
+#include "perform/PlaybackCursor.h"
 
 class CPlektoDoc;
 class CItemSourcePoints;
@@ -21,6 +23,7 @@ class QPainter;
 class QPrinter;
 class QScreen;
 class QSettings;
+class QTimer;
 
 class CPlektoView : public QAbstractScrollArea
 {
@@ -99,12 +102,27 @@ public:
                               const QRect& exposed, double dpi);
     const CPageView& GetPageView() const { return PageView; }
 
+    // Where the playback cursor stands, nullopt to hide it. Only the strips it leaves
+    // and enters are repainted; the view scrolls to keep it in sight unless the user
+    // scrolled away, until it reaches another line.
+    void SetPlayCursor(const std::optional<CCursorPosition>& position);
+    // Play (re)starts: the view follows the cursor again, wherever the user scrolled.
+    void FollowPlayCursor() { Following = true; }
+    // The bar in viewport pixels (empty when hidden).
+    QRect PlayCursorRect() const;
+    // The bar of a position: CursorWidth pixels from its x, over its item's slot, in
+    // viewport pixels of a page scrolled to `scroll` at dpi pixels per inch.
+    static QRect CursorStrip(const CCursorPosition& position, QPoint scroll, double dpi);
+    static constexpr int CursorWidth = 2;
+
 signals:
     void ZoomChanged(double factor);
     // "行 L, 桁 C" of the item under the pointer; empty when there is none.
     void SourceHovered(const QString& text);
     // Double-click or Ctrl+click on an item: open the source there.
     void SourceRequested(int line, int column);
+    // A single click (no modifier) on an item, once it is clear no double-click follows.
+    void ItemClicked(std::size_t item);
 
 public slots:
     void OnFilePrint();
@@ -133,6 +151,8 @@ private:
     // A new score or text: the hover and the line index go with the old one.
     void ForgetSource();
     bool RequestSource(const QPoint& pos);
+    QPoint ScrollPosition() const;
+    void FollowCursor(const CCursorPosition& position);
 
     CPlektoDoc& Doc;
     CPageView PageView;
@@ -142,4 +162,10 @@ private:
     int WheelZoomDelta = 0;  // wheel angle not yet turned into a zoom step
     std::optional<std::size_t> Hovered;
     mutable std::unique_ptr<CItemSourcePoints> Sources;  // made at the first hover over a score
+    std::optional<CCursorPosition> PlayCursor;
+    bool Following = true;          // the view scrolls with the cursor
+    bool FollowScrolling = false;   // the follower itself is scrolling
+    std::size_t UnfollowedLine = 0; // the line the cursor was on when the user scrolled away
+    QTimer* ClickTimer = nullptr;   // a single click waits out the double-click time
+    std::size_t ClickedItem = 0;
 };

@@ -21,7 +21,7 @@ int16_t ToSample(float value)
 }
 }  // namespace
 
-CSynthesizer::CSynthesizer()
+CSynthesizer::CSynthesizer(bool live)
 {
     for (int level = FLUID_PANIC; level < LAST_LOG_LEVEL; ++level)
         fluid_set_log_function(level, nullptr, nullptr);
@@ -33,6 +33,8 @@ CSynthesizer::CSynthesizer()
     // One thread and no locking: rendering is offline and the order of work fixed.
     fluid_settings_setint(Settings, "synth.cpu-cores", 1);
     fluid_settings_setint(Settings, "synth.threadsafe-api", 0);
+    if (live)
+        fluid_settings_setint(Settings, "synth.dynamic-sample-loading", 1);
     Synth = new_fluid_synth(Settings);
 }
 
@@ -89,4 +91,27 @@ void CSynthesizer::Render(int16_t* out, std::size_t frames)
         }
         frames -= n;
     }
+}
+
+void CSynthesizer::Render(float* left, float* right, std::size_t frames)
+{
+    while (frames > 0) {
+        const std::size_t n = std::min(frames, std::size(Left));
+        if (!Synth || fluid_synth_write_float(Synth, static_cast<int>(n), left, 0, 1, right, 0, 1) != FLUID_OK) {
+            std::fill_n(left, n, 0.0f);
+            std::fill_n(right, n, 0.0f);
+        }
+        left += n;
+        right += n;
+        frames -= n;
+    }
+}
+
+void CSynthesizer::Silence()
+{
+    if (!Synth)
+        return;
+    fluid_synth_all_sounds_off(Synth, -1);
+    for (int channel = 0; channel < 16; ++channel)
+        fluid_synth_pitch_bend(Synth, channel, 8192);
 }

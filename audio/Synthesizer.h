@@ -17,7 +17,9 @@ public:
 
     // FluidSynth's own console output is silenced for the whole process: the caller
     // reports what goes wrong.
-    CSynthesizer();
+    // live: samples are loaded as presets are chosen, not all with the SoundFont, so a
+    // player starts in milliseconds rather than reading the whole file first.
+    explicit CSynthesizer(bool live = false);
     ~CSynthesizer();
     CSynthesizer(const CSynthesizer&) = delete;
     CSynthesizer& operator=(const CSynthesizer&) = delete;
@@ -28,6 +30,11 @@ public:
     void Send(const CMidiMessage& message);
     // The next frames, interleaved left and right, each sample rounded and saturated.
     void Render(int16_t* out, std::size_t frames);
+    // The next frames as floats, one buffer per side (silence when the synthesizer failed).
+    void Render(float* left, float* right, std::size_t frames);
+    // Every sounding voice cut and every pitch bend centred; the programs (and, live,
+    // their loaded samples) stay.
+    void Silence();
 
 private:
     fluid_settings_t* Settings = nullptr;

@@ -16,6 +16,8 @@
 #include "app/PlektoView.h"
 #include "model/Reader.h"
 #include "model/Score.h"
+#include "perform/Performance.h"
+#include "perform/PlaybackCursor.h"
 #include "settings/SettingsStore.h"
 
 namespace
@@ -93,4 +95,33 @@ void ViewportPaintWholePage(benchmark::State& state)
     }
 }
 BENCHMARK(ViewportPaintWholePage)->Unit(benchmark::kMillisecond);
+// One frame of the playback cursor half-way through the drawing: the strip it leaves and
+// the strip it enters a sixtieth of a second later. Qt delivers both updates in one paint
+// event, which the view paints as one rectangle (the two strips side by side).
+void CursorFramePaint(benchmark::State& state)
+{
+    CLongScore& s = LongScore();
+    const CPerformance performance = PerformScore(*s.Score);
+    const CPlaybackCursor cursor(performance, s.Score->Geometry);
+    const std::optional<std::size_t> played = cursor.StartFor(s.Score->FirstItemNotShown / 2);
+    const double middle = played ? cursor.StartSeconds(*played) + 0.01 : 0.0;
+    std::optional<CCursorPosition> from = cursor.At(middle), to = cursor.At(middle + 1.0 / 60);
+    if (!from || !to || from->BeyondDrawing) {
+        state.SkipWithError("no cursor half-way through the drawing");
+        return;
+    }
+    const QRect content = CPlektoView::CursorStrip(*from, {0, 0}, ScreenDpi);
+    const QPoint scroll(0, content.top() - 100);
+    const QRect strips[] = {CPlektoView::CursorStrip(*from, scroll, ScreenDpi),
+                            CPlektoView::CursorStrip(*to, scroll, ScreenDpi)};
+    QImage window(Window, QImage::Format_RGB32);
+    const QRect exposed = strips[0].united(strips[1]);
+    for (auto _ : state) {
+        QPainter painter(&window);
+        CPlektoView::PaintViewport(painter, s.View, *s.Score, scroll, exposed, ScreenDpi);
+        painter.fillRect(strips[1], Qt::blue);
+    }
+    state.counters["exposed_px"] = exposed.width() * exposed.height();
+}
+BENCHMARK(CursorFramePaint)->Unit(benchmark::kMillisecond);
 }  // namespace

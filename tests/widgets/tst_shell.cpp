@@ -88,7 +88,7 @@ void TestShell::menusToolbarAndStatusBar()
     QTemporaryDir dir;
     auto app = StartApp(dir);
     CMainFrame& frame = *app->GetMainFrame();
-    QCOMPARE(frame.menuBar()->actions().size(), 4); QVERIFY(QTest::qWaitForWindowExposed(&frame));
+    QCOMPARE(frame.menuBar()->actions().size(), 5); QVERIFY(QTest::qWaitForWindowExposed(&frame));
     // Shortcuts go to the active window; each dialog takes that away for a moment.
     for (const auto& key : {std::pair{Qt::Key_O, "QFileDialog"}, std::pair{Qt::Key_P, "QPrintDialog"}}) {
         frame.activateWindow();
@@ -111,7 +111,7 @@ void TestShell::menusToolbarAndStatusBar()
         if (!action->isSeparator())
             QVERIFY2(!action->icon().isNull() && !action->statusTip().isEmpty(), qPrintable(action->text()));
     }
-    QCOMPARE(ids, (QList<int>{57601, 57600, 0, 32775, 0, 57607, 57609, 0, 57664}));
+    QCOMPARE(ids, (QList<int>{57601, 57600, 0, 32775, 0, 57607, 57609, 0, 32778, 32779, 0, 57664}));
     QCOMPARE(frame.GetToolBar()->iconSize(), QSize(16, 15));
     QCOMPARE(frame.GetAction(CommandId::CopyImage)->toolTip(), QStringLiteral("画像コピー"));
     QVERIFY(frame.GetAction(CommandId::HelpContents)->statusTip().endsWith(QStringLiteral("\\ヘルプ")));
