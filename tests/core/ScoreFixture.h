@@ -30,12 +30,7 @@ struct ReadScore
 {
     CMemorySettingsStore Store;
     std::unique_ptr<CScore> Score;
-    explicit ReadScore(const std::string& text) : Score(std::make_unique<CScore>(Store))
-    {
-        std::istringstream in(text);
-        CScoreReader(*Score).Read(in);
-    }
-    ReadScore(const std::string& text, CMemorySettingsStore store)
+    explicit ReadScore(const std::string& text, CMemorySettingsStore store = {})
         : Store(std::move(store)), Score(std::make_unique<CScore>(Store))
     {
         std::istringstream in(text);

@@ -290,8 +290,9 @@ TEST(PageDrawingGuards, LineWithoutUsableHeightGivesOneSlotPerPage)
     const std::string flat = "$TripletZoneHeight:0/$ChordZoneHeight:0/$TabUpperMargin:0/$TabLowerMargin:0/";
     // One string: height 0; two strings 20 mm apart upward: negative; 0.001 or 0.00001 mm,
     // under one 0.01 mm unit, count as no height too: slots could not move down the page.
+    // Nor can a height that is not a number or infinite.
     for (const char* strings : {"$Strings:1/", "$Strings:2/$PitchBetweenLine:-20/", "$Strings:2/$PitchBetweenLine:1e-3/",
-                                "$Strings:2/$PitchBetweenLine:1e-5/"}) {
+                                "$Strings:2/$PitchBetweenLine:1e-5/", "$PitchBetweenLine:nan/", "$PitchBetweenLine:inf/"}) {
         SCOPED_TRACE(strings);
         Drawn d(strings + flat + Repeat("n4nn0", 60));
         EXPECT_EQ(d.Score->LinesPerPage(), 0); EXPECT_EQ(d.Score->PageCount, 3);

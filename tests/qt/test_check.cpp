@@ -41,10 +41,6 @@ TEST(Check, ReportsInFileLineColumnFormAndTheExitStatusSaysWhetherThereWereError
     EXPECT_EQ(several.Status, 1);
     EXPECT_EQ(several.Err, "plekto check: cannot read " + missing.toUtf8() + ": No such file or directory\n");
     EXPECT_TRUE(several.Out.startsWith("<stdin>:1:7: warning: ")) << several.Out.constData();
-    // An endless stream is refused at the input limit, in bounded time and memory.
-    const CRun endless = Plekto({"check", "/dev/zero"}, dir.path());
-    EXPECT_EQ(endless.Status, 1);
-    EXPECT_EQ(endless.Err, "plekto check: cannot read /dev/zero: larger than 64 MB\n");
 }
 
 TEST(Check, CaretAndJsonFormsOfOneFile)
