@@ -5,8 +5,6 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
-#include <numeric>
-#include <set>
 
 #include "ScoreFixture.h"
 
@@ -69,30 +67,6 @@ std::vector<std::size_t> Placed(CScore& score, Draw draw)
     return placed;
 }
 
-// Each printed page places exactly the items of its PageStarts range; the screen places
-// every item, on LineCount lines (unchecked when the screen shows a single slot).
-void ExpectPagesAgreeWithLayout(CScore& score, bool checkScreen = true)
-{
-    ASSERT_LT(score.PageCount, static_cast<int32_t>(CScore::MaxPages));
-    CPageView view;
-    CRecordingSurface dc;
-    view.Prepare(score, true);
-    for (int32_t page = 1; page <= score.PageCount; ++page) {
-        const std::size_t first = score.PageStarts[static_cast<std::size_t>(page - 1)];
-        std::vector<std::size_t> expected(
-            (page < score.PageCount ? score.PageStarts[static_cast<std::size_t>(page)] : score.UnitItems.size()) - first);
-        std::iota(expected.begin(), expected.end(), first);
-        EXPECT_EQ(Placed(score, [&] { view.DrawPage(dc, score, page); }), expected) << "page " << page;
-    }
-    if (!checkScreen)
-        return;
-    view.Prepare(score, false);
-    EXPECT_EQ(Placed(score, [&] { view.DrawPage(dc, score, 1); }).size(), score.UnitItems.size());
-    std::set<int32_t> tops;
-    for (const auto& item : score.UnitItems)
-        tops.insert(item->Rect.top);
-    EXPECT_EQ(static_cast<int32_t>(tops.size()) + (score.TitleBlock ? 1 : 0), score.LineCount);
-}
 }  // namespace
 
 TEST(PageDrawing, LineOfItemsWithHeadAndBarLinesOrNoneAtAll)
@@ -133,7 +107,7 @@ TEST(PageDrawing, LinesBreakAsTheLayoutBreaksThem)
     Drawn wide("$UnitWidth:200/$ShowTAB:N/" + Repeat("r4", 8));
     EXPECT_EQ(Count(wide.Page(1), "DrawText 37"), 0u);
     EXPECT_EQ(wide.Score->UnitItems[1]->Rect, (CRect{2000, -5450, 22000, -9400}));
-    ExpectPagesAgreeWithLayout(*wide.Score);
+    ExpectPaintAgreesWithLayout(*wide.Score);
 }
 
 TEST(PageDrawing, TitleBlockTakesTheFirstSlotOfPageOneOnly)
@@ -165,7 +139,7 @@ TEST(PageDrawing, ScreenShowsEveryLineOnOneTallPagePrintingCutsIt)
     d.View.Prepare(*d.Score, true);
     EXPECT_EQ(d.View.DocumentHeight, 290.0); EXPECT_EQ(d.Page(4).at(1), Frame[1]);
     EXPECT_EQ(d.Score->UnitItems[26 * 19]->Rect.top, -5450);  // line 20 is page 4's second
-    ExpectPagesAgreeWithLayout(*d.Score);
+    ExpectPaintAgreesWithLayout(*d.Score);
     EXPECT_EQ(Drawn(Repeat("n4nn0", 26 * 3)).View.DocumentHeight, 290.0);  // shorter than a page
 }
 
@@ -175,11 +149,11 @@ TEST(PageDrawing, PrintedPagesAgreeWithTheLayoutWhereTruncationsDiffer)
     // 26th item would fit the drawn x but not the layout's.
     Drawn d("$MarginLeft:20.005/$UnitWidth:6.005/$UnitsForTAB:1/$PageWidth:202/" + Repeat("r8", 160));
     ASSERT_EQ(d.Score->PageStarts[1], 150u);  // 25 items a line
-    ExpectPagesAgreeWithLayout(*d.Score);
+    ExpectPaintAgreesWithLayout(*d.Score);
     // Six lines ending a millionth of a mm into the bottom margin (the layout counts five);
     // a frame bottom that truncates one unit above the last slot's bottom on screen.
     for (const char* settings : {"$TabLowerMargin:13.000001/", "$PitchBetweenLine:2.01/$TabLowerMargin:9.9/"})
-        ExpectPagesAgreeWithLayout(*Drawn(settings + Repeat("n4nn0", 26 * 13)).Score);
+        ExpectPaintAgreesWithLayout(*Drawn(settings + Repeat("n4nn0", 26 * 13)).Score);
     for (const char* margin : {"20", "20.005", "19.995", "20.555", "7.3"})
         for (const char* unit : {"6", "6.005", "5.995", "6.555", "4.15"})
             for (const char* head : {"$UnitsForTAB:3", "$ShowTAB:N"})
@@ -187,7 +161,7 @@ TEST(PageDrawing, PrintedPagesAgreeWithTheLayoutWhereTruncationsDiffer)
                     SCOPED_TRACE(std::string(margin) + " " + unit + " " + head + " " + title);
                     Drawn s(std::string(title) + "$MarginLeft:" + margin + "/$UnitWidth:" + unit + "/" + head +
                             "/$PitchBetweenLine:2.3/" + Repeat("n4nn0", 300));
-                    ExpectPagesAgreeWithLayout(*s.Score);
+                    ExpectPaintAgreesWithLayout(*s.Score);
                 }
 }
 
@@ -298,7 +272,7 @@ TEST(PageDrawingGuards, LineWithoutUsableHeightGivesOneSlotPerPage)
         EXPECT_EQ(d.Score->LinesPerPage(), 0); EXPECT_EQ(d.Score->PageCount, 3);
         EXPECT_EQ(d.Score->PageStarts[1], 26u); EXPECT_EQ(d.Score->PageStarts[2], 52u);
         EXPECT_EQ(Count(d.Page(1), "LineTo 19000"), static_cast<std::size_t>(d.Score->Settings.Strings));
-        ExpectPagesAgreeWithLayout(*d.Score, false);
+        ExpectPaintAgreesWithLayout(*d.Score, false);
     }
 }
 
@@ -328,10 +302,10 @@ TEST(PageDrawingGuards, HugeLengthsSaturateAndOddPagesDrawBlank)
     EXPECT_EQ(wide.Score->LineCount, 5);
     for (const auto& item : wide.Score->UnitItems)
         EXPECT_EQ(std::pair(item->Rect.left, item->Rect.right), std::pair(-1, std::numeric_limits<int32_t>::max() - 1));
-    ExpectPagesAgreeWithLayout(*wide.Score);
+    ExpectPaintAgreesWithLayout(*wide.Score);
     Drawn none("$Strings:0/" + Repeat("n4nn0", 30));  // no string lines, items still placed
     EXPECT_EQ(Count(none.Page(1), "LineTo 19000"), 0u);
-    ExpectPagesAgreeWithLayout(*none.Score);
+    ExpectPaintAgreesWithLayout(*none.Score);
     Drawn many("n4nn0");  // more strings than files allow, set in code
     many.Score->Settings.Strings = 1'000'000'000;
     many.Score->Settings.PitchBetweenLine = 0.0001;
