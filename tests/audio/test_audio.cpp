@@ -123,12 +123,8 @@ TEST(Audio, NotesStartOnTimeAndRestsAreSilent)
 TEST(Audio, SustainedNotesSoundAtTheirTuning)
 {
     // Which pitch a fret makes is the performance's (Performance.PitchesFollowTuningAndCapo).
-    const struct
-    {
-        const char* Name;
-        const char* Text;
-        double Hz;  // equal temperament from A4 = 440 Hz
-    } rows[] = {
+    // Hz in equal temperament from A4 = 440 Hz.
+    const struct { const char* Name; const char* Text; double Hz; } rows[] = {
         {"open A string", "n1nn....0", 110.0},
         {"dropped tuning, capo 2", "$Tuning:E4,B3,G3,D3,A2,D2\n$Capo:2\nn1nn.....0", 82.4069},
     };

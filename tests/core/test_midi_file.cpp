@@ -97,13 +97,8 @@ CPerformance Guitar(int strings)
 
 TEST(MidiFile, ChannelsPerStringAvoidTheDrumChannel)
 {
-    const struct
-    {
-        const char* Name;
-        int Strings;
-        std::vector<int> Channels;  // of tracks 1.. in order
-        std::vector<std::string> FirstNames;
-    } cases[] = {
+    // Channels of tracks 1.. in order.
+    const struct { const char* Name; int Strings; std::vector<int> Channels; std::vector<std::string> FirstNames; } cases[] = {
         {"seven", 7, {0, 1, 2, 3, 4, 5, 6}, {"String 1", "String 2"}},
         {"seventeen", 17, {0, 1, 2, 3, 4, 5, 6, 7, 8, 10, 11, 12, 13, 14, 15}, {"Strings 1, 16", "Strings 2, 17", "String 3"}},
     };
@@ -135,14 +130,8 @@ TEST(MidiFile, ChannelsPerStringAvoidTheDrumChannel)
 
 TEST(MidiFile, ConductorTrackHoldsTitleTempoAndWritableTimeSignatures)
 {
-    const struct
-    {
-        const char* Name;
-        double Tempo;
-        Bytes Microseconds;
-        std::vector<CMetreEvent> Metres;
-        CTrack Signatures;  // tick; numerator, log2 denominator, clocks a beat, 32nds a quarter
-    } cases[] = {
+    // Signatures: tick; numerator, log2 denominator, clocks a beat, 32nds a quarter.
+    const struct { const char* Name; double Tempo; Bytes Microseconds; std::vector<CMetreEvent> Metres; CTrack Signatures; } cases[] = {
         {"common", 120, {0x07, 0xA1, 0x20}, {{0, 4, 4}, {1920, 6, 8}}, {{0, {4, 2, 24, 8}}, {1920, {6, 3, 12, 8}}}},
         // 60e6 / 100 = 600000; 3/6 is a 2/4 bar, 9/12 a 6/8 bar; no power of two holds 1/3.
         {"odd denominators", 100, {0x09, 0x27, 0xC0}, {{0, 3, 6}, {960, 1, 3}, {1280, 9, 12}},

@@ -72,9 +72,7 @@ TEST(Dump, ReadsTheUserStoreUnlessToldNotToAndNumbersRoundTrip)
     QDir(dir.path()).mkpath("Vellmar");
     WriteFile(dir, "Vellmar/Plekto.conf", "[Settings]\nPage\\PageW=30000\nTab\\Strings=4\n");
     const QString file = WriteFile(dir, "a.tab", "n4nn0.1.2.3.4.5\n");
-    const QJsonObject stored = QJsonDocument::fromJson(Plekto({"dump", file}, dir.path()).Out).object();
-    EXPECT_EQ(stored["settings"].toObject()["PageWidth"].toDouble(), 300.0);
-    EXPECT_EQ(stored["items"].toArray()[0].toObject()["Frets"].toArray().size(), 4);
+    // That the store is read otherwise is Render.AnImpossibleStoredSettingIsNamed's.
     const QJsonObject defaults = QJsonDocument::fromJson(Plekto({"dump", "--defaults", file}, dir.path()).Out).object();
     EXPECT_EQ(defaults["settings"].toObject()["PageWidth"].toDouble(), 210.0);
     // Numbers round-trip; non-finite ones become null.
