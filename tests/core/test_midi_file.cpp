@@ -182,6 +182,7 @@ TEST(MidiFile, RepeatedPitchReattacksAndVibratoEndsAtTheCentre)
     for (const CEvent& e : bends) {
         low = std::min(low, e.Data[1] | e.Data[2] << 7);
         high = std::max(high, e.Data[1] | e.Data[2] << 7);
+        EXPECT_EQ(e.Data[0], 0xE1) << e.Tick;  // on the string's channel
     }
     EXPECT_GE(low, 8192 - 2048); EXPECT_LT(low, 8192 - 1500);
     EXPECT_LE(high, 8192 + 2048); EXPECT_GT(high, 8192 + 1500);
