@@ -1,5 +1,6 @@
 // Absurd settings, scores at the limits and every file under tests/regressions (64 strings
-// among them): reading, layout and drawing end and stay bounded. (The one-million-item score is timed by bench/pieces.py.)
+// among them): reading, layout and drawing end and stay bounded. (The one-million-item
+// score is timed by bench/pieces.py.)
 #include <gtest/gtest.h>
 
 #include <filesystem>
