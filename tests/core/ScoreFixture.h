@@ -1,7 +1,9 @@
 // Helpers for tests that read a score from text.
 #pragma once
 
+#include <algorithm>
 #include <memory>
+#include <set>
 #include <sstream>
 #include <string>
 #include <string_view>
@@ -30,12 +32,7 @@ struct ReadScore
 {
     CMemorySettingsStore Store;
     std::unique_ptr<CScore> Score;
-    explicit ReadScore(const std::string& text) : Score(std::make_unique<CScore>(Store))
-    {
-        std::istringstream in(text);
-        CScoreReader(*Score).Read(in);
-    }
-    ReadScore(const std::string& text, CMemorySettingsStore store)
+    explicit ReadScore(const std::string& text, CMemorySettingsStore store = {})
         : Store(std::move(store)), Score(std::make_unique<CScore>(Store))
     {
         std::istringstream in(text);
@@ -100,5 +97,62 @@ inline void DrawEveryPage(CScore& score)
         ASSERT_TRUE(score.DeferredMarks.empty());
         ASSERT_EQ(dc.CurrentFont(), nullptr);
         ASSERT_EQ(dc.CurrentBrush(), CBrush::Black);
+    }
+}
+
+// Paints the screen (page 0) and every printed page from scratch. Each places exactly the
+// items the layout gives it (the screen all of them, on LineCount lines; a printed page its
+// PageStarts range, unchecked for the 129th, which runs on past the layout), at the Rect
+// the geometry records, and the hit test finds each item at its Rect's corners. The screen
+// is left out where it shows a single slot.
+inline void ExpectPaintAgreesWithLayout(CScore& score, bool checkScreen = true)
+{
+    const CRect notDrawn{123456789, 1, -123456789, 1};
+    const CScoreGeometry& g = score.Geometry;
+    std::set<int32_t> tops;
+    for (int32_t page = checkScreen ? 0 : 1; page <= score.PageCount; ++page) {
+        SCOPED_TRACE("page " + std::to_string(page));
+        for (auto& item : score.UnitItems)
+            item->Rect = notDrawn;
+        CPageView view;
+        view.Prepare(score, page != 0);
+        CRecordingSurface dc;
+        view.Paint(dc, score, std::max(page, 1));
+        const CPageSlots slots(score, std::max(page, 1), page != 0, view.DocumentHeight);
+        const auto start = [&](int32_t p) { return p == 0 ? 0 : score.PageStarts[static_cast<std::size_t>(p - 1)]; };
+        const std::size_t first = start(page);
+        const std::size_t end = page == 0 || page == score.PageCount ? score.UnitItems.size() : start(page + 1);
+        std::size_t placed = 0;
+        for (std::size_t k = 0; k < score.UnitItems.size(); ++k) {
+            const CRect& painted = score.UnitItems[k]->Rect;
+            const std::optional<CItemPlace> place = g.Place(k, page);
+            if (score.PageCount < static_cast<int32_t>(CScore::MaxPages)) {
+                EXPECT_EQ(painted != notDrawn, k >= first && k < end) << "item " << k;
+            }
+            if (painted == notDrawn) {
+                EXPECT_FALSE(place) << "item " << k << " is not drawn";
+                continue;
+            }
+            ++placed;
+            ASSERT_TRUE(place) << "item " << k;
+            EXPECT_EQ(place->Rect, painted) << "item " << k;
+            if (page == 0) {
+                tops.insert(painted.top);
+            } else {
+                EXPECT_EQ(g.PrintedPage(k), page) << "item " << k;
+            }
+            if (painted.right > painted.left && painted.top > painted.bottom) {
+                EXPECT_EQ(g.ItemAt(page, painted.left, painted.top), k);
+                EXPECT_NE(g.ItemAt(page, painted.right - 1, painted.bottom), k);
+                // Unless the next slot's Rects overlap this one's (slots closer than a Rect is deep).
+                if (painted.top - painted.bottom <= int64_t{slots.Top(place->Slot)} - slots.Top(place->Slot + 1)) {
+                    EXPECT_EQ(g.ItemAt(page, painted.right - 1, painted.bottom + 1), k);
+                }
+            }
+        }
+        EXPECT_GT(placed, 0u);
+    }
+    if (checkScreen) {
+        EXPECT_EQ(static_cast<int32_t>(tops.size()) + (score.TitleBlock ? 1 : 0), score.LineCount);
     }
 }

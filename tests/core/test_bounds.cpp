@@ -1,5 +1,6 @@
-// Absurd settings, scores at the limits and every file under tests/regressions: reading,
-// layout and drawing end and stay bounded. (The one-million-item score is timed by bench/pieces.py.)
+// Absurd settings, scores at the limits and every file under tests/regressions (64 strings
+// among them): reading, layout and drawing end and stay bounded. (The one-million-item
+// score is timed by bench/pieces.py.)
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -45,21 +46,6 @@ TEST(Bounds, AbsurdValuesFromTheStore)
             DrawEveryPage(*ReadScore(Music, std::move(store)).Score);
         }
     }
-}
-
-TEST(Bounds, SixtyFourStringsWithNotesOnEveryString)
-{
-    std::string text = "$Strings:64\n";
-    for (int note = 0; note < 200; ++note) {
-        text += "n8cn";
-        for (int s = 0; s < 64; ++s)
-            text += std::to_string((s + note) % 25) + ".";
-        text += note % 2 ? "/fe/" : "/fs8/";
-    }
-    ReadScore r(text);
-    ASSERT_EQ(r.Score->Settings.Strings, 64);
-    ASSERT_EQ(r.Items(), 200u);
-    DrawEveryPage(*r.Score);
 }
 
 TEST(Bounds, HundredTwentyNinePagesOfDenseMarks)

@@ -19,9 +19,7 @@ TEST(SourceText, CaretUnderTheCoveredCells)
     struct Case { const char* Name; std::string Text; TextEncoding Encoding; CDiagnostic Where; std::string Source, Marker; };
     const std::string longLine = std::string(150, 'a') + "/zz";
     const Case cases[] = {
-        {"rest of the token", "n4nn0/CH/r4\n", TextEncoding::Utf8, At(1, 7), "n4nn0/CH/r4", "      ^~"},
         {"given end column", "n4nn0,2,2\n", TextEncoding::Utf8, At(1, 6, 10), "n4nn0,2,2", "     ^~~~"},
-        {"tab expanded in both lines", "\tab/x\n", TextEncoding::Utf8, At(1, 2), "        ab/x", "        ^~"},
         {"caret on a tab", "n4\tn\n", TextEncoding::Utf8, At(1, 3, 4), "n4      n", "  ^~~~~~"},
         {"utf-8 wide and astral", "tm\xE6\x9B\xB2\xF0\x9F\x8E\xB8/x\n", TextEncoding::Utf8, At(1, 6),
          "tm\xE6\x9B\xB2\xF0\x9F\x8E\xB8/x", "       ^"},

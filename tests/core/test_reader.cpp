@@ -37,13 +37,6 @@ TEST(Reader, SplittingAndTrimming)
     // A zero byte ends the text of its line; the next line is read as usual.
     const std::string withNul("n4nn0/r4\0/r4\nr4", 15);
     EXPECT_EQ(ReadScore(withNul).Items(), 3u);
-    // Long lines are read whole, without cutting tokens.
-    const std::string line = Repeat("n4nn12", 400);
-    ASSERT_GT(line.size(), 511u);
-    ReadScore r(line + "\n");
-    ASSERT_EQ(r.Items(), 400u);
-    for (std::size_t i = 0; i < r.Items(); ++i)
-        ASSERT_EQ(r.Item<CItemNote>(i)->GetFret(1), 12) << "item " << i;
 }
 
 TEST(Reader, NoteTokens)

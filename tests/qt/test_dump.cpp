@@ -50,9 +50,6 @@ TEST(Dump, PrintsTheWholeScoreInItsExactForm)
  "layout": {"PageCount": 1, "LineCount": 2, "PageStarts": [0]}}
 )";
     EXPECT_EQ(run.Out.toStdString(), expected.toStdString());
-    QJsonParseError error;
-    QJsonDocument::fromJson(run.Out, &error);
-    EXPECT_EQ(error.error, QJsonParseError::NoError);
 }
 
 TEST(Dump, TextsAreConvertedFromTheFilesEncoding)
@@ -76,9 +73,7 @@ TEST(Dump, ReadsTheUserStoreUnlessToldNotToAndNumbersRoundTrip)
     QDir(dir.path()).mkpath("Vellmar");
     WriteFile(dir, "Vellmar/Plekto.conf", "[Settings]\nPage\\PageW=30000\nTab\\Strings=4\n");
     const QString file = WriteFile(dir, "a.tab", "n4nn0.1.2.3.4.5\n");
-    const QJsonObject stored = QJsonDocument::fromJson(Plekto({"dump", file}, dir.path()).Out).object();
-    EXPECT_EQ(stored["settings"].toObject()["PageWidth"].toDouble(), 300.0);
-    EXPECT_EQ(stored["items"].toArray()[0].toObject()["Frets"].toArray().size(), 4);
+    // That the store is read otherwise is Render.AnImpossibleStoredSettingIsNamed's.
     const QJsonObject defaults = QJsonDocument::fromJson(Plekto({"dump", "--defaults", file}, dir.path()).Out).object();
     EXPECT_EQ(defaults["settings"].toObject()["PageWidth"].toDouble(), 210.0);
     // Numbers round-trip; non-finite ones become null.
@@ -96,14 +91,11 @@ TEST(Dump, FailuresSayWhyOnOneLine)
     EXPECT_EQ(missing.Status, 1); EXPECT_TRUE(missing.Out.isEmpty());
     EXPECT_EQ(missing.Err, "plekto dump: cannot read " + dir.filePath("none.tab").toUtf8() +
                                ": No such file or directory\n");
-    EXPECT_EQ(Plekto({"dump", dir.path()}, dir.path()).Err,
-              "plekto dump: cannot read " + dir.path().toUtf8() + ": Is a directory\n");
     // Standard output that cannot take the JSON fails the command.
     const CRun full = Plekto({"dump", "-"}, dir.path(), {"n4nn0\n", {}, {}, "/dev/full"});
     EXPECT_EQ(std::pair(full.Status, full.Err.toStdString()),
               std::pair(1, std::string("plekto dump: cannot write <stdout>: No space left on device\n")));
     EXPECT_EQ(Plekto({"dump"}, dir.path()).Status, 2);
-    EXPECT_EQ(Plekto({"dump", "--bogus", "x"}, dir.path()).Status, 2);
     const CRun help = Plekto({"--help"}, dir.path());
     EXPECT_EQ(help.Status, 0);
     for (const char* command : {"dump", "check", "render", "trace", "--defaults", "--strict", "Exit status"})

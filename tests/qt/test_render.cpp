@@ -86,11 +86,7 @@ TEST(Render, ErrorsGiveOneLineAndAFailingStatus)
         {{"render", file, "-o", dir.filePath("a.png"), "--dpi", "0"}, 2},
         {{"render", file, "-o", dir.filePath("a.png"), "--dpi", "nan"}, 2},
         {{"render", file, "-o", dir.filePath("a.svg"), "--dpi=100"}, 2},  // no pixels to count
-        {{"render", file, "-o", dir.filePath("a.mid"), "--dpi=100"}, 2},
         {{"render", file, "-o", dir.filePath("a.mid"), "--page", "1"}, 2},  // no pages either
-        {{"render", file, "-o", dir.filePath("a.musicxml"), "--dpi=100"}, 2},
-        {{"render", file, "-o", dir.filePath("a.musicxml"), "--page", "1"}, 2},
-        {{"render", file, "-o", dir.filePath("no/such/dir/a.musicxml")}, 1},
         {{"render", file, "-o", "-"}, 2},                                  // standard output: no extension
         {{"render", file, file, "-o", dir.filePath("a.pdf")}, 2},          // several files need a directory
         {{"trace", dir.filePath("missing.tab")}, 1},
@@ -109,22 +105,15 @@ TEST(Render, ErrorsGiveOneLineAndAFailingStatus)
 TEST(Trace, PrintsTheScreenPageOrAPrintedPageInUtf8)
 {
     QTemporaryDir dir;
-    const QString file = WriteFile(dir, "t.tab", "tmSong/n4nn0\n");
-    const CRun run = Headless(dir, {"trace", file});
-    ASSERT_EQ(run.Status, 0) << run.Err.constData();
-    const QStringList lines = QString::fromUtf8(run.Out).split('\n', Qt::SkipEmptyParts);
-    EXPECT_TRUE(lines.contains("DrawText 37 2000 -1500 19000 -5450 \"Song\""));
-    EXPECT_TRUE(lines.contains("Font \"ＭＳ 明朝\" 240"));  // the stored face, decoded
-    // A one-page score: the screen page and printed page 1 are the same drawing.
-    EXPECT_EQ(Headless(dir, {"trace", file, "--page", "1"}).Out, run.Out);
+    // Code page 932 texts come out as UTF-8: "曲" as title and chord name, and the stored face.
+    const CRun sjis = Headless(dir, {"trace", WriteFile(dir, "sjis.tab", "tm\x8B\xC8/n4nn0/ch\x8B\xC8\n")});
+    ASSERT_EQ(sjis.Status, 0) << sjis.Err.constData();
+    EXPECT_EQ(sjis.Out.count("\"曲\""), 2); EXPECT_FALSE(sjis.Out.contains("\x8B\xC8"));
+    EXPECT_TRUE(sjis.Out.contains("Font \"ＭＳ 明朝\" 240"));
     // Printed page 2 of a longer score: no title, a "TAB" head in slot 0.
     const CRun page2 = Headless(dir, {"trace", Example("blues_shuffle.tab"), "--page", "2"});
     ASSERT_EQ(page2.Status, 0); EXPECT_FALSE(page2.Out.contains("Twelve-Bar Shuffle"));
     EXPECT_TRUE(page2.Out.contains("DrawText 37 2000 -3200 3200 -3616 \"T\""));
-    // Code page 932 texts come out as UTF-8: "曲" as title and chord name.
-    const CRun sjis = Headless(dir, {"trace", WriteFile(dir, "sjis.tab", "tm\x8B\xC8/n4nn0/ch\x8B\xC8\n")});
-    EXPECT_EQ(sjis.Out.count("\"曲\""), 2) << sjis.Err.constData();
-    EXPECT_FALSE(sjis.Out.contains("\x8B\xC8"));
 }
 
 // A first word that is no command opens nothing: the viewer would block this test.
@@ -133,7 +122,6 @@ TEST(CommandLine, MistypedCommandsAndOptionsAreUsageErrors)
     QTemporaryDir dir;
     const std::pair<QStringList, const char*> cases[] = {
         {{"rendr", "x.tab", "-o", "x.pdf"}, "plekto: unknown command rendr; the commands are dump, check,"},
-        {{"frobnicate", "x"}, "plekto: unknown command frobnicate;"},
         {{"--bogus"}, "plekto: unknown option --bogus;"},
         {{"render", "--page=x", "x.tab"}, "plekto render: --page needs a page number from 1, not \"x\""},
         {{"check", "--bogus", "x.tab"}, "plekto check: unknown option --bogus (plekto check --help)"},
