@@ -24,6 +24,31 @@
     </message>
 </context>
 <context>
+    <name>CEditorCommandDialog</name>
+    <message>
+        <source>ソースを開くエディタ</source>
+        <translation>Editor for the Source</translation>
+    </message>
+    <message>
+        <source>その他</source>
+        <translation>Other</translation>
+    </message>
+    <message>
+        <source>エディタ(&amp;E):</source>
+        <translation>&amp;Editor:</translation>
+    </message>
+    <message>
+        <source>コマンド(&amp;C):</source>
+        <translation>&amp;Command:</translation>
+    </message>
+    <message>
+        <source>譜面から開くエディタのコマンドを選んでください。
+%f はファイル、%l は行、%c は桁に置き換わります。</source>
+        <translation>Choose the command that opens the source from the score.
+%f stands for the file, %l for the line and %c for the column.</translation>
+    </message>
+</context>
+<context>
     <name>CHelpWindow</name>
     <message>
         <source>Plekto ヘルプ</source>
@@ -242,6 +267,109 @@ Toggle Auto Reload</translation>
         <source>ヘルプ ファイル %1 を表示できません。</source>
         <translation>The help file %1 cannot be shown.</translation>
     </message>
+    <message>
+        <source>選んだ位置 (なければ先頭) から再生します。再生中は一時停止します。
+再生/一時停止</source>
+        <translation>Play from the chosen place (or the beginning); pause while playing
+Play/Pause</translation>
+    </message>
+    <message>
+        <source>再生を止めます。
+停止</source>
+        <translation>Stop playing
+Stop</translation>
+    </message>
+    <message>
+        <source>譜面の先頭から再生します。
+先頭から再生</source>
+        <translation>Play from the beginning of the score
+Play from Beginning</translation>
+    </message>
+    <message>
+        <source>再生位置は表示範囲 (%1 ページ) の外です</source>
+        <translation>The playing position is beyond the drawn pages (%1 pages)</translation>
+    </message>
+    <message>
+        <source>拡大(&amp;I)	Ctrl++</source>
+        <translation>Zoom &amp;In	Ctrl++</translation>
+    </message>
+    <message>
+        <source>表示を拡大します。</source>
+        <translation>Zoom in</translation>
+    </message>
+    <message>
+        <source>縮小(&amp;O)	Ctrl+-</source>
+        <translation>Zoom &amp;Out	Ctrl+-</translation>
+    </message>
+    <message>
+        <source>表示を縮小します。</source>
+        <translation>Zoom out</translation>
+    </message>
+    <message>
+        <source>実際のサイズ (100 %)(&amp;Z)	Ctrl+0</source>
+        <translation>Actual Si&amp;ze (100 %)	Ctrl+0</translation>
+    </message>
+    <message>
+        <source>譜面を実際の大きさで表示します。</source>
+        <translation>Show the score at its actual size</translation>
+    </message>
+    <message>
+        <source>幅に合わせる(&amp;W)</source>
+        <translation>Fit &amp;Width</translation>
+    </message>
+    <message>
+        <source>ページの幅をウィンドウの幅に合わせます。</source>
+        <translation>Fit the page width to the window</translation>
+    </message>
+    <message>
+        <source>ソースを開くエディタ(&amp;E)...</source>
+        <translation>Source &amp;Editor...</translation>
+    </message>
+    <message>
+        <source>譜面をダブルクリックしたときにソースを開くエディタを選びます。</source>
+        <translation>Choose the editor that opens the source when you double-click the score</translation>
+    </message>
+    <message>
+        <source>再生/一時停止(&amp;P)	Space</source>
+        <translation>&amp;Play/Pause	Space</translation>
+    </message>
+    <message>
+        <source>停止(&amp;S)	Esc</source>
+        <translation>&amp;Stop	Esc</translation>
+    </message>
+    <message>
+        <source>先頭から再生(&amp;T)</source>
+        <translation>Play from &amp;Beginning</translation>
+    </message>
+    <message>
+        <source>再生(&amp;P)</source>
+        <translation>&amp;Play</translation>
+    </message>
+    <message>
+        <source>♩ = %1</source>
+        <translation>♩ = %1</translation>
+    </message>
+    <message>
+        <source>引用符が閉じていないか、末尾が \ です。</source>
+        <translation>A quotation mark is not closed, or the command ends in \.</translation>
+    </message>
+    <message>
+        <source>エディタを起動できません: %1
+%2</source>
+        <translation>Cannot start the editor: %1
+%2</translation>
+    </message>
+</context>
+<context>
+    <name>CPlayer</name>
+    <message>
+        <source>音を出せません: %1 (音なしで再生位置だけを進めます)</source>
+        <translation>Cannot make sound: %1 (the playing position moves on without sound)</translation>
+    </message>
+    <message>
+        <source>音声出力を開けません: %1 (音なしで再生位置だけを進めます)</source>
+        <translation>Cannot open the audio output: %1 (the playing position moves on without sound)</translation>
+    </message>
 </context>
 <context>
     <name>CPlektoApp</name>
@@ -280,6 +408,10 @@ Remove it from the list of recent files?</translation>
     <message>
         <source>印刷を開始できません。</source>
         <translation>Printing cannot be started.</translation>
+    </message>
+    <message>
+        <source>行 %1, 桁 %2</source>
+        <translation>Line %1, Col %2</translation>
     </message>
 </context>
 <context>
