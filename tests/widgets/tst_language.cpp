@@ -25,12 +25,12 @@ private slots:
     {
         QTest::addColumn<QString>("language");  // --lang, or the locale when empty
         QTest::addColumn<QString>("expected");  // menu titles, About box title, problem counts
-        const QString japanese = "ﾌｧｲﾙ(&F) 編集(&E) 表示(&V) ﾍﾙﾌﾟ(&H) | Plektoについて... | "
+        const QString japanese = "ﾌｧｲﾙ(&F) 編集(&E) 表示(&V) 再生(&P) ﾍﾙﾌﾟ(&H) | Plektoについて... | "
                                  "エラー 2 件、警告 1 件 / エラー 1 件、警告 0 件";
         QTest::newRow("Japanese locale (main)") << QString() << japanese;
         QTest::newRow("ja") << "ja" << japanese;
         QTest::newRow("en") << "en"
-                            << "&File &Edit &View &Help | About Plekto | 2 errors, 1 warning / 1 error, 0 warnings";
+                            << "&File &Edit &View &Play &Help | About Plekto | 2 errors, 1 warning / 1 error, 0 warnings";
     }
 
     void menusDialogsAndCounts()
