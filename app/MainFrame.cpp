@@ -129,7 +129,7 @@ void CMainFrame::CreatePlayer()
 
 void CMainFrame::OnCursorMoved(const std::optional<CCursorPosition>& position)
 {
-    View->SetPlayCursor(position);
+    View->SetPlayCursor(position, Player->GetState() == CPlayer::State::Playing);
     if (position && position->BeyondDrawing && !ToldBeyondDrawing) {
         ToldBeyondDrawing = true;
         ShowStatusNote(tr("再生位置は表示範囲 (%1 ページ) の外です").arg(CScore::MaxPages));

@@ -414,7 +414,7 @@ QRect CPlektoView::PlayCursorRect() const
     return PlayCursor ? CursorStrip(*PlayCursor, ScrollPosition(), ScreenDpi() * Zoom) : QRect();
 }
 
-void CPlektoView::SetPlayCursor(const std::optional<CCursorPosition>& position)
+void CPlektoView::SetPlayCursor(const std::optional<CCursorPosition>& position, bool follow)
 {
     if (!position) {
         viewport()->update(PlayCursorRect());
@@ -424,7 +424,7 @@ void CPlektoView::SetPlayCursor(const std::optional<CCursorPosition>& position)
     }
     if (!Following && position->Line != UnfollowedLine)
         Following = true;
-    if (Following)
+    if (follow && Following)
         FollowCursor(*position);
     // After any scroll: where the old bar's pixels are now.
     const QRect before = PlayCursorRect();

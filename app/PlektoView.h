@@ -103,9 +103,10 @@ public:
     const CPageView& GetPageView() const { return PageView; }
 
     // Where the playback cursor stands, nullopt to hide it. Only the strips it leaves
-    // and enters are repainted; the view scrolls to keep it in sight unless the user
-    // scrolled away, until it reaches another line.
-    void SetPlayCursor(const std::optional<CCursorPosition>& position);
+    // and enters are repainted. While playing (`follow`) the view scrolls to keep it in
+    // sight unless the user scrolled away, until it reaches another line; a start chosen
+    // by a click leaves the view where it is.
+    void SetPlayCursor(const std::optional<CCursorPosition>& position, bool follow = true);
     // Play (re)starts: the view follows the cursor again, wherever the user scrolled.
     void FollowPlayCursor() { Following = true; }
     // The bar in viewport pixels (empty when hidden).

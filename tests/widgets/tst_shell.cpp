@@ -309,7 +309,7 @@ void TestShell::helpWindowFollowsLinksAndGoesBack()
     };
     QCOMPARE(shown(), QFileInfo(help + "index.html").canonicalFilePath());
     QVERIFY(!window->GetBackButton()->isEnabled());
-    clickLink(QStringLiteral("The score notation"));
+    clickLink(QStringLiteral("譜面の記法"));
     QTRY_COMPARE(shown(), QFileInfo(help + "notation.html").canonicalFilePath());
     QVERIFY(window->GetBackButton()->isEnabled());
     window->GetBackButton()->click();
