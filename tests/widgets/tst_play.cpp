@@ -1,10 +1,7 @@
 // Playback in the viewer without a sound device: starting, pausing and stopping through
 // every change of document, the message saying why there is no sound, a click choosing
 // the start, and cursor frames that repaint only the strips the bar leaves and enters.
-#include <QLabel>
-#include <QMenuBar>
 #include <QPaintEvent>
-#include <QStatusBar>
 
 #include "WidgetTest.h"
 #include "app/Player.h"
@@ -25,8 +22,6 @@ struct CPaintLog : QObject
         return false;
     }
 };
-
-QString Pane(CMainFrame& frame, const char* name) { return frame.statusBar()->findChild<QLabel*>(name)->text(); }
 }  // namespace
 
 class TestPlay : public QObject
@@ -45,7 +40,6 @@ void TestPlay::everyDocumentChangeStopsAndNoDeviceIsSaid()
     auto app = StartApp(dir, {song});
     CMainFrame& frame = *app->GetMainFrame();
     CPlayer& player = *frame.GetPlayer();
-    QCOMPARE(frame.menuBar()->actions().at(3)->text(), QStringLiteral("再生(&P)"));  // after 表示
     QCOMPARE(Pane(frame, "TempoPane"), QStringLiteral("♩ = 90"));
 
     app->GetSettings().setValue(QStringLiteral("Player/AudioDriver"), QStringLiteral("no-such-driver"));
