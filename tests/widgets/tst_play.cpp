@@ -29,7 +29,6 @@ class TestPlay : public QObject
     Q_OBJECT
 
 private slots:
-
     void everyDocumentChangeStopsAndNoDeviceIsSaid()
     {
         QTemporaryDir dir;

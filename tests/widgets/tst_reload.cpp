@@ -39,7 +39,6 @@ class TestReload : public QObject
     Q_OBJECT
 
 private slots:
-
     void changesAndRenameSavesAreShownWithTheScrollPositionKept()
     {
         QTemporaryDir dir;

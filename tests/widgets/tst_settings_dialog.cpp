@@ -115,7 +115,6 @@ class TestSettingsDialog : public QObject
     Q_OBJECT
 
 private slots:
-
     void freshSheetShowsItsPagesAndTheDefaults()
     {
         Open f;
@@ -126,7 +125,8 @@ private slots:
             if (label->text().contains(QLatin1Char('&')))
                 QVERIFY2(qobject_cast<QLineEdit*>(label->buddy()), qPrintable(label->text()));
         // Three pages carry a picture, drawn but mostly white; the font page has none.
-        for (const CPropertyPage* page : std::initializer_list<const CPropertyPage*>{&sheet.PageSet(), &sheet.TabSet(), &sheet.NoteSet()}) {
+        const CPropertyPage* pictured[] = {&sheet.PageSet(), &sheet.TabSet(), &sheet.NoteSet()};
+        for (const CPropertyPage* page : pictured) {
             const QImage image = page->findChild<QLabel*>(QStringLiteral("Illustration"))->pixmap().toImage();
             const int area = image.width() * image.height(), dark = WidgetTest::DarkPixels(image, 160);
             QVERIFY2(dark * 50 > area, qPrintable(QString::number(dark)));

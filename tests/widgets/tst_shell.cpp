@@ -45,7 +45,6 @@ class TestShell : public QObject
     Q_OBJECT
 
 private slots:
-
     void startUpAndClose()
     {
         const std::tuple<QString, const char*, int, int> starts[] = {

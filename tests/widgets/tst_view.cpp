@@ -53,7 +53,6 @@ private:
     }
 
 private slots:
-
     void openHeightAndKeyboardScrolling()
     {
         auto app = StartApp(Dir);
