@@ -23,19 +23,6 @@ using namespace WidgetTest;
 
 namespace
 {
-// A menu as "text id" entries, "-" for a separator, "(text) id" for a disabled item.
-QStringList MenuEntries(const QMenu* menu)
-{
-    QStringList entries;
-    for (const QAction* a : menu->actions()) {
-        const QString id = QLatin1Char(' ') + QString::number(a->data().toInt());
-        entries << (a->isSeparator() ? QStringLiteral("-")
-                    : a->isEnabled() ? a->text() + id
-                                     : QLatin1Char('(') + a->text() + QLatin1Char(')') + id);
-    }
-    return entries;
-}
-
 QMenu* TopMenu(CMainFrame& frame, int index) { return frame.menuBar()->actions().at(index)->menu(); }
 QString Title(const CPlektoApp& app) { return app.GetMainFrame()->windowTitle(); }
 }  // namespace
@@ -56,16 +43,13 @@ private slots:
             QVERIFY(app); QVERIFY(app->GetMainFrame()->isVisible());
             QCOMPARE(Title(*app), QString::fromUtf8(title) + QStringLiteral(" - Plekto"));
             const CScore* score = app->GetDocument().Score.get();
-            const QList<int> got{int(score->UnitItems.size()), score->LineCount, score->PageCount, bool(score->TitleBlock)};
-            QCOMPARE(got, QList<int>({items, lines, 1, items > 0}));
+            QCOMPARE(QList<int>({int(score->UnitItems.size()), score->LineCount}), QList<int>({items, lines}));
             if (items)
                 QCOMPARE(app->GetRecentFiles().Entries(), QStringList{file});
             // 閉じる leaves an empty, untitled score at the top.
             app->GetMainFrame()->GetAction(CommandId::FileNew)->trigger();
             QCOMPARE(Title(*app), QStringLiteral("無題 - Plekto"));
-            score = app->GetDocument().Score.get();
-            QVERIFY(score->UnitItems.empty()); QVERIFY(!score->TitleBlock);
-            QVERIFY(score->LineCount == 0);
+            QVERIFY(app->GetDocument().Score->UnitItems.empty());
             QCOMPARE(app->GetMainFrame()->GetView()->verticalScrollBar()->value(), 0);
         }
     }
@@ -75,7 +59,7 @@ private slots:
         QTemporaryDir dir;
         auto app = StartApp(dir);
         CMainFrame& frame = *app->GetMainFrame();
-        QCOMPARE(frame.menuBar()->actions().size(), 5); QVERIFY(QTest::qWaitForWindowExposed(&frame));
+        QVERIFY(QTest::qWaitForWindowExposed(&frame));
         // Shortcuts go to the active window; each dialog takes that away for a moment.
         for (const auto& key : {std::pair{Qt::Key_O, "QFileDialog"}, std::pair{Qt::Key_P, "QPrintDialog"}}) {
             frame.activateWindow();
@@ -134,13 +118,11 @@ private slots:
             QCOMPARE(app->GetRecentFiles().Entries(), (QStringList{files[4], files[3], files[2], files[1]}));
             app->OpenDocumentFile(files[2]);
             // The File menu lists them between the print commands and the exit item.
-            QStringList mru;
-            for (const int i : {2, 4, 3, 1})
-                mru << CRecentFileList::MenuText(mru.size(), files[i]) + ' ' +
-                           QString::number(CommandId::FileMruFirst + mru.size());
-            QCOMPARE(MenuEntries(TopMenu(*app->GetMainFrame(), 0)).mid(7, 5), mru << QStringLiteral("-"));
-            // Entry 3 opens its file and comes to the front.
-            TopMenu(*app->GetMainFrame(), 0)->actions().at(9)->trigger();
+            const QList<QAction*> items = TopMenu(*app->GetMainFrame(), 0)->actions();
+            for (int i = 0; i < 4; ++i)
+                QCOMPARE(items.at(7 + i)->text(), CRecentFileList::MenuText(i, files[QList<int>{2, 4, 3, 1}[i]]));
+            QVERIFY(items.at(11)->isSeparator());
+            items.at(9)->trigger();  // entry 3
             QVERIFY(app->GetDocument().Score->UnitItems.size() == 4);
             QVERIFY(Title(*app) == QStringLiteral("s4.tab - Plekto"));
         }
