@@ -53,7 +53,6 @@ private slots:
         QScrollBar& h = *view.horizontalScrollBar();
         v.setValue(1500);
         h.setValue(50);
-        QVERIFY(v.value() == 1500); QVERIFY(h.value() == 50);
         const QStringList recent = app->GetRecentFiles().Entries();
         WriteFile(dir, Song, NotesScore(22 * ItemsPerLine));
         QTRY_COMPARE(ItemCount(*app), std::size_t{22 * ItemsPerLine});
