@@ -97,9 +97,10 @@ private slots:
         view.viewport()->removeEventFilter(&log);
         QVERIFY(bar.left() > qRound(r.left * scale));  // moved on
         QVERIFY(log.Rects.size() >= 4);
-        for (const QRect& painted : log.Rects)
-            QVERIFY2(painted.width() <= 2 * CPlektoView::CursorWidth && painted.height() <= bar.height(),
-                     qPrintable(QStringLiteral("%1 px wide").arg(painted.width())));
+        for (const QRect& painted : log.Rects) {
+            QVERIFY2(painted.width() <= 2 * CPlektoView::CursorWidth, qPrintable(QString::number(painted.width())));
+            QVERIFY2(painted.height() <= bar.height(), qPrintable(QString::number(painted.height())));
+        }
         QCOMPARE(view.viewport()->grab().toImage().pixelColor(bar.center()), QColor(0, 90, 255));
     }
 };

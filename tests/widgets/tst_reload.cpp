@@ -190,7 +190,8 @@ private slots:
         QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, row.center());  // a real double-click starts so
         QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, row.center());
         const QString shown = frame.statusBar()->currentMessage();
-        QVERIFY2(shown.startsWith(QStringLiteral("2 行目: ")) && shown.contains(QStringLiteral("3e")), qPrintable(shown));
+        QVERIFY2(shown.startsWith(QStringLiteral("2 行目: ")), qPrintable(shown));
+        QVERIFY2(shown.contains(QStringLiteral("3e")), qPrintable(shown));
         QCOMPARE(launched, (QStringList{"ed", "+2:7", path}));
         // A clean reload clears the count and hides the list, and the line shown goes with
         // the text it came from; so does closing.

@@ -251,7 +251,7 @@ private slots:
             f.Tab(1);
             f.Sheet.ApplyButton()->click();
             f.Sheet.OkButton()->click();
-            QVERIFY2(f.Sheet.Tabs()->currentIndex() == 0 && f.Sheet.focusWidget() == edit, text);
+            QVERIFY2(f.Sheet.Tabs()->currentIndex() == 0, text); QVERIFY2(f.Sheet.focusWidget() == edit, text);
             QCOMPARE(f.Watcher.Messages, QStringList(3, PositiveRefused)); QVERIFY(f.Store.Writes.isEmpty());
         }
         // Margins may be negative; typed values beyond the store's range come back saturated.

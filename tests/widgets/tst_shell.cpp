@@ -166,6 +166,7 @@ private slots:
             QVERIFY(!app->OpenDocumentFile(path)); QVERIFY(*seen);
             QCOMPARE(text, QStringLiteral("ファイルを開けません: ") + path + '\n' + QString::fromLocal8Bit(std::strerror(error)));
             QVERIFY(app->GetDocument().Score.get() == shown); QVERIFY(Title(*app) == QStringLiteral("good.tab - Plekto"));
+            QCOMPARE(app->GetDocument().GetPathName(), good);
             QCOMPARE(app->GetRecentFiles().Entries(), (QStringList{good, stale}));
         }
         // A recent entry that no longer opens offers to leave the list: "no" keeps it, "yes"
