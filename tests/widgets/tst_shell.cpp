@@ -261,20 +261,15 @@ private slots:
         QVERIFY(window); QVERIFY(QTest::qWaitForWindowExposed(window));
         QTextBrowser* browser = window->GetBrowser();
         const auto shown = [&] { return QFileInfo(browser->source().toLocalFile()).canonicalFilePath(); };
-        const auto clickLink = [&](const QString& text) {
-            const QTextCursor found = browser->document()->find(text);
-            QTextCursor inside(browser->document());
-            inside.setPosition(found.selectionStart() + 1);
-            QTest::mouseClick(browser->viewport(), Qt::LeftButton, {}, browser->cursorRect(inside).center());
-        };
         QCOMPARE(shown(), QFileInfo(help + "index.html").canonicalFilePath());
         QVERIFY(!window->GetBackButton()->isEnabled());
-        clickLink(QStringLiteral("The score notation"));
+        // Follow the link; the buttons below act only when enabled, so the page they reach shows it.
+        QTextCursor link(browser->document());
+        link.setPosition(browser->document()->find(QStringLiteral("The score notation")).selectionStart() + 1);
+        QTest::mouseClick(browser->viewport(), Qt::LeftButton, {}, browser->cursorRect(link).center());
         QTRY_COMPARE(shown(), QFileInfo(help + "notation.html").canonicalFilePath());
-        QVERIFY(window->GetBackButton()->isEnabled());
         window->GetBackButton()->click();
         QCOMPARE(shown(), QFileInfo(help + "index.html").canonicalFilePath());
-        QVERIFY(window->GetForwardButton()->isEnabled());
         window->GetForwardButton()->click();
         QCOMPARE(shown(), QFileInfo(help + "notation.html").canonicalFilePath());
     }
