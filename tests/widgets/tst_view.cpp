@@ -225,44 +225,50 @@ private slots:
         }
     }
 
+    void linesAreOneBlackPixelOnEveryTarget_data()
+    {
+        QTest::addColumn<CPainterSurface::Target>("target");
+        QTest::newRow("image or screen") << CPainterSurface::Target::Raster;
+        QTest::newRow("printer, preview, PDF, SVG") << CPainterSurface::Target::Vector;
+    }
+
     void linesAreOneBlackPixelOnEveryTarget()
     {
         // A regression test: printed lines were 0.04 mm wide, under half a pixel at 300 dpi,
         // so the print preview showed them pale grey or not at all.
-        for (const auto target : {CPainterSurface::Target::Raster, CPainterSurface::Target::Vector}) {
-            QImage image(300, 300, QImage::Format_RGB32);  // 1 inch at 300 dpi
-            image.fill(Qt::white);
-            {
-                QPainter painter(&image);
-                // Vector targets (printer, preview, PDF, SVG) draw antialiased.
-                CPainterSurface surface(painter, {300.0 / 2540.0, target, target == CPainterSurface::Target::Vector});
-                QVERIFY(painter.pen().isCosmetic()); QCOMPARE(painter.pen().widthF(), 0.0);
-                surface.MoveTo(0, -1000);  // level, 1 cm down
-                surface.LineTo(2540, -1000);
-                surface.MoveTo(0, -1500);  // falling by half a pixel for each pixel across
-                surface.LineTo(2540, -2770);
-                surface.SelectBrush(CBrush::Hollow);
-                surface.Rectangle(500, -2000, 2000, -2400);  // its outline only
-            }
-            // Down each probed column: every line crossed is one pixel tall and black.
-            const auto runs = [&](int x) {
-                QList<int> found;  // the height of each dark run, negative when one of its pixels is not black
-                for (int y = 0; y < image.height(); ++y) {
-                    if (qGray(image.pixel(x, y)) > 128)
-                        continue;
-                    int height = 0;
-                    bool black = true;
-                    for (; y < image.height() && qGray(image.pixel(x, y)) <= 128; ++y, ++height)
-                        black = black && qGray(image.pixel(x, y)) == 0;
-                    found << (black ? height : -height);
-                }
-                return found;
-            };
-            for (const int x : {101, 150, 222})  // the level line, the slope and both rectangle edges
-                QCOMPARE(runs(x), (QList<int>{1, 1, 1, 1}));
-            for (const int x : {5, 30})  // left of the rectangle
-                QCOMPARE(runs(x), (QList<int>{1, 1}));
+        QFETCH(CPainterSurface::Target, target);
+        QImage image(300, 300, QImage::Format_RGB32);  // 1 inch at 300 dpi
+        image.fill(Qt::white);
+        {
+            QPainter painter(&image);
+            // Vector targets (printer, preview, PDF, SVG) draw antialiased.
+            CPainterSurface surface(painter, {300.0 / 2540.0, target, target == CPainterSurface::Target::Vector});
+            QVERIFY(painter.pen().isCosmetic()); QCOMPARE(painter.pen().widthF(), 0.0);
+            surface.MoveTo(0, -1000);  // level, 1 cm down
+            surface.LineTo(2540, -1000);
+            surface.MoveTo(0, -1500);  // falling by half a pixel for each pixel across
+            surface.LineTo(2540, -2770);
+            surface.SelectBrush(CBrush::Hollow);
+            surface.Rectangle(500, -2000, 2000, -2400);  // its outline only
         }
+        // Down each probed column: every line crossed is one pixel tall and black.
+        const auto runs = [&](int x) {
+            QList<int> found;  // the height of each dark run, negative when one of its pixels is not black
+            for (int y = 0; y < image.height(); ++y) {
+                if (qGray(image.pixel(x, y)) > 128)
+                    continue;
+                int height = 0;
+                bool black = true;
+                for (; y < image.height() && qGray(image.pixel(x, y)) <= 128; ++y, ++height)
+                    black = black && qGray(image.pixel(x, y)) == 0;
+                found << (black ? height : -height);
+            }
+            return found;
+        };
+        for (const int x : {101, 150, 222})  // the level line, the slope and both rectangle edges
+            QCOMPARE(runs(x), (QList<int>{1, 1, 1, 1}));
+        for (const int x : {5, 30})  // left of the rectangle
+            QCOMPARE(runs(x), (QList<int>{1, 1}));
     }
 
     void zoomStepsAroundThePointerAndFitsTheWidth()
