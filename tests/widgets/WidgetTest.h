@@ -5,8 +5,12 @@
 #include <QApplication>
 #include <QDialog>
 #include <QFile>
+#include <QImage>
+#include <QLabel>
+#include <QMessageBox>
 #include <QScrollBar>
 #include <QSettings>
+#include <QStatusBar>
 #include <QString>
 #include <QTemporaryDir>
 #include <QTest>
@@ -35,6 +39,24 @@ inline QString WriteFile(const QTemporaryDir& dir, const QString& name, const QB
     if (file.open(QIODevice::WriteOnly))
         file.write(text);
     return path;
+}
+
+// The text of a status bar pane, or of a message box.
+inline QString Pane(CMainFrame& frame, const char* name)
+{
+    return frame.statusBar()->findChild<QLabel*>(QString::fromLatin1(name))->text();
+}
+inline QString MessageText(QWidget* box) { return qobject_cast<QMessageBox*>(box)->text(); }
+
+// Pixels darker than `threshold` in grey.
+inline int DarkPixels(const QImage& image, int threshold = 128)
+{
+    const QImage grey = image.convertToFormat(QImage::Format_Grayscale8);
+    int dark = 0;
+    for (int y = 0; y < grey.height(); ++y)
+        for (int x = 0; x < grey.width(); ++x)
+            dark += grey.constScanLine(y)[x] < threshold;
+    return dark;
 }
 
 // With the default settings a line holds 26 items and a page 6 lines.
