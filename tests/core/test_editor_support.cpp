@@ -32,7 +32,7 @@ TEST(SourceText, CaretUnderTheCoveredCells)
         const CSnippet snippet = MakeSnippet(lines, c.Where);
         EXPECT_EQ(snippet.Source, c.Source) << c.Name;
         EXPECT_EQ(snippet.Marker, c.Marker) << c.Name;
-        EXPECT_FALSE(snippet.CutBefore || snippet.CutAfter) << c.Name;
+        EXPECT_FALSE(snippet.CutBefore) << c.Name; EXPECT_FALSE(snippet.CutAfter) << c.Name;
     }
     // A long line is cut to a window around the caret, in order along the line.
     const CSourceLines lines(longLine, TextEncoding::Utf8);

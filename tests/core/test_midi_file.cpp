@@ -118,7 +118,7 @@ TEST(MidiFile, ChannelsPerStringAvoidTheDrumChannel)
             EXPECT_EQ(Only(tracks[t], 0xC0), (CTrack{{0, {static_cast<uint8_t>(0xC0 | channel), 27}}}));
             // The track's first note: string t, pitch 40 + t on beat t, its velocity clamped to 127.
             const CTrack ons = Only(tracks[t], 0x90), offs = Only(tracks[t], 0x80);
-            ASSERT_FALSE(ons.empty() || offs.empty());
+            ASSERT_FALSE(ons.empty()); ASSERT_FALSE(offs.empty());
             EXPECT_EQ(ons[0].Data, (Bytes{static_cast<uint8_t>(0x90 | channel), static_cast<uint8_t>(40 + t), 127}));
             const int64_t beat = 480 * static_cast<int64_t>(t);
             EXPECT_EQ(std::pair(ons[0].Tick, offs[0].Tick), std::pair(beat, beat + 240));

@@ -142,14 +142,3 @@ TEST(Settings, SavesWriteTheirGroupInOrderTruncated)
     CScore next(store);
     EXPECT_DOUBLE_EQ(next.Settings.StemHeight, 1.14); EXPECT_EQ(next.Settings.Strings, 6);
 }
-
-TEST(Settings, SaturatingConversions)
-{
-    constexpr double Inf = std::numeric_limits<double>::infinity();
-    const std::pair<double, int32_t> truncated[] = {
-        {2.9, 2}, {-2.9, -2}, {1e300, INT32_MAX}, {-1e300, INT32_MIN}, {Inf, INT32_MAX}, {std::nan(""), 0}};
-    for (const auto& [value, result] : truncated)
-        EXPECT_EQ(TruncSat(value), result) << value;
-    EXPECT_EQ(ToUnits(2.5), 250); EXPECT_EQ(SatAdd(INT32_MAX, 1), INT32_MAX);
-    EXPECT_EQ(SatSub(INT32_MIN, 1), INT32_MIN); EXPECT_EQ(SatMul(1 << 20, 1 << 20), INT32_MAX);
-}

@@ -4,7 +4,6 @@
 #include <QDir>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QXmlStreamReader>
 #include <filesystem>
 
 #include "PlektoProcess.h"
@@ -18,7 +17,7 @@ CRun Headless(const QTemporaryDir& dir, QStringList args, const CRunExtras& extr
 }
 }  // namespace
 
-TEST(Render, PngIsAOneBitImageOfThePageAndSvgIsWellFormed)
+TEST(Render, PngIsAOneBitImageOfThePage)
 {
     QTemporaryDir dir;
     const QString out = dir.filePath("study.png");
@@ -37,14 +36,6 @@ TEST(Render, PngIsAOneBitImageOfThePageAndSvgIsWellFormed)
         inked += Black(image, margin, y) ? 1 : 0;
     }
     EXPECT_EQ(std::pair(gaps, inked), std::pair(0, 0)) << "rows with the frame's edge missing, with ink in the margin";
-    // The extension is matched without case.
-    ASSERT_EQ(Headless(dir, {"render", Example("riff.tab"), "-o", dir.filePath("riff.SVG")}).Status, 0);
-    const QByteArray svg = ReadFile(dir.filePath("riff.SVG"));
-    QXmlStreamReader xml(svg);
-    while (!xml.atEnd())
-        xml.readNext();
-    EXPECT_FALSE(xml.hasError()) << xml.errorString().toStdString();
-    EXPECT_GT(QString::fromUtf8(svg).count(QRegularExpression("<(path|polyline)\\b")), 50);
 }
 
 TEST(Render, ALongerScoreGivesTheScreenDocumentEveryPrintedPageOrTheOneAsked)
@@ -84,12 +75,12 @@ TEST(Render, ErrorsGiveOneLineAndAFailingStatus)
         {{"render", file}, 2},                                                      // no output
         {{"render", file, "-o", dir.filePath("a.pdf"), "--page", "9"}, 2},          // no such page
         {{"render", file, "-o", dir.filePath("a.png"), "--dpi", "0"}, 2},
-        {{"render", file, "-o", dir.filePath("a.png"), "--dpi", "nan"}, 2},
         {{"render", file, "-o", dir.filePath("a.svg"), "--dpi=100"}, 2},  // no pixels to count
         {{"render", file, "-o", dir.filePath("a.mid"), "--page", "1"}, 2},  // no pages either
         {{"render", file, "-o", "-"}, 2},                                  // standard output: no extension
         {{"render", file, file, "-o", dir.filePath("a.pdf")}, 2},          // several files need a directory
         {{"trace", dir.filePath("missing.tab")}, 1},
+        {{"dump", dir.filePath("missing.tab")}, 1},
         {{"trace"}, 2},
     };
     for (const auto& [args, status] : cases) {
@@ -133,12 +124,12 @@ TEST(CommandLine, MistypedCommandsAndOptionsAreUsageErrors)
         const CRun run = Plekto(args, dir.path());
         EXPECT_EQ(run.Status, 2) << run.Err.constData();
         EXPECT_TRUE(run.Err.startsWith(message)) << run.Err.constData();
-        EXPECT_TRUE(run.Err.count('\n') == 1) << run.Err.constData();
+        EXPECT_EQ(run.Err.count('\n'), 1) << run.Err.constData();
     }
     EXPECT_FALSE(QFile::exists(dir.filePath("Vellmar/Plekto.conf"))) << "a recent file was stored";
     EXPECT_EQ(Plekto({"--version"}, dir.path()).Out, "plekto 1.06\n");
     const CRun help = Plekto({"render", "--help"}, dir.path());
-    EXPECT_TRUE(help.Status == 0) << help.Out.constData();
+    EXPECT_EQ(help.Status, 0) << help.Out.constData();
     EXPECT_TRUE(help.Out.startsWith("Usage: plekto render FILE...")) << help.Out.constData();
     // --lang before or after the file: the viewer's help shows instead of a complaint.
     for (const QStringList& args :
@@ -179,10 +170,11 @@ TEST(Render, NamesStreamsAndTheSameBytesForTheSameInput)
     const CRun piped = Headless(dir, {"render", "-", "-o", "-", "--format", "svg"}, {"tmPiped/n4nn0\n", {}, {}, {}});
     EXPECT_TRUE(piped.Status == 0); EXPECT_TRUE(piped.Out.startsWith("<?xml"));
     EXPECT_TRUE(piped.Out.contains(">Piped</text>"));
-    // A score too long for a PDF page is not too long for SVG.
+    // A score too long for a PDF page is not too long for SVG; the extension is matched without case.
     const CRun svg = Headless(dir, {"render", WriteFile(dir, "long.tab", QByteArray("n4nn0/|/").repeated(600)), "-o",
-                               dir.filePath("long.svg")});
+                               dir.filePath("long.SVG")});
     EXPECT_EQ(svg.Status, 0) << svg.Err.constData();
+    EXPECT_GT(QString::fromUtf8(ReadFile(dir.filePath("long.SVG"))).count(QRegularExpression("<(path|polyline)\\b")), 50);
     // The same input gives the same bytes.
     const CRunExtras epoch = {{}, {"SOURCE_DATE_EPOCH=86400"}, {}, {}};
     for (const char* format : {"pdf", "svg"}) {
