@@ -143,7 +143,7 @@ private slots:
             keptWhileOpen = app->GetDocument().Score.get() == before && ItemCount(*app) == 10;
         });
         frame.GetAction(CommandId::ScoreSettings)->trigger();
-        QVERIFY(*seen); QVERIFY(keptWhileOpen);
+        QVERIFY(seen->Seen); QVERIFY(keptWhileOpen);
         QTRY_COMPARE(ItemCount(*app), std::size_t{11});
         app->SetAutoReload(false);
         frame.activateWindow();
@@ -156,7 +156,7 @@ private slots:
         QString text;
         seen = OnNextModal([&](QWidget* w) { text = MessageText(w); });
         QTest::keyClick(&frame, Qt::Key_F5);
-        QVERIFY(*seen); QVERIFY2(text.contains(path), qPrintable(text));
+        QVERIFY(seen->Seen); QVERIFY2(text.contains(path), qPrintable(text));
         QCOMPARE(ItemCount(*app), std::size_t{12});
         frame.GetAction(CommandId::FileNew)->trigger();
         QVERIFY(!app->ReloadDocument());
