@@ -96,6 +96,7 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(&frame));
         CPlektoView& view = *frame.GetView();
         QVERIFY(DarkPixels(view.viewport()->grab().toImage()) > 500);
+        QVERIFY(app->GetDocument().Score->MemoryDC);  // made by the prepare step
         // A 1-bit image a page wide and a page tall at the screen's resolution, mostly white,
         // whatever the screen's zoom.
         view.SetZoom(4.0);
