@@ -104,7 +104,7 @@ private slots:
         {
             auto app = StartApp(dir, {path});
             QAction* toggle = app->GetMainFrame()->GetAction(CommandId::ViewAutoReload);
-            QVERIFY(toggle->isCheckable()); QVERIFY(toggle->isChecked());
+            QVERIFY(toggle->isChecked());
             toggle->trigger();
             WriteFile(dir, Song, NotesScore(11));
             QVERIFY(RenameSave(dir, NotesScore(12)));

@@ -63,10 +63,6 @@ private slots:
         // Nothing of the first file survives: settings and title are the new file's.
         QVERIFY(doc.OnOpenDocument(Notes(QStringLiteral("plain.tab"), 30)));
         QVERIFY(doc.Score->Settings.UnitWidth == 6.0); QVERIFY(!doc.Score->TitleBlock);
-        // With no settings sheet installed the settings command does nothing.
-        frame.GetView()->ScoreSettingsSheet = nullptr;
-        frame.GetAction(CommandId::ScoreSettings)->trigger();
-        QCOMPARE(doc.Score->Settings.UnitWidth, 6.0);
         frame.resize(500, 400);
         CPlektoView& view = *frame.GetView();
         // 20 lines are 825 mm tall (20 x 39.5 + 20 + 15): the scroll range ends there.
