@@ -65,13 +65,12 @@ private slots:
         QVERIFY(v.maximum() < 1500); QVERIFY(v.value() == v.maximum());
         QCOMPARE(h.value(), 50);
         // Each rename loses the watch on the replaced file; it must come back each time.
-        for (const int items : {11, 12, 13, 14}) {
-            if (items < 14)
-                QVERIFY(RenameSave(dir, NotesScore(items)));
-            else
-                WriteFile(dir, Song, NotesScore(items));
+        for (const int items : {11, 12}) {
+            QVERIFY(RenameSave(dir, NotesScore(items)));
             QTRY_COMPARE(ItemCount(*app), std::size_t(items));
         }
+        WriteFile(dir, Song, NotesScore(14));
+        QTRY_COMPARE(ItemCount(*app), std::size_t{14});
         CFileWatcher& watcher = app->GetWatcher();
         watcher.SetGracePeriod(60 * 1000);
         QSignalSpy reloads(&watcher, &CFileWatcher::Changed);
