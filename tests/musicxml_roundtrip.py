@@ -90,14 +90,11 @@ def main():
         os.mkdir(runtime, 0o700)
         env = dict(os.environ, QT_QPA_PLATFORM="offscreen", XDG_RUNTIME_DIR=runtime)
         scores = {name: os.path.join(examples, name) for name in sorted(os.listdir(examples)) if name.endswith(".tab")}
-        texts = dict(READ_ONLY, **{name: known[0] for name, known in KNOWN.items()})
+        texts = dict(READ_ONLY, **{name: known[0] for name, known in KNOWN.items()}, **{SHIFT_JIS[0]: SHIFT_JIS[1]})
         for name, text in texts.items():
             scores[name] = os.path.join(work, name)
-            with open(scores[name], "w", encoding="utf-8") as file:
-                file.write(text)
-        scores[SHIFT_JIS[0]] = os.path.join(work, SHIFT_JIS[0])
-        with open(scores[SHIFT_JIS[0]], "wb") as file:
-            file.write(SHIFT_JIS[1])
+            with open(scores[name], "wb") as file:
+                file.write(text if isinstance(text, bytes) else text.encode("utf-8"))
 
         problems = []
         for name, path in scores.items():
@@ -123,10 +120,7 @@ def main():
             if name in KNOWN:
                 problems += compare(name, got, KNOWN[name][1])
             problem = render(plekto, path, stem + ".ours.mid", env)
-            if problem:
-                problems.append(problem)
-                continue
-            problems += compare_with_ours(name, got, in_quarters(stem + ".ours.mid", velocities=True))
+            problems += [problem] if problem else compare_with_ours(name, got, in_quarters(stem + ".ours.mid", True))
 
         for problem in problems:
             print(problem)

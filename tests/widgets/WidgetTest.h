@@ -8,6 +8,7 @@
 #include <QImage>
 #include <QLabel>
 #include <QMessageBox>
+#include <QPointer>
 #include <QScrollBar>
 #include <QSettings>
 #include <QStatusBar>
@@ -87,31 +88,47 @@ inline std::unique_ptr<CPlektoApp> StartApp(const QTemporaryDir& dir, const QStr
     return app;
 }
 
-// Calls `inspect` with the next modal dialog once it is showing, then closes it with
-// reject(). Returns a flag that becomes true when that happened.
-inline std::shared_ptr<bool> OnNextModal(std::function<void(QWidget*)> inspect)
+// Hands each modal dialog, once it shows, to Handle, then closes it if it is still open. A
+// dialog Handle declines (returns false) is recorded, a message box by its text, and closed,
+// so a stray refusal fails a test instead of hanging it. Dialogs in Done are left alone.
+struct CModalWatcher
 {
-    auto seen = std::make_shared<bool>(false);
-    auto* timer = new QTimer;
-    auto tries = std::make_shared<int>(0);
-    QObject::connect(timer, &QTimer::timeout, [timer, seen, tries, inspect] {
-        QWidget* modal = QApplication::activeModalWidget();
-        if (!modal) {
-            // Give up after a few seconds; the caller's check on the flag fails then.
-            if (++*tries > 500)
-                timer->deleteLater();
-            return;
-        }
-        timer->stop();
-        timer->deleteLater();
-        inspect(modal);
-        *seen = true;
-        if (auto* dialog = qobject_cast<QDialog*>(modal))
-            dialog->reject();
-        else
-            modal->close();
-    });
-    timer->start(10);
-    return seen;
+    std::function<bool(QWidget*)> Handle;
+    QStringList Messages;
+    int Seen = 0;
+    QList<QPointer<QWidget>> Done;
+    QTimer Timer;
+    explicit CModalWatcher(std::function<bool(QWidget*)> handle = {}) : Handle(std::move(handle))
+    {
+        QObject::connect(&Timer, &QTimer::timeout, [this] {
+            QPointer<QWidget> modal = QApplication::activeModalWidget();
+            if (!modal || !modal->isVisible() || Done.contains(modal))
+                return;
+            Done << modal;
+            ++Seen;
+            if (!Handle || !Handle(modal)) {
+                auto* box = qobject_cast<QMessageBox*>(modal);
+                Messages << (box ? box->text() : QStringLiteral("unexpected dialog ") + modal->windowTitle());
+            }
+            if (auto* dialog = qobject_cast<QDialog*>(modal); dialog && dialog->isVisible())
+                dialog->reject();
+            else if (modal && modal->isVisible())
+                modal->close();
+        });
+        Timer.start(5);
+    }
+};
+
+// A handler for the dialogs of class T alone.
+template <typename T, typename F>
+std::function<bool(QWidget*)> Only(F handle)
+{
+    return [handle](QWidget* w) { auto* t = qobject_cast<T*>(w); if (t) handle(*t); return t != nullptr; };
+}
+
+// Watches for modal dialogs, handing each to `inspect`; Seen counts them.
+inline std::unique_ptr<CModalWatcher> OnNextModal(std::function<void(QWidget*)> inspect)
+{
+    return std::make_unique<CModalWatcher>([inspect](QWidget* w) { inspect(w); return true; });
 }
 }  // namespace WidgetTest

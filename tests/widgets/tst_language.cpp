@@ -30,7 +30,6 @@ private slots:
         const QString japanese = "ﾌｧｲﾙ(&F) 編集(&E) 表示(&V) 再生(&P) ﾍﾙﾌﾟ(&H) | Plektoについて... | "
                                  "エラー 2 件、警告 1 件 / エラー 1 件、警告 0 件";
         QTest::newRow("Japanese locale (main)") << QString() << japanese;
-        QTest::newRow("ja") << "ja" << japanese;
         QTest::newRow("en") << "en"
                             << "&File &Edit &View &Play &Help | About Plekto | 2 errors, 1 warning / 1 error, 0 warnings";
     }
@@ -48,7 +47,7 @@ private slots:
         QString about;
         auto seen = OnNextModal([&](QWidget* w) { about = w->windowTitle(); });
         app->GetMainFrame()->GetAction(CommandId::AppAbout)->trigger();
-        QVERIFY(*seen);
+        QVERIFY(seen->Seen);
         QTEST(menus.join(' ') + " | " + about + " | " + CMainFrame::ProblemCountText(2, 1) + " / " +
                   CMainFrame::ProblemCountText(1, 0),
               "expected");

@@ -65,13 +65,12 @@ private slots:
         QVERIFY(v.maximum() < 1500); QVERIFY(v.value() == v.maximum());
         QCOMPARE(h.value(), 50);
         // Each rename loses the watch on the replaced file; it must come back each time.
-        for (const int items : {11, 12, 13, 14}) {
-            if (items < 14)
-                QVERIFY(RenameSave(dir, NotesScore(items)));
-            else
-                WriteFile(dir, Song, NotesScore(items));
+        for (const int items : {11, 12}) {
+            QVERIFY(RenameSave(dir, NotesScore(items)));
             QTRY_COMPARE(ItemCount(*app), std::size_t(items));
         }
+        WriteFile(dir, Song, NotesScore(14));
+        QTRY_COMPARE(ItemCount(*app), std::size_t{14});
         CFileWatcher& watcher = app->GetWatcher();
         watcher.SetGracePeriod(60 * 1000);
         QSignalSpy reloads(&watcher, &CFileWatcher::Changed);
@@ -104,7 +103,7 @@ private slots:
         {
             auto app = StartApp(dir, {path});
             QAction* toggle = app->GetMainFrame()->GetAction(CommandId::ViewAutoReload);
-            QVERIFY(toggle->isCheckable()); QVERIFY(toggle->isChecked());
+            QVERIFY(toggle->isChecked());
             toggle->trigger();
             WriteFile(dir, Song, NotesScore(11));
             QVERIFY(RenameSave(dir, NotesScore(12)));
@@ -143,7 +142,7 @@ private slots:
             keptWhileOpen = app->GetDocument().Score.get() == before && ItemCount(*app) == 10;
         });
         frame.GetAction(CommandId::ScoreSettings)->trigger();
-        QVERIFY(*seen); QVERIFY(keptWhileOpen);
+        QVERIFY(seen->Seen); QVERIFY(keptWhileOpen);
         QTRY_COMPARE(ItemCount(*app), std::size_t{11});
         app->SetAutoReload(false);
         frame.activateWindow();
@@ -156,7 +155,7 @@ private slots:
         QString text;
         seen = OnNextModal([&](QWidget* w) { text = MessageText(w); });
         QTest::keyClick(&frame, Qt::Key_F5);
-        QVERIFY(*seen); QVERIFY2(text.contains(path), qPrintable(text));
+        QVERIFY(seen->Seen); QVERIFY2(text.contains(path), qPrintable(text));
         QCOMPARE(ItemCount(*app), std::size_t{12});
         frame.GetAction(CommandId::FileNew)->trigger();
         QVERIFY(!app->ReloadDocument());

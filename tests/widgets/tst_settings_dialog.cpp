@@ -4,7 +4,6 @@
 #include <QFontDialog>
 #include <QFontInfo>
 #include <QLineEdit>
-#include <QPointer>
 #include <QPushButton>
 #include <QTabWidget>
 
@@ -33,37 +32,6 @@ struct CLoggingStore : CMemorySettingsStore
     void Log(std::string_view section, std::string_view name)
     { Writes << QString::fromStdString(std::string(section.substr(9)) + '\\' + std::string(name)); }
     QStringList Writes;
-};
-
-// Handles modal dialogs: a font dialog goes to OnFontDialog (or is cancelled), a modal sheet
-// once to OnSheet; any other is recorded and closed, so a stray refusal fails a test
-// instead of hanging it.
-struct CModalWatcher
-{
-    QStringList Messages;
-    std::function<void(QFontDialog&)> OnFontDialog;
-    std::function<void(CPropScoreSetting&)> OnSheet;
-    QPointer<CPropScoreSetting> Driven;  // null again once that sheet is gone
-    QTimer Timer;
-    CModalWatcher()
-    {
-        QObject::connect(&Timer, &QTimer::timeout, [this] {
-            auto* modal = qobject_cast<QDialog*>(QApplication::activeModalWidget());
-            if (!modal || !modal->isVisible())
-                return;
-            if (auto* sheet = qobject_cast<CPropScoreSetting*>(modal)) {
-                if (OnSheet && sheet != Driven)
-                    OnSheet(*(Driven = sheet));
-            } else if (auto* fonts = qobject_cast<QFontDialog*>(modal)) {
-                OnFontDialog ? OnFontDialog(*fonts) : fonts->reject();
-            } else {
-                auto* box = qobject_cast<QMessageBox*>(modal);
-                Messages << (box ? box->text() : QStringLiteral("unexpected dialog ") + modal->windowTitle());
-                modal->reject();
-            }
-        });
-        Timer.start(5);
-    }
 };
 
 template <typename T = QLineEdit>
@@ -103,8 +71,8 @@ struct Open
     CScore Score{Store};
     ScoreSettings& S = Score.Settings;
     CPropScoreSetting Sheet{Score, Store};
-    CModalWatcher Watcher;
-    Open() { Sheet.show(); }
+    WidgetTest::CModalWatcher Watcher;
+    Open() { Watcher.Done << &Sheet; Sheet.show(); }
     void Tab(int index) { Sheet.Tabs()->setCurrentIndex(index); }
     void Ok() { Sheet.OkButton()->click(); QCOMPARE(Sheet.result(), int(QDialog::Accepted)); }
 };
@@ -285,12 +253,11 @@ private slots:
         Type(f.Sheet, "FontSizeFret", QStringLiteral("x"));
         QFont offered;
         bool effectsShown = false;
-        f.Watcher.OnFontDialog = [&](QFontDialog& dialog) {
+        f.Watcher.Handle = WidgetTest::Only<QFontDialog>([&](QFontDialog& dialog) {
             offered = dialog.currentFont();
             for (const QCheckBox* box : dialog.findChildren<QCheckBox*>())
                 effectsShown = effectsShown || box->isVisible();
-            dialog.reject();
-        };
+        });
         Field<QPushButton>(f.Sheet, "ChooseFontTAB")->click();
         QVERIFY(!effectsShown); QCOMPARE(f.Watcher.Messages, QStringList{IntRefused});
         // The face itself, or the font that stands in for it when it is not installed.
@@ -300,12 +267,12 @@ private slots:
         QCOMPARE(Texts(f.Sheet, {"FontNameTAB", "FontSizeFret"}), QStringLiteral("Courier New|x"));
         // Confirmed: face and size come back, every field is filled again from the members.
         const QString family = QFontDatabase::families().value(0);
-        f.Watcher.OnFontDialog = [&](QFontDialog& dialog) {
+        f.Watcher.Handle = WidgetTest::Only<QFontDialog>([&](QFontDialog& dialog) {
             QFont chosen(family);
             chosen.setPointSize(20);
             dialog.setCurrentFont(chosen);
             dialog.accept();
-        };
+        });
         Field<QPushButton>(f.Sheet, "ChooseFontTAB")->click();
         QCOMPARE(Texts(f.Sheet, {"FontNameTAB", "FontSizeTAB", "FontSizeFret"}), family + QStringLiteral("|20|9"));
         QVERIFY(f.Sheet.ApplyButton()->isEnabled());
@@ -350,9 +317,9 @@ private slots:
         QSettings& stored = app->GetSettings();
         // Apply stores the shown pages and lays out at once; the sheet stays open, and a later
         // Cancel stores nothing more.
-        CModalWatcher watcher;
+        WidgetTest::CModalWatcher watcher;
         QList<int> seen;
-        watcher.OnSheet = [&](CPropScoreSetting& sheet) {
+        watcher.Handle = WidgetTest::Only<CPropScoreSetting>([&](CPropScoreSetting& sheet) {
             seen << sheet.Tabs()->currentIndex() << sheet.ApplyButton()->isEnabled();
             sheet.Tabs()->setCurrentIndex(1);
             // Twice the unit: the head and the columns double, 12 items a line instead of 26.
@@ -363,18 +330,18 @@ private slots:
             sheet.Tabs()->setCurrentIndex(2);
             Type(sheet, "FlagHeight", QStringLiteral("3"));
             sheet.CancelButton()->click();
-        };
+        });
         command->trigger();
         QCOMPARE(seen, QList<int>({0, false, true, true, false, 7}));
         QVERIFY(score.LineCount == 7); QVERIFY(score.Settings.FlagHeight == 1.5);
         QCOMPARE(stored.value(QStringLiteral("Settings/Tab/UnitSize")).toInt(), 1200);
         QVERIFY(!stored.contains(QStringLiteral("Settings/Note/FlagH")));
         // OK lays out again as well.
-        watcher.OnSheet = [&](CPropScoreSetting& sheet) {
+        watcher.Handle = WidgetTest::Only<CPropScoreSetting>([&](CPropScoreSetting& sheet) {
             sheet.Tabs()->setCurrentIndex(1);
             Type(sheet, "UnitWidth", QStringLiteral("6"));
             sheet.OkButton()->click();
-        };
+        });
         command->trigger();
         QVERIFY(score.LineCount == 3); QVERIFY(watcher.Messages.isEmpty());
     }
