@@ -77,6 +77,7 @@ TEST(Render, ErrorsGiveOneLineAndAFailingStatus)
         {{"render", file, "-o", dir.filePath("a.png"), "--dpi", "0"}, 2},
         {{"render", file, "-o", dir.filePath("a.svg"), "--dpi=100"}, 2},  // no pixels to count
         {{"render", file, "-o", dir.filePath("a.mid"), "--page", "1"}, 2},  // no pages either
+        {{"render", file, "-o", dir.filePath("a.musicxml"), "--page", "1"}, 2},
         {{"render", file, "-o", "-"}, 2},                                  // standard output: no extension
         {{"render", file, file, "-o", dir.filePath("a.pdf")}, 2},          // several files need a directory
         {{"trace", dir.filePath("missing.tab")}, 1},
