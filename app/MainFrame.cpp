@@ -352,33 +352,26 @@ bool CMainFrame::CreateStatusBar()
     SourcePane->setObjectName(QStringLiteral("SourcePane"));
     bar->addPermanentWidget(SourcePane);
     connect(View, &CPlektoView::SourceHovered, SourcePane, &QLabel::setText);
-    ZoomPane = new QLabel(CPlektoView::ZoomText(View->GetZoom()), bar);
-    ZoomPane->setObjectName(QStringLiteral("ZoomPane"));
-    ZoomPane->setFrameShape(QFrame::Panel);
-    ZoomPane->setFrameShadow(QFrame::Sunken);
-    ZoomPane->setAlignment(Qt::AlignCenter);
-    ZoomPane->setMinimumWidth(ZoomPane->fontMetrics().horizontalAdvance(CPlektoView::ZoomText(8.0)) + 8);
-    bar->addPermanentWidget(ZoomPane);
+    // A sunken pane as wide as `widest` at least.
+    const auto pane = [bar](const QString& name, const QString& widest) {
+        auto* label = new QLabel(bar);
+        label->setObjectName(name);
+        label->setFrameShape(QFrame::Panel);
+        label->setFrameShadow(QFrame::Sunken);
+        label->setAlignment(Qt::AlignCenter);
+        label->setMinimumWidth(label->fontMetrics().horizontalAdvance(widest) + 8);
+        bar->addPermanentWidget(label);
+        return label;
+    };
+    ZoomPane = pane(QStringLiteral("ZoomPane"), CPlektoView::ZoomText(8.0));
+    ZoomPane->setText(CPlektoView::ZoomText(View->GetZoom()));
     connect(View, &CPlektoView::ZoomChanged, ZoomPane,
             [this](double factor) { ZoomPane->setText(CPlektoView::ZoomText(factor)); });
-    TempoPane = new QLabel(bar);
-    TempoPane->setObjectName(QStringLiteral("TempoPane"));
-    TempoPane->setFrameShape(QFrame::Panel);
-    TempoPane->setFrameShadow(QFrame::Sunken);
-    TempoPane->setAlignment(Qt::AlignCenter);
-    bar->addPermanentWidget(TempoPane);
+    TempoPane = pane(QStringLiteral("TempoPane"), QString());
     static const char* const names[] = {"ｶﾅ", "CAP", "NUM", "SCRL"};
-    for (std::size_t i = 0; i < IndicatorPanes.size(); ++i) {
-        auto* pane = new QLabel(bar);
-        pane->setObjectName(QString::fromUtf8(names[i]));
-        pane->setFrameShape(QFrame::Panel);
-        pane->setFrameShadow(QFrame::Sunken);
-        pane->setAlignment(Qt::AlignCenter);
-        // A pane keeps the width of its text while the key is off and shows nothing.
-        pane->setMinimumWidth(pane->fontMetrics().horizontalAdvance(QString::fromUtf8(names[i])) + 8);
-        bar->addPermanentWidget(pane);
-        IndicatorPanes[i] = pane;
-    }
+    // A lock-key pane keeps the width of its text while the key is off and shows nothing.
+    for (std::size_t i = 0; i < IndicatorPanes.size(); ++i)
+        IndicatorPanes[i] = pane(QString::fromUtf8(names[i]), QString::fromUtf8(names[i]));
     GetAction(CommandId::ViewStatusBar)->setChecked(true);
     if (KeyIndicatorsAvailable()) {
         IndicatorTimer = new QTimer(this);
