@@ -78,13 +78,6 @@ void SetBar(QScrollBar& bar, int total, int page, int line)
     bar.setSingleStep(line);
 }
 
-// A pixel coordinate kept to what a QRect can hold.
-int SatPixel(double pixels)
-{
-    constexpr double most = std::numeric_limits<int>::max() / 4;
-    return pixels >= most ? static_cast<int>(most) : pixels <= -most ? static_cast<int>(-most) : static_cast<int>(std::floor(pixels));
-}
-
 const QColor CursorColour(0, 90, 255);
 }  // namespace
 
@@ -403,9 +396,9 @@ QPoint CPlektoView::ScrollPosition() const
 QRect CPlektoView::CursorStrip(const CCursorPosition& position, QPoint scroll, double dpi)
 {
     const double scale = dpi / UnitsPerInch;
-    const int x = SatPixel(position.X * scale) - scroll.x();
-    const int top = SatPixel(-position.Top * scale) - scroll.y();
-    const int bottom = SatPixel(-position.Bottom * scale) - scroll.y();
+    const int x = PixelSat(std::floor(position.X * scale)) - scroll.x();
+    const int top = PixelSat(std::floor(-position.Top * scale)) - scroll.y();
+    const int bottom = PixelSat(std::floor(-position.Bottom * scale)) - scroll.y();
     return QRect(QPoint(x, top), QPoint(x + CursorWidth - 1, std::max(top, bottom)));
 }
 
